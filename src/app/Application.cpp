@@ -1,0 +1,178 @@
+#include "app/Application.h"
+
+#include "app/FrameClock.h"
+#include "app/GlfwInput.h"
+#include "app/Settings.h"
+#include "app/Window.h"
+#include "game/World.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <unistd.h>
+
+namespace {
+
+Application* theApplication = nullptr;
+
+void keyCallback(GLFWwindow*, int key, int, int action, int)
+{
+    // Only presses act, so a held key toggles once.
+    if (theApplication && action == GLFW_PRESS)
+        theApplication->onKey(key, 1);
+}
+
+void mouseButtonCallback(GLFWwindow*, int button, int action, int)
+{
+    if (theApplication)
+        theApplication->onMouseButton(button, action);
+}
+
+void framebufferSizeCallback(GLFWwindow*, int width, int height)
+{
+    if (theApplication)
+        theApplication->onResize(width, height);
+}
+
+} // namespace
+
+void fatalError(int code, const char* message)
+{
+    glfwTerminate();
+    if (code != 0) {
+        std::fprintf(stderr, "%s\n", message);
+        std::fflush(stderr);
+        // Only a person at a terminal can read the message before it goes; never hang a script.
+        if (isatty(STDIN_FILENO)) {
+            std::fprintf(stderr, "Press Enter to continue...\n");
+            std::getchar();
+        }
+    }
+    std::exit(code);
+}
+
+Application::Application()
+{
+    theApplication = this;
+}
+
+Application::~Application()
+{
+    setInputSource(nullptr);
+    setClock(nullptr);
+    if (theApplication == this)
+        theApplication = nullptr;
+}
+
+Application* Application::current()
+{
+    return theApplication;
+}
+
+void Application::init()
+{
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    openWindow();
+    std::printf("OpenGL Version: %s\n", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    std::fflush(stdout);
+
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK)
+        fatalError(1, "Failed to initialize GLEW");
+    // glewInit asks for extensions the old way, which a core context refuses.
+    glGetError();
+
+    world = new World();
+    world->init(shaderCache);
+
+    registerCallbacks();
+}
+
+void Application::openWindow()
+{
+    if (!glfwInit())
+        fatalError(1, "Failed to initialize GLFW");
+
+    Settings& settings = Settings::instance();
+    int fullscreen = settings.getInt("FULLSCREEN");
+    int width = settings.getInt("WIDTH");
+    int height = settings.getInt("HEIGHT");
+
+    GLFWwindow* window = openGameWindow(fullscreen != 0, width, height);
+    if (!window)
+        fatalError(1, "Failed to open GLFW window.");
+    setSwapInterval(vsync);
+
+    input = std::make_unique<GlfwInput>(window);
+    clock = std::make_unique<GlfwClock>();
+    setInputSource(input.get());
+    setClock(clock.get());
+}
+
+void Application::registerCallbacks()
+{
+    GLFWwindow* window = gameWindow();
+    glfwSetFramebufferSizeCallback(window, framebufferSizeCallback);
+    // Registering does not report the size, but the world needs it before the first frame.
+    WindowSize size = framebufferSize();
+    onResize(size.width, size.height);
+    glfwSetKeyCallback(window, keyCallback);
+    glfwSetMouseButtonCallback(window, mouseButtonCallback);
+}
+
+void Application::run()
+{
+    running = true;
+    frameClock = std::make_unique<FrameClock>(clockNow(), world->nominalRate());
+
+    while (running) {
+        FrameDeltas deltas = frameClock->tick(clockNow());
+        if (deltas.fpsReported)
+            world->setFps(deltas.fps);
+        world->frame(deltas.gameDt, deltas.realDt);
+        running = running && windowStillOpen();
+    }
+
+    frameClock.reset();
+}
+
+void Application::shutdown()
+{
+    if (world) {
+        world->release();
+        delete world;
+        world = nullptr;
+    }
+}
+
+void Application::onKey(int key, int pressed)
+{
+    if (!pressed)
+        return;
+    switch (key) {
+    case GLFW_KEY_SPACE:
+        if (world)
+            world->onSpace();
+        break;
+    case GLFW_KEY_ESCAPE:
+        running = false;
+        break;
+    default:
+        break;
+    }
+}
+
+void Application::onMouseButton(int, int)
+{
+}
+
+void Application::onResize(int width, int height)
+{
+    glViewport(0, 0, width, height);
+    if (world)
+        world->onResize(width, height);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The one seam through which the game polls keys, the mouse and the window size, and shows or
+// hides the cursor. The window installs its own source; tests install a scripted one.
+
+// Key codes, equal to the windowing library's, so the game rules need not include it.
+enum Key {
+    KEY_SPACE = 32,
+    KEY_A = 65,
+    KEY_C = 67,
+    KEY_D = 68,
+    KEY_P = 80,
+    KEY_S = 83,
+    KEY_W = 87,
+    KEY_ESCAPE = 256,
+    KEY_F1 = 290,
+    KEY_F2 = 291,
+    KEY_F3 = 292,
+    KEY_F4 = 293,
+    KEY_F5 = 294,
+    KEY_F6 = 295,
+    KEY_F7 = 296,
+    KEY_F8 = 297,
+    KEY_F9 = 298,
+};
+
+class InputSource {
+public:
+    virtual ~InputSource() = default;
+    virtual bool isKeyDown(int key) const = 0;
+    virtual void getMousePos(int& x, int& y) const = 0;
+    virtual void setMousePos(int x, int y) = 0;
+    virtual void getWindowSize(int& width, int& height) const = 0;
+    virtual void setCursorVisible(bool visible) = 0;
+};
+
+// Makes source the one the helpers below use; nullptr falls back to a source with no keys
+// down, the mouse at 0, 0 and a window of size 0. The caller keeps ownership.
+void setInputSource(InputSource* source);
+InputSource& inputSource();
+
+bool isKeyDown(int key);
+void getMousePos(int& x, int& y);
+void setMousePos(int x, int y);
+void getWindowSize(int& width, int& height);
+// Moves the cursor to the middle of the window (integer division, as the camera expects).
+void centerMouse();
+void showCursor(bool visible);

@@ -1,0 +1,86 @@
+#include "app/Window.h"
+
+#include <GLFW/glfw3.h>
+
+namespace {
+
+constexpr int multisampleCount = 4;
+constexpr int depthBits = 32; // the closest available depth buffer is taken
+constexpr int fallbackWidth = 640;
+constexpr int fallbackHeight = 480;
+constexpr char windowTitle[] = "Grov Rage";
+
+GLFWwindow* openedWindow = nullptr;
+
+} // namespace
+
+WindowSize resolveWindowSize(bool fullscreen, int width, int height, int monitorWidth, int monitorHeight)
+{
+    if (width > 0 && height > 0)
+        return {width, height};
+    if (width > 0)
+        return {width, width * 3 / 4};
+    if (height > 0)
+        return {height * 4 / 3, height};
+    if (fullscreen && monitorWidth > 0 && monitorHeight > 0)
+        return {monitorWidth, monitorHeight};
+    return {fallbackWidth, fallbackHeight};
+}
+
+GLFWwindow* openGameWindow(bool fullscreen, int width, int height)
+{
+    glfwWindowHint(GLFW_SAMPLES, multisampleCount);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_DEPTH_BITS, depthBits);
+
+    GLFWmonitor* monitor = fullscreen ? glfwGetPrimaryMonitor() : nullptr;
+    int monitorWidth = 0;
+    int monitorHeight = 0;
+    if (monitor) {
+        if (const GLFWvidmode* mode = glfwGetVideoMode(monitor)) {
+            monitorWidth = mode->width;
+            monitorHeight = mode->height;
+            glfwWindowHint(GLFW_REFRESH_RATE, mode->refreshRate);
+        }
+    }
+    WindowSize size = resolveWindowSize(fullscreen, width, height, monitorWidth, monitorHeight);
+
+    openedWindow = glfwCreateWindow(size.width, size.height, windowTitle, monitor, nullptr);
+    if (openedWindow)
+        glfwMakeContextCurrent(openedWindow);
+    return openedWindow;
+}
+
+GLFWwindow* gameWindow()
+{
+    return openedWindow;
+}
+
+void presentFrame()
+{
+    if (!openedWindow)
+        return;
+    glfwSwapBuffers(openedWindow);
+    glfwPollEvents();
+}
+
+void setSwapInterval(int interval)
+{
+    if (openedWindow)
+        glfwSwapInterval(interval);
+}
+
+WindowSize framebufferSize()
+{
+    WindowSize size{0, 0};
+    if (openedWindow)
+        glfwGetFramebufferSize(openedWindow, &size.width, &size.height);
+    return size;
+}
+
+bool windowStillOpen()
+{
+    return openedWindow && !glfwWindowShouldClose(openedWindow);
+}

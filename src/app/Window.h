@@ -1,0 +1,31 @@
+#pragma once
+// The game window and its OpenGL 3.3 core context, on the windowing library.
+
+struct GLFWwindow;
+
+struct WindowSize {
+    int width;
+    int height;
+};
+
+// The size to open when the settings give a non-positive width or height, as the older
+// windowing library chose it: the monitor's mode in full screen, 640 x 480 in a window, or
+// 4:3 from the one side that was given.
+WindowSize resolveWindowSize(bool fullscreen, int width, int height, int monitorWidth, int monitorHeight);
+
+// Applies the context hints and opens the window titled "Grov Rage"; nullptr on failure.
+GLFWwindow* openGameWindow(bool fullscreen, int width, int height);
+
+// The window opened last, or nullptr.
+GLFWwindow* gameWindow();
+
+// Shows the frame just drawn and delivers the queued input events, so every handler runs
+// between two frames.
+void presentFrame();
+
+void setSwapInterval(int interval);
+
+// The drawable size in pixels, for the viewport and the projections.
+WindowSize framebufferSize();
+
+bool windowStillOpen();

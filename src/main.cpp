@@ -1,0 +1,10 @@
+#include "app/Application.h"
+
+int main()
+{
+    Application application;
+    application.init();
+    application.run();
+    application.shutdown();
+    return 0;
+}

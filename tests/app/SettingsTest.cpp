@@ -1,0 +1,97 @@
+#include "app/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+Settings fromText(const std::string& text)
+{
+    std::istringstream in(text);
+    return Settings(in);
+}
+
+TEST(Settings, ReadsTheDefaultFile)
+{
+    Settings settings = fromText("FULLSCREEN 0\nWIDTH 1024\nHEIGHT 768\n");
+    EXPECT_EQ(settings.getInt("FULLSCREEN"), 0);
+    EXPECT_EQ(settings.getInt("WIDTH"), 1024);
+    EXPECT_EQ(settings.getInt("HEIGHT"), 768);
+}
+
+TEST(Settings, AbsentKeysAndEmptyFileGiveMinusOne)
+{
+    Settings empty = fromText("");
+    EXPECT_EQ(empty.getInt("FULLSCREEN"), -1);
+    EXPECT_EQ(empty.getInt("WIDTH"), -1);
+    EXPECT_EQ(empty.getInt("HEIGHT"), -1);
+    // Keys are exact, case-sensitive byte strings.
+    EXPECT_EQ(fromText("width 800").getInt("WIDTH"), -1);
+}
+
+TEST(Settings, ValuesAreReadLikeAtoi)
+{
+    EXPECT_EQ(fromText("WIDTH 800px").getInt("WIDTH"), 800);
+    EXPECT_EQ(fromText("WIDTH abc").getInt("WIDTH"), 0);
+    EXPECT_EQ(fromText("WIDTH -12").getInt("WIDTH"), -12);
+    EXPECT_EQ(fromText("WIDTH +7x").getInt("WIDTH"), 7);
+}
+
+TEST(Settings, TokensPairUpAcrossLines)
+{
+    Settings settings = fromText("WIDTH\n\n  800\tHEIGHT\t600");
+    EXPECT_EQ(settings.getInt("WIDTH"), 800);
+    EXPECT_EQ(settings.getInt("HEIGHT"), 600);
+    EXPECT_EQ(fromText("WIDTH=1024").getInt("WIDTH"), -1);
+}
+
+TEST(Settings, OddTrailingTokenIsDropped)
+{
+    EXPECT_EQ(fromText("WIDTH").getInt("WIDTH"), -1);
+    Settings settings = fromText("HEIGHT 600 WIDTH");
+    EXPECT_EQ(settings.getInt("HEIGHT"), 600);
+    EXPECT_EQ(settings.getInt("WIDTH"), -1);
+}
+
+TEST(Settings, RepeatedKeyKeepsTheLastValue)
+{
+    EXPECT_EQ(fromText("FULLSCREEN 1\nWIDTH 800\nFULLSCREEN 0\n").getInt("FULLSCREEN"), 0);
+}
+
+TEST(Settings, CommentsShiftThePairing)
+{
+    // Two comment tokens pair with each other and leave WIDTH intact.
+    EXPECT_EQ(fromText("# note\nWIDTH 800\n").getInt("WIDTH"), 800);
+    // One comment token pairs with WIDTH, and 800 becomes a key of its own.
+    Settings shifted = fromText("#note\nWIDTH 800\n");
+    EXPECT_EQ(shifted.getInt("WIDTH"), -1);
+    EXPECT_EQ(shifted.getInt("#note"), 0);
+}
+
+TEST(Settings, MissingFileReportsAndLeavesEverythingAbsent)
+{
+    testing::internal::CaptureStdout();
+    Settings settings("/nonexistent/settings.txt");
+    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed, "ERROR: Could not find setting.txt\n");
+    EXPECT_EQ(settings.getInt("WIDTH"), -1);
+}
+
+TEST(Settings, EmptyFileReportsNothing)
+{
+    char path[] = "/tmp/grov-settings-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    testing::internal::CaptureStdout();
+    Settings settings(path);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(settings.getInt("HEIGHT"), -1);
+    std::remove(path);
+}
+
+} // namespace
