@@ -1,0 +1,192 @@
+#include "GameProcess.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string makeTempDir()
+{
+    char pattern[] = "/tmp/grov-e2e-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    return dir ? dir : "/tmp";
+}
+
+} // namespace
+
+std::string runCommand(const std::string& command)
+{
+    std::string result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return result;
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe))
+        result += buffer;
+    pclose(pipe);
+    return result;
+}
+
+std::string GameProcess::copyRunDirectory()
+{
+    std::string dir = makeTempDir();
+    runCommand("cp -a '" GROV_GAME_DIR "/.' '" + dir + "/'");
+    return dir;
+}
+
+void GameProcess::removeDirectory(const std::string& path)
+{
+    if (path.rfind("/tmp/grov-", 0) == 0)
+        runCommand("rm -rf '" + path + "'");
+}
+
+GameProcess::GameProcess(const std::string& workDir, const std::string& extraEnv)
+{
+    std::string logDir = makeTempDir();
+    outPath = logDir + "/stdout.txt";
+    errPath = logDir + "/stderr.txt";
+    const std::string binary = std::string(GROV_GAME_DIR) + "/grov-rage";
+
+    pid = fork();
+    if (pid == 0) {
+        if (chdir(workDir.c_str()) != 0)
+            _exit(127);
+        int in = open("/dev/null", O_RDONLY);
+        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (!extraEnv.empty()) {
+            std::string::size_type eq = extraEnv.find('=');
+            std::string name = extraEnv.substr(0, eq);
+            std::string value = extraEnv.substr(eq + 1);
+            if (value.empty())
+                unsetenv(name.c_str());
+            else
+                setenv(name.c_str(), value.c_str(), 1);
+        }
+        execl(binary.c_str(), "grov-rage", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+GameProcess::~GameProcess()
+{
+    if (running()) {
+        kill(pid, SIGKILL);
+        waitForExit(5.0);
+    }
+    std::string logDir = outPath.substr(0, outPath.rfind('/'));
+    removeDirectory(logDir);
+}
+
+unsigned long GameProcess::waitForWindow(double timeoutSeconds)
+{
+    auto start = std::chrono::steady_clock::now();
+    while (secondsSince(start) < timeoutSeconds && running()) {
+        std::string ids = runCommand("xdotool search --onlyvisible --pid " + std::to_string(pid) +
+                                     " --name '^Grov Rage$' 2>/dev/null");
+        if (!ids.empty()) {
+            window = std::strtoul(ids.c_str(), nullptr, 10);
+            return window;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return 0;
+}
+
+bool GameProcess::windowSize(int& width, int& height) const
+{
+    std::string geometry = runCommand("xdotool getwindowgeometry " + std::to_string(window) + " 2>/dev/null");
+    const char* found = std::strstr(geometry.c_str(), "Geometry: ");
+    return found && std::sscanf(found, "Geometry: %dx%d", &width, &height) == 2;
+}
+
+void GameProcess::pressKey(const std::string& keyName)
+{
+    // Without a window manager the keyboard goes to the focused window; XTest then types.
+    runCommand("xdotool windowfocus --sync " + std::to_string(window) + " key " + keyName + " 2>/dev/null");
+}
+
+void GameProcess::requestClose()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return;
+    XEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    XCloseDisplay(display);
+}
+
+bool GameProcess::running()
+{
+    if (exited || pid <= 0)
+        return false;
+    int status = 0;
+    pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) {
+        exited = true;
+        exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return false;
+    }
+    return true;
+}
+
+int GameProcess::waitForExit(double timeoutSeconds)
+{
+    auto start = std::chrono::steady_clock::now();
+    while (running()) {
+        if (secondsSince(start) > timeoutSeconds) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            exited = true;
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return exitCode;
+}
+
+std::string GameProcess::output() const
+{
+    return readFile(outPath);
+}
+
+std::string GameProcess::errors() const
+{
+    return readFile(errPath);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Starts the real game binary from a run directory and talks to its window through the X
+// server: find it, read its size, press keys with XTest, ask it to close.
+
+#include <string>
+#include <sys/types.h>
+
+class GameProcess {
+public:
+    // A copy of the build's run directory in a fresh temporary folder, for tests that change files.
+    static std::string copyRunDirectory();
+    static void removeDirectory(const std::string& path);
+
+    // Starts grov-rage in workDir with stdin from /dev/null; extraEnv ("NAME=value" or "NAME=" to
+    // unset) changes the environment of the child only.
+    explicit GameProcess(const std::string& workDir, const std::string& extraEnv = "");
+    ~GameProcess();
+
+    // Waits up to timeoutSeconds for the window titled "Grov Rage"; 0 when it never appears.
+    unsigned long waitForWindow(double timeoutSeconds = 30.0);
+    bool windowSize(int& width, int& height) const;
+    // Focuses the window and presses and releases the named key ("Escape", "space", "F2").
+    void pressKey(const std::string& keyName);
+    // Sends the window manager's close request, as clicking the close button does.
+    void requestClose();
+
+    // Waits for the process to end; its exit code, or -1 after the timeout (the process is killed).
+    int waitForExit(double timeoutSeconds);
+    bool running();
+
+    std::string output() const;   // everything written to standard output so far
+    std::string errors() const;   // everything written to standard error so far
+
+private:
+    pid_t pid = -1;
+    int exitCode = -1;
+    bool exited = false;
+    unsigned long window = 0;
+    std::string outPath;
+    std::string errPath;
+};
+
+// Runs a shell command and returns its standard output.
+std::string runCommand(const std::string& command);

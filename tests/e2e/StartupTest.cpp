@@ -1,0 +1,93 @@
+// The real game in the virtual display: window, console lines, and the ways out.
+
+#include "GameProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+// A guard against a hung game, not a timing requirement.
+constexpr double exitLimitSeconds = 10.0;
+
+class Startup : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display; run the suite through ./test.sh";
+    }
+};
+
+TEST_F(Startup, OpensTheConfiguredWindowAndEndsOnEscape)
+{
+    GameProcess game(GROV_GAME_DIR);
+    ASSERT_NE(game.waitForWindow(), 0u) << game.errors();
+    int width = 0;
+    int height = 0;
+    ASSERT_TRUE(game.windowSize(width, height));
+    EXPECT_EQ(width, 1024);
+    EXPECT_EQ(height, 768);
+
+    game.pressKey("Escape");
+    EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
+    EXPECT_NE(game.output().find("OpenGL Version: "), std::string::npos) << game.output();
+}
+
+TEST_F(Startup, ClosingTheWindowEndsTheGame)
+{
+    GameProcess game(GROV_GAME_DIR);
+    ASSERT_NE(game.waitForWindow(), 0u) << game.errors();
+    game.requestClose();
+    EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
+}
+
+TEST_F(Startup, OtherSettingsGiveOtherSizes)
+{
+    std::string dir = GameProcess::copyRunDirectory();
+    std::ofstream(dir + "/settings.txt") << "FULLSCREEN 0\nWIDTH 800\n";
+    {
+        GameProcess game(dir);
+        ASSERT_NE(game.waitForWindow(), 0u) << game.errors();
+        int width = 0;
+        int height = 0;
+        ASSERT_TRUE(game.windowSize(width, height));
+        // A missing height is made 4:3 from the width.
+        EXPECT_EQ(width, 800);
+        EXPECT_EQ(height, 600);
+        game.pressKey("Escape");
+        EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
+    }
+    GameProcess::removeDirectory(dir);
+}
+
+TEST_F(Startup, MissingSettingsStillOpenAWindow)
+{
+    std::string dir = GameProcess::copyRunDirectory();
+    std::remove((dir + "/settings.txt").c_str());
+    {
+        GameProcess game(dir);
+        ASSERT_NE(game.waitForWindow(), 0u) << game.errors();
+        int width = 0;
+        int height = 0;
+        ASSERT_TRUE(game.windowSize(width, height));
+        // Full screen at the screen's own size.
+        std::string screen = runCommand("xdotool getdisplaygeometry");
+        EXPECT_EQ(std::to_string(width) + " " + std::to_string(height) + "\n", screen);
+        game.pressKey("Escape");
+        EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
+        EXPECT_NE(game.output().find("ERROR: Could not find setting.txt\n"), std::string::npos);
+    }
+    GameProcess::removeDirectory(dir);
+}
+
+TEST_F(Startup, NoDisplayFailsAtOnceWithoutWaiting)
+{
+    GameProcess game(GROV_GAME_DIR, "DISPLAY=");
+    EXPECT_EQ(game.waitForExit(exitLimitSeconds), 1);
+    EXPECT_NE(game.errors().find("Failed to initialize GLFW\n"), std::string::npos) << game.errors();
+}
+
+} // namespace
