@@ -1,0 +1,60 @@
+#include "game/FlightPath.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr float DEGREES_TO_RADIANS = 0.017453292f; // radians per degree, single precision
+
+} // namespace
+
+FlightPath::FlightPath()
+{
+    derive();
+}
+
+FlightPath::FlightPath(float speed, float angle, const glm::vec3& startWorld,
+                       const glm::mat3& frame, float timeScale, float gravity)
+    : speed(speed), angle(angle), timeScale(timeScale), gravity(gravity), startWorld(startWorld),
+      frame(frame)
+{
+    derive();
+}
+
+// Speed 0 or an angle of exactly 90 degrees divide by zero here; the IEEE infinities and
+// NaNs that come out are left to the caller, who never advances such an arc.
+void FlightPath::derive()
+{
+    const float a = angle * DEGREES_TO_RADIANS;
+    const float c = static_cast<float>(std::cos(static_cast<double>(a)));
+    const float s = static_cast<float>(std::sin(static_cast<double>(a)));
+    horizontalVelocity = speed * c;
+    verticalVelocity = speed * s;
+    tangent = static_cast<float>(std::tan(static_cast<double>(a)));
+    curvature = gravity / (2.0f * speed * speed * c * c);
+
+    // The frame is orthonormal, or GameLogic's with a zero third column: either way its
+    // transpose takes world points into the flight plane.
+    startPlane = glm::transpose(frame) * startWorld;
+    positionPlane = startPlane;
+    positionWorld = startWorld;
+}
+
+void FlightPath::update(float dt)
+{
+    const glm::vec3 previous = positionPlane;
+    const float d = (positionPlane.x - startPlane.x) + horizontalVelocity * dt * timeScale;
+    const float h = tangent * d - curvature * d * d;
+    positionPlane.x = startPlane.x + d;
+    positionPlane.y = startPlane.y + h;
+    positionWorld = frame * positionPlane;
+    stepWorld = frame * (positionPlane - previous);
+}
+
+glm::vec3 FlightPath::predictLanding() const
+{
+    const float root = static_cast<float>(std::sqrt(static_cast<double>(
+        verticalVelocity * verticalVelocity + 2.0f * gravity * startPlane.y)));
+    const float dist = (horizontalVelocity / gravity) * (verticalVelocity + root);
+    return frame * glm::vec3(startPlane.x + dist, 0.0f, startPlane.z);
+}
