@@ -152,6 +152,13 @@ void GameProcess::requestClose()
     XCloseDisplay(display);
 }
 
+void GameProcess::suspendFor(double seconds)
+{
+    kill(pid, SIGSTOP);
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    kill(pid, SIGCONT);
+}
+
 bool GameProcess::running()
 {
     if (exited || pid <= 0)

@@ -24,6 +24,9 @@ public:
     // Sends the window manager's close request, as clicking the close button does.
     void requestClose();
 
+    // Stops the process for a while, as a stalled machine would, then lets it go on.
+    void suspendFor(double seconds);
+
     // Waits for the process to end; its exit code, or -1 after the timeout (the process is killed).
     int waitForExit(double timeoutSeconds);
     bool running();

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +35,19 @@ TEST_F(Startup, OpensTheConfiguredWindowAndEndsOnEscape)
     game.pressKey("Escape");
     EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
     EXPECT_NE(game.output().find("OpenGL Version: "), std::string::npos) << game.output();
+}
+
+TEST_F(Startup, StallIsRepairedAndTheGameGoesOn)
+{
+    GameProcess game(GROV_GAME_DIR);
+    ASSERT_NE(game.waitForWindow(), 0u) << game.errors();
+    game.suspendFor(1.5);
+    for (int wait = 0; wait < 100 && game.output().find("Repairing") == std::string::npos; ++wait)
+        usleep(50000);
+    EXPECT_TRUE(game.running());
+    EXPECT_NE(game.output().find("Repairing delta time. Last frame took 1."), std::string::npos) << game.output();
+    game.pressKey("Escape");
+    EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
 }
 
 TEST_F(Startup, ClosingTheWindowEndsTheGame)
@@ -88,6 +102,14 @@ TEST_F(Startup, NoDisplayFailsAtOnceWithoutWaiting)
     GameProcess game(GROV_GAME_DIR, "DISPLAY=");
     EXPECT_EQ(game.waitForExit(exitLimitSeconds), 1);
     EXPECT_NE(game.errors().find("Failed to initialize GLFW\n"), std::string::npos) << game.errors();
+}
+
+TEST_F(Startup, NoCoreContextFailsAtOnceWithoutWaiting)
+{
+    // Mesa then offers nothing newer than OpenGL 3.0, so a 3.3 core context cannot be made.
+    GameProcess game(GROV_GAME_DIR, "MESA_GL_VERSION_OVERRIDE=3.0");
+    EXPECT_EQ(game.waitForExit(exitLimitSeconds), 1);
+    EXPECT_NE(game.errors().find("Failed to open GLFW window.\n"), std::string::npos) << game.errors();
 }
 
 } // namespace
