@@ -1,0 +1,74 @@
+#include "render/SceneObject.h"
+
+#include "render/Shader.h"
+#include "render/ShaderVariable.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <algorithm>
+#include <iostream>
+
+bool transparencyEnabled = true;
+bool cullingEnabled = true;
+
+namespace {
+
+// With transparency switched off an object is either drawn fully or not at all.
+constexpr float OPAQUE_THRESHOLD = 0.5f;
+
+} // namespace
+
+void SceneObject::update(double)
+{
+}
+
+glm::mat4 SceneObject::modelMatrix() const
+{
+    glm::mat4 model = glm::translate(glm::mat4(1.0f), position_);
+    model = glm::rotate(model, glm::radians(rotationAngle_), rotationAxis_);
+    return glm::scale(model, scale_);
+}
+
+glm::vec3 SceneObject::boundsMin() const
+{
+    return glm::vec3(0.0f);
+}
+
+glm::vec3 SceneObject::boundsMax() const
+{
+    return glm::vec3(0.0f);
+}
+
+void SceneObject::setTransparency(float transparency)
+{
+    transparency_ = std::clamp(transparency, 0.0f, 1.0f);
+}
+
+void SceneObject::render()
+{
+    if (!shader_) {
+        std::cout << "Warning! No shader attached to scene object" << std::endl;
+        return;
+    }
+    if (!visible_)
+        return;
+
+    shader_->setModelMatrix(modelMatrix());
+
+    GLboolean blendWasOn = GL_FALSE;
+    if (transparent_) {
+        blendWasOn = glIsEnabled(GL_BLEND);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+
+    float sent = transparency_;
+    if (!transparencyEnabled)
+        sent = sent > OPAQUE_THRESHOLD ? 1.0f : 0.0f;
+    setUniform1f(UNIFORM_TRANSPARENCY, sent);
+
+    draw(shader_);
+
+    if (transparent_ && !blendWasOn)
+        glDisable(GL_BLEND);
+}

@@ -1,0 +1,220 @@
+#include "render/TextureManager.h"
+
+#include <FreeImage.h>
+
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+TextureManager* theManager = nullptr;
+
+// FreeImage pads every row to whole 32-bit words, which is also GL's default unpack alignment.
+constexpr GLint FREEIMAGE_ROW_ALIGNMENT = 4; // bytes
+
+// Bytes GL reads per pixel for a client pixel format.
+unsigned bytesPerPixel(GLenum pixelFormat)
+{
+    switch (pixelFormat) {
+    case GL_RED:
+    case GL_GREEN:
+    case GL_BLUE:
+    case GL_ALPHA:
+        return 1;
+    case GL_RG:
+        return 2;
+    case GL_RGB:
+    case GL_BGR:
+        return 3;
+    default:
+        return 4;
+    }
+}
+
+// A copy of image with at least bits bits per pixel in plain 8-bit channels, or nullptr when
+// FreeImage cannot convert it.
+FIBITMAP* widen(FIBITMAP* image, unsigned bits)
+{
+    if (bits <= 8)
+        return FreeImage_ConvertToGreyscale(image);
+    if (bits <= 24)
+        return FreeImage_ConvertTo24Bits(image);
+    return FreeImage_ConvertTo32Bits(image);
+}
+
+// Makes sure that reading bytes per pixel from every row stays inside the image: images with
+// fewer bits per pixel than the caller's format (a grey or palette PNG asked for as BGRA) are
+// widened. Images that already have enough bytes are left exactly as FreeImage decoded them.
+// Returns the image to use, which is either the original or its replacement.
+FIBITMAP* ensureBytesPerPixel(FIBITMAP* image, unsigned bytes)
+{
+    if (FreeImage_GetBPP(image) >= bytes * 8)
+        return image;
+    FIBITMAP* wide = widen(image, bytes * 8);
+    FreeImage_Unload(image);
+    return wide;
+}
+
+} // namespace
+
+TextureManager& TextureManager::instance()
+{
+    if (!theManager)
+        theManager = new TextureManager();
+    return *theManager;
+}
+
+void TextureManager::destroy()
+{
+    if (!theManager)
+        return;
+    while (!theManager->textures.empty())
+        theManager->remove(theManager->textures.begin()->first);
+    delete theManager;
+    theManager = nullptr;
+}
+
+FIBITMAP* TextureManager::openImage(const std::string& path)
+{
+    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+    if (format == FIF_UNKNOWN)
+        format = FreeImage_GetFIFFromFilename(path.c_str());
+    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
+        return nullptr;
+    return FreeImage_Load(format, path.c_str(), 0);
+}
+
+GLuint TextureManager::load(const std::string& path, GLint internalFormat, GLenum pixelFormat,
+                            GLint minFilter, GLint magFilter, GLint wrapS, GLint wrapT)
+{
+    auto known = textures.find(path);
+    if (known != textures.end())
+        return known->second;
+
+    FIBITMAP* image = openImage(path);
+    if (!image)
+        return 0;
+    image = ensureBytesPerPixel(image, bytesPerPixel(pixelFormat));
+    if (!image)
+        return 0;
+
+    BYTE* pixels = FreeImage_GetBits(image);
+    const unsigned width = FreeImage_GetWidth(image);
+    const unsigned height = FreeImage_GetHeight(image);
+    if (!pixels || width == 0 || height == 0) {
+        FreeImage_Unload(image);
+        return 0;
+    }
+
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, FREEIMAGE_ROW_ALIGNMENT);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(width),
+                 static_cast<GLsizei>(height), 0, pixelFormat, GL_UNSIGNED_BYTE, pixels);
+    // Always a full chain, so any filter the render toggles pick later has its levels.
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT);
+
+    textures[path] = name;
+    minFilters[path] = minFilter;
+    magFilters[path] = magFilter;
+    FreeImage_Unload(image);
+    return name;
+}
+
+unsigned char* TextureManager::loadPixels(const std::string& path, std::uint32_t& width,
+                                          std::uint32_t& height, GLint internalFormat)
+{
+    width = 0;
+    height = 0;
+    FIBITMAP* image = openImage(path);
+    if (!image)
+        return nullptr;
+
+    BYTE* bits = FreeImage_GetBits(image);
+    width = FreeImage_GetWidth(image);
+    height = FreeImage_GetHeight(image);
+    if (!bits) {
+        FreeImage_Unload(image);
+        return nullptr;
+    }
+
+    unsigned components = 0;
+    switch (internalFormat) {
+    case GL_RED:
+        components = 1;
+        break;
+    case GL_RGB:
+    case GL_RGB8:
+        components = 3;
+        break;
+    case GL_RGBA:
+    case GL_RGBA8:
+        components = 4;
+        break;
+    default:
+        std::cout << "Unknown internal image format" << std::endl;
+        FreeImage_Unload(image);
+        return nullptr;
+    }
+
+    // Pixels narrower than the requested components (and 1- or 4-bit ones, which share a
+    // byte) are widened first, so every read stays inside its own row.
+    image = ensureBytesPerPixel(image, components);
+    if (!image || width == 0 || height == 0) {
+        if (image)
+            FreeImage_Unload(image);
+        return nullptr;
+    }
+    bits = FreeImage_GetBits(image);
+    const unsigned pitch = FreeImage_GetPitch(image);
+    const unsigned sourceBytes = FreeImage_GetLine(image) / width;
+
+    unsigned char* pixels = new unsigned char[std::size_t(width) * height * components];
+    unsigned char* target = pixels;
+    for (std::uint32_t y = 0; y < height; ++y) {
+        const BYTE* source = bits + std::size_t(y) * pitch;
+        for (std::uint32_t x = 0; x < width; ++x) {
+            std::memcpy(target, source, components);
+            target += components;
+            source += sourceBytes;
+        }
+    }
+    FreeImage_Unload(image);
+    return pixels;
+}
+
+void TextureManager::setFiltering(GLint minFilter, GLint magFilter)
+{
+    for (const auto& entry : textures) {
+        glBindTexture(GL_TEXTURE_2D, entry.second);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+    }
+}
+
+bool TextureManager::contains(const std::string& path) const
+{
+    return textures.find(path) != textures.end();
+}
+
+GLuint TextureManager::nameOf(const std::string& path) const
+{
+    auto found = textures.find(path);
+    return found == textures.end() ? 0 : found->second;
+}
+
+void TextureManager::remove(const std::string& path)
+{
+    auto found = textures.find(path);
+    if (found == textures.end())
+        return;
+    glDeleteTextures(1, &found->second);
+    textures.erase(found);
+    minFilters.erase(path);
+    magFilters.erase(path);
+}
