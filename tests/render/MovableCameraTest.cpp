@@ -10,8 +10,7 @@ namespace {
 
 constexpr float PI = 3.14159265f;
 constexpr float DEGREE = PI / 180.0f;
-
-const glm::vec3 UP(0.0f, 1.0f, 0.0f);
+const glm::vec3 UP(0, 1, 0);
 
 MovableCamera makeGameCamera()
 {
@@ -27,70 +26,47 @@ glm::vec3 viewDirection(const Camera& camera)
 
 TEST(MovableCamera, RecoversYawAndPitchFromTheViewingDirection)
 {
-    const MovableCamera game = makeGameCamera();
-    EXPECT_NEAR(game.yaw(), PI, 1e-6);
-    EXPECT_NEAR(game.pitch(), std::asin(-15.0f / glm::length(glm::vec3(0, -15, -43))), 1e-6);
-    EXPECT_NEAR(game.pitch(), -0.3356f, 1e-4);
+    EXPECT_NEAR(makeGameCamera().yaw(), PI, 1e-6);
+    EXPECT_NEAR(makeGameCamera().pitch(), -0.3356f, 1e-4);
 
+    // setCenter goes through the override, so the angles follow.
     MovableCamera camera(glm::vec3(0), glm::vec3(0, 0, -1), UP, 0.001f, 1.0f);
-    camera.setCenter(glm::vec3(1, 0, 0));
-    EXPECT_NEAR(camera.yaw(), PI / 2, 1e-6);
-    camera.setCenter(glm::vec3(-1, 0, 0));
-    EXPECT_NEAR(camera.yaw(), 3 * PI / 2, 1e-6);
-    camera.setCenter(glm::vec3(0, 0, -1));
-    EXPECT_NEAR(camera.yaw(), PI, 1e-6);
-    camera.setCenter(glm::vec3(0, 0, 1));
-    EXPECT_NEAR(camera.yaw(), 0.0f, 1e-6);
-    camera.setCenter(glm::vec3(0, 1, 0));
-    EXPECT_NEAR(camera.pitch(), PI / 2, 1e-6);
+    const std::pair<glm::vec3, float> axes[] = {
+        {{1, 0, 0}, PI / 2}, {{-1, 0, 0}, 3 * PI / 2}, {{0, 0, -1}, PI}, {{0, 0, 1}, 0.0f}};
+    for (const auto& [direction, yaw] : axes) {
+        camera.setCenter(direction);
+        EXPECT_NEAR(camera.yaw(), yaw, 1e-6);
+    }
 
-    // All four quadrants: the recovered angles point the same way as the pose.
+    // Every quadrant: the recovered angles point the same way as the pose.
     for (float yawDegrees = 5.0f; yawDegrees < 360.0f; yawDegrees += 20.0f) {
         const float yaw = yawDegrees * DEGREE;
-        const float pitch = 0.3f;
-        const glm::vec3 direction(std::cos(pitch) * std::sin(yaw), std::sin(pitch),
-                                  std::cos(pitch) * std::cos(yaw));
+        const glm::vec3 direction(std::cos(0.3f) * std::sin(yaw), std::sin(0.3f),
+                                  std::cos(0.3f) * std::cos(yaw));
         camera.lookAt(glm::vec3(3, 4, 5), glm::vec3(3, 4, 5) + 10.0f * direction, UP);
-        SCOPED_TRACE(yawDegrees);
-        EXPECT_NEAR(camera.yaw(), yaw, 1e-5);
-        EXPECT_NEAR(camera.pitch(), pitch, 1e-5);
+        EXPECT_NEAR(camera.yaw(), yaw, 1e-5) << yawDegrees;
+        EXPECT_NEAR(camera.pitch(), 0.3f, 1e-5) << yawDegrees;
     }
 }
 
 TEST(MovableCamera, MouseLookTurnsWithThePointerAndRecentresIt)
 {
-    ScriptedInput input; // window 1024 x 768, centre (512, 384)
+    ScriptedInput input; // window 1024 x 768
     MovableCamera camera(glm::vec3(0), glm::vec3(0, 0, -1), UP, 0.001f, 10.0f);
-
-    input.mouseX = 612; // 100 pixels right of centre
-    input.mouseY = 334; // 50 pixels above
+    input.mouseX = 512 + 100;
+    input.mouseY = 384 - 50;
     camera.update(0.016);
-    EXPECT_EQ(input.mouseX, 512);
-    EXPECT_EQ(input.mouseY, 384);
-    EXPECT_NEAR(camera.yaw(), PI - 0.1f, 1e-5);
-    EXPECT_NEAR(camera.pitch(), 0.05f, 1e-5);
+    EXPECT_EQ(std::make_pair(input.mouseX, input.mouseY), std::make_pair(512, 384));
+    EXPECT_NEAR(camera.yaw(), PI - 0.1f, 1e-5); // turned right
+    EXPECT_NEAR(camera.pitch(), 0.05f, 1e-5);   // and up
+    EXPECT_GT(viewDirection(camera).x, 0.0f);
+    EXPECT_GT(viewDirection(camera).y, 0.0f);
 
-    // The view follows: turned to the right (+x when facing -z) and up.
-    const glm::vec3 dir = viewDirection(camera);
-    EXPECT_GT(dir.x, 0.0f);
-    EXPECT_GT(dir.y, 0.0f);
-    EXPECT_NEAR(glm::length(camera.center() - camera.eye()), 1.0f, 1e-5);
-
-    // A pointer resting at the centre leaves the view alone.
-    const float yaw = camera.yaw();
+    // Turning right past heading 0 comes round to just under a full turn.
+    camera.setCenter(glm::vec3(0.001f, 0, 1));
+    input.mouseX = 512 + 20;
     camera.update(0.016);
-    EXPECT_FLOAT_EQ(camera.yaw(), yaw);
-}
-
-TEST(MovableCamera, YawWrapsAroundAFullTurn)
-{
-    ScriptedInput input;
-    MovableCamera camera(glm::vec3(0), glm::vec3(0.001f, 0, 1), UP, 0.001f, 10.0f);
-    ASSERT_LT(camera.yaw(), 0.01f);
-    input.mouseX = 512 + 20; // turn right past heading 0
-    camera.update(0.016);
-    EXPECT_GT(camera.yaw(), 2 * PI - 0.03f);
-    EXPECT_LE(camera.yaw(), 2 * PI);
+    EXPECT_NEAR(camera.yaw(), 2 * PI - 0.019f, 1e-4);
 }
 
 TEST(MovableCamera, GameCameraLimitsHoldAgainstWildMouseMovement)
@@ -103,41 +79,29 @@ TEST(MovableCamera, GameCameraLimitsHoldAgainstWildMouseMovement)
             input.mouseX = 512 + push[0];
             input.mouseY = 384 + push[1];
             camera.update(0.016);
-            ASSERT_GE(camera.yaw(), 135.0f * DEGREE - 1e-5f);
-            ASSERT_LE(camera.yaw(), 225.0f * DEGREE + 1e-5f);
-            ASSERT_GE(camera.pitch(), -45.0f * DEGREE - 1e-5f);
-            ASSERT_LE(camera.pitch(), 45.0f * DEGREE + 1e-5f);
-
             // Measured on the view itself: never more than 45 degrees off -z either way.
             const glm::vec3 dir = viewDirection(camera);
-            const float sideways = std::atan2(std::fabs(dir.x), -dir.z);
-            ASSERT_LE(sideways, 45.0f * DEGREE + 1e-4f);
+            ASSERT_LE(std::atan2(std::fabs(dir.x), -dir.z), 45.0f * DEGREE + 1e-4f);
             ASSERT_LE(std::fabs(std::asin(dir.y)), 45.0f * DEGREE + 1e-4f);
         }
     }
 }
 
-TEST(MovableCamera, SwitchingMouseLookOnCentresThePointerOnce)
+TEST(MovableCamera, SwitchingMouseLookOnCentresThePointerOnlyFromOff)
 {
     ScriptedInput input;
     MovableCamera camera = makeGameCamera();
     camera.setControls(false, false);
-    EXPECT_TRUE(input.mouseMoves.empty());
-
     input.mouseX = 900; // wherever the player left it
     input.mouseY = 20;
     camera.setControls(true, false);
     ASSERT_EQ(input.mouseMoves.size(), 1u);
     EXPECT_EQ(input.mouseMoves[0], std::make_pair(512, 384));
-    EXPECT_TRUE(camera.isMouseLookOn());
-    EXPECT_FALSE(camera.isFreeMovementOn());
 
-    // So the first frame of mouse look does not jump.
+    // So the first frame of mouse look does not turn the view.
     const float yaw = camera.yaw();
-    const float pitch = camera.pitch();
     camera.update(0.016);
     EXPECT_FLOAT_EQ(camera.yaw(), yaw);
-    EXPECT_FLOAT_EQ(camera.pitch(), pitch);
 
     input.mouseMoves.clear();
     camera.setControls(true, true);
@@ -150,22 +114,14 @@ TEST(MovableCamera, WithBothSwitchesOffUpdateLeavesThePoseAlone)
     MovableCamera camera = makeGameCamera();
     camera.setControls(false, false);
     const glm::vec3 eye = camera.eye();
-    const glm::vec3 center = camera.center();
     const glm::mat4 view = camera.viewMatrix();
-
     input.press(KEY_W);
     input.press(KEY_D);
-    input.mouseX = 0;
-    input.mouseY = 0;
     for (int frame = 0; frame < 100; ++frame)
         camera.update(0.016);
-
     EXPECT_EQ(camera.eye(), eye);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR(camera.center()[i], center[i], 1e-5);
     for (int column = 0; column < 4; ++column)
-        for (int row = 0; row < 4; ++row)
-            EXPECT_NEAR(camera.viewMatrix()[column][row], view[column][row], 1e-5);
+        EXPECT_LT(glm::length(camera.viewMatrix()[column] - view[column]), 1e-5f);
     EXPECT_TRUE(input.mouseMoves.empty());
 }
 
@@ -182,39 +138,25 @@ TEST(MovableCamera, MovementKeysFlyAtTheMoveSpeed)
     input.press(KEY_S);
     for (int frame = 0; frame < 60; ++frame)
         camera.update(1.0 / 60.0);
-    EXPECT_NEAR(glm::length(camera.eye() - start), 0.0f, 1e-3);
+    EXPECT_LT(glm::length(camera.eye() - start), 1e-3f);
 
     input.release(KEY_S);
-    camera.update(0.5);
-    EXPECT_NEAR(glm::length(camera.eye() - start), 30.0f, 1e-3);
-    EXPECT_NEAR(glm::dot(glm::normalize(camera.eye() - start), forward), 1.0f, 1e-5);
-
-    // D slides to the right of the view, A back; neither turns it.
-    input.release(KEY_W);
     input.press(KEY_D);
-    const glm::vec3 before = camera.eye();
     camera.update(0.5);
-    const glm::vec3 slide = camera.eye() - before;
-    EXPECT_NEAR(glm::length(slide), 30.0f, 1e-3);
-    EXPECT_GT(slide.x, 29.0f);
-    EXPECT_NEAR(glm::dot(viewDirection(camera), forward), 1.0f, 1e-5);
-    input.release(KEY_D);
-    input.press(KEY_A);
-    camera.update(0.5);
-    EXPECT_NEAR(glm::length(camera.eye() - before), 0.0f, 1e-3);
+    const glm::vec3 right = glm::normalize(glm::cross(forward, UP));
+    EXPECT_LT(glm::length(camera.eye() - start - 30.0f * (forward + right)), 1e-3f);
 }
 
 TEST(MovableCamera, MovementWithoutMouseLookKeepsItsSpeedAndDistance)
 {
-    // Eye and centre 20 units apart: the move speed must still be units per second.
+    // Eye and centre 20 units apart: the speed is still world units per second.
     ScriptedInput input;
-    MovableCamera camera(glm::vec3(0, 0, 0), glm::vec3(0, 0, -20), UP, 0.00045f, 10.0f);
+    MovableCamera camera(glm::vec3(0), glm::vec3(0, 0, -20), UP, 0.00045f, 10.0f);
     camera.setControls(false, true);
     input.press(KEY_W);
     camera.update(1.0);
     EXPECT_NEAR(camera.eye().z, -10.0f, 1e-4);
     EXPECT_NEAR(camera.center().z, -30.0f, 1e-4);
-    EXPECT_TRUE(input.mouseMoves.empty());
 }
 
 } // namespace
