@@ -21,7 +21,9 @@ constexpr const char* FONT_FILE = "/usr/share/fonts/truetype/dejavu/DejaVuSans-B
 constexpr int GRID_CELLS = 16;             // cells per row and per column
 constexpr int CELL_SIZE = 64;              // pixels; the image is 1024 x 1024
 constexpr int IMAGE_SIZE = GRID_CELLS * CELL_SIZE;
-constexpr int CELL_MARGIN = 2;             // pixels kept clear around each glyph
+// Pixels kept clear around each glyph: the text is drawn small with mipmaps, and at the
+// eighth-size level anything nearer the cell edge bleeds into the neighbouring cell.
+constexpr int CELL_MARGIN = 7;
 // Glyph code ranges that get a glyph.
 constexpr int FIRST_ASCII = 32;
 constexpr int LAST_ASCII = 126;

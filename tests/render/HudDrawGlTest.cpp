@@ -1,0 +1,190 @@
+// A sprite and a line of text drawn with the game's own HUD program and font, read back from
+// the framebuffer.
+
+#include "GlTestContext.h"
+#include "render/Shader.h"
+#include "render/ShaderCache.h"
+#include "render/Sprite.h"
+#include "render/Text2D.h"
+#include "render/TextureManager.h"
+
+#include <FreeImage.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int VIEW_SIZE = 256; // pixels; the context's window
+
+struct Rgba {
+    int r, g, b, a;
+};
+
+Rgba pixelAt(int x, int y)
+{
+    const unsigned value = GlTestContext::readPixel(x, y);
+    return {int(value >> 24), int((value >> 16) & 0xff), int((value >> 8) & 0xff), int(value & 0xff)};
+}
+
+// Saves the frame when GROV_SCREENSHOT_DIR is set, to look at by eye.
+void saveScreenshot(const char* name)
+{
+    const char* dir = std::getenv("GROV_SCREENSHOT_DIR");
+    if (!dir)
+        return;
+    FIBITMAP* image = FreeImage_Allocate(VIEW_SIZE, VIEW_SIZE, 32);
+    glReadPixels(0, 0, VIEW_SIZE, VIEW_SIZE, GL_BGRA, GL_UNSIGNED_BYTE, FreeImage_GetBits(image));
+    FreeImage_Save(FIF_PNG, image, (std::string(dir) + "/" + name).c_str(), 0);
+    FreeImage_Unload(image);
+}
+
+class HudDrawGlTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!GlTestContext::open())
+            GTEST_SKIP() << "no OpenGL 3.3 context";
+        ASSERT_NE(getcwd(previousDir, sizeof previousDir), nullptr);
+        ASSERT_EQ(chdir(GROV_GAME_DIR), 0);
+        cache.createDefaultEntry();
+        hud = cache.get("shader/simple.vert", "shader/texture.frag");
+        ASSERT_NE(hud->program(), 0u);
+        glViewport(0, 0, VIEW_SIZE, VIEW_SIZE);
+        glDisable(GL_DEPTH_TEST);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+
+    void TearDown() override
+    {
+        Shader::unuse();
+        cache.clear();
+        TextureManager::destroy();
+        std::error_code ignored;
+        std::filesystem::remove(imagePath, ignored);
+        if (previousDir[0] != '\0') {
+            EXPECT_EQ(chdir(previousDir), 0);
+        }
+    }
+
+    // What the World does for each HUD object; an identity projection makes HUD units the
+    // window's own -1 to 1.
+    void drawObject(SceneObject& object)
+    {
+        hud->use();
+        hud->setViewMatrix(glm::mat4(1.0f));
+        hud->setProjectionMatrix(glm::mat4(1.0f));
+        object.render();
+        Shader::unuse();
+    }
+
+    // A solid orange 32-bit PNG.
+    std::string writeOrangeImage()
+    {
+        FIBITMAP* image = FreeImage_Allocate(4, 4, 32);
+        for (int y = 0; y < 4; ++y) {
+            BYTE* line = FreeImage_GetScanLine(image, y);
+            for (int x = 0; x < 4; ++x) {
+                line[x * 4 + FI_RGBA_RED] = 255;
+                line[x * 4 + FI_RGBA_GREEN] = 128;
+                line[x * 4 + FI_RGBA_BLUE] = 0;
+                line[x * 4 + FI_RGBA_ALPHA] = 255;
+            }
+        }
+        imagePath = (std::filesystem::temp_directory_path() / ("grov-orange-" + std::to_string(getpid()) + ".png")).string();
+        EXPECT_TRUE(FreeImage_Save(FIF_PNG, image, imagePath.c_str(), 0));
+        FreeImage_Unload(image);
+        return imagePath;
+    }
+
+    ShaderCache cache;
+    Shader* hud = nullptr;
+    std::string imagePath;
+    char previousDir[4096] = {};
+};
+
+} // namespace
+
+TEST_F(HudDrawGlTest, SpriteAndGlyphAppearWhereTheirTransformPutsThem)
+{
+    const GLuint orange = TextureManager::instance().load(writeOrangeImage(), GL_RGBA, GL_BGRA,
+        GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
+    ASSERT_NE(orange, 0u);
+    Sprite sprite;
+    sprite.setTransparent(true);
+    sprite.setTexture(int(orange), 1);
+    sprite.setShader(hud);
+    // Spans x -0.75 to -0.25 and y 0.25 to 0.75: pixels 32 to 96 across, 160 to 224 up.
+    sprite.setPosition(glm::vec3(-0.5f, 0.5f, 0.0f));
+    sprite.setScale(glm::vec3(0.25f, 0.25f, 0.0f));
+    drawObject(sprite);
+
+    Text2D text;
+    text.setShader(hud);
+    text.setText("I");
+    // The box spans x 0.25 to 0.75 and y -0.75 to -0.25: pixels 160 to 224, 32 to 96.
+    text.setPosition(glm::vec3(0.5f, -0.5f, 0.0f));
+    text.setScale(glm::vec3(0.5f, 0.5f, 0.0f));
+    drawObject(text);
+    saveScreenshot("hud-sprite-and-glyph.png");
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    const Rgba inside = pixelAt(64, 192);
+    EXPECT_EQ(inside.r, 255);
+    EXPECT_NEAR(inside.g, 128, 2);
+    EXPECT_EQ(inside.b, 0);
+    for (const auto& [x, y] : {std::pair{28, 192}, std::pair{100, 192}, std::pair{64, 156}, std::pair{64, 228}})
+        EXPECT_EQ(pixelAt(x, y).r, 0) << x << ", " << y;
+
+    // The capital I is a white stem up the middle of its cell, standing on the baseline.
+    const Rgba stem = pixelAt(192, 64);
+    EXPECT_GT(stem.r, 200);
+    EXPECT_GT(stem.g, 200);
+    EXPECT_GT(stem.b, 200);
+    EXPECT_LT(pixelAt(170, 64).r, 20);   // beside the stem
+    EXPECT_LT(pixelAt(214, 64).r, 20);
+    EXPECT_LT(pixelAt(192, 36).r, 20);   // below the baseline
+    EXPECT_LT(pixelAt(192, 93).r, 20);   // above the cap height
+    EXPECT_LT(pixelAt(192, 128).r, 20);  // outside the box
+}
+
+TEST_F(HudDrawGlTest, TransparencyFadesTheGlyphs)
+{
+    Text2D text;
+    text.setShader(hud);
+    text.setText("I");
+    text.setScale(glm::vec3(0.5f, 0.5f, 0.0f));
+    text.setTransparency(0.5f);
+    drawObject(text);
+    // Centred box: x 96 to 160, y 96 to 160; the stem blended half over black.
+    const Rgba stem = pixelAt(128, 128);
+    EXPECT_NEAR(stem.r, 128, 12);
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    text.setVisible(false);
+    drawObject(text);
+    EXPECT_EQ(pixelAt(128, 128).r, 0);
+}
+
+TEST_F(HudDrawGlTest, AWholeLineReads)
+{
+    Text2D text;
+    text.setShader(hud);
+    text.setText("Press SPACE to try again");
+    text.setScale(glm::vec3(1.9f, 0.2f, 0.0f));
+    drawObject(text);
+    saveScreenshot("hud-line.png");
+    // Somewhere along the line there is ink, and nothing above or below its box.
+    int lit = 0;
+    for (int x = 0; x < VIEW_SIZE; ++x) {
+        lit += pixelAt(x, 128).r > 128 ? 1 : 0;
+        EXPECT_EQ(pixelAt(x, 160).r, 0);
+        EXPECT_EQ(pixelAt(x, 96).r, 0);
+    }
+    EXPECT_GT(lit, 20);
+}

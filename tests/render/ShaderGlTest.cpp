@@ -1,0 +1,234 @@
+// Building programs from files, the cache with its fallback, and the uniform table.
+
+#include "GlTestContext.h"
+#include "render/Shader.h"
+#include "render/ShaderCache.h"
+#include "render/ShaderVariable.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const char* VALID_VERTEX = R"(#version 330 core
+layout(location = 0) in vec3 position;
+uniform mat4 mvpMatrix;
+uniform mat3 nMatrix;
+out vec3 shade;
+void main() { shade = nMatrix[0]; gl_Position = mvpMatrix * vec4(position, 1.0); }
+)";
+const char* VALID_FRAGMENT = R"(#version 330 core
+in vec3 shade;
+uniform float transparency;
+out vec4 fragColor;
+void main() { fragColor = vec4(shade, transparency); }
+)";
+const char* BROKEN = "#version 330 core\nvoid main() { this is not glsl; }\n";
+// Mesa warns about an unknown extension requested with "warn" but still compiles.
+const char* WARNING_FRAGMENT = R"(#version 330 core
+#extension GL_GROV_no_such_thing : warn
+in vec3 shade;
+out vec4 fragColor;
+void main() { fragColor = vec4(shade, 1.0); }
+)";
+// A stage without main compiles on its own but cannot be linked.
+const char* NO_MAIN_FRAGMENT = R"(#version 330 core
+out vec4 fragColor;
+void paint() { fragColor = vec4(1.0); }
+)";
+
+class ShaderGlTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!GlTestContext::open())
+            GTEST_SKIP() << "no OpenGL 3.3 context";
+        dir = std::filesystem::temp_directory_path() / ("grov-shader-" + std::to_string(getpid()));
+        std::filesystem::create_directories(dir);
+        cache.createDefaultEntry();
+    }
+
+    void TearDown() override
+    {
+        cache.clear();
+        Shader::unuse();
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+
+    std::string write(const std::string& name, const char* source)
+    {
+        const std::string path = (dir / name).string();
+        std::ofstream(path) << source;
+        return path;
+    }
+
+    // Runs get and returns what it printed.
+    std::string request(Shader*& result, const std::string& vertex, const std::string& fragment)
+    {
+        testing::internal::CaptureStdout();
+        result = cache.get(vertex, fragment);
+        return testing::internal::GetCapturedStdout();
+    }
+
+    std::filesystem::path dir;
+    ShaderCache cache;
+};
+
+} // namespace
+
+TEST_F(ShaderGlTest, SamePairIsBuiltOnceAndShared)
+{
+    const std::string vertex = write("a.vert", VALID_VERTEX);
+    const std::string fragment = write("a.frag", VALID_FRAGMENT);
+    Shader* first = nullptr;
+    Shader* second = nullptr;
+    EXPECT_EQ(request(first, vertex, fragment), "");
+    EXPECT_EQ(request(second, vertex, fragment), "");
+    EXPECT_EQ(first, second);
+    EXPECT_NE(first, cache.defaultShader());
+    EXPECT_NE(first->program(), 0u);
+    EXPECT_NE(first->vertexShader(), 0u);
+    EXPECT_NE(first->fragmentShader(), 0u);
+    EXPECT_EQ(first->geometryShader(), 0u);
+    EXPECT_TRUE(cache.contains(vertex + fragment));
+    EXPECT_EQ(cache.size(), 2u);
+}
+
+TEST_F(ShaderGlTest, MissingFileFallsBackAndStoresNothing)
+{
+    const std::string fragment = write("b.frag", VALID_FRAGMENT);
+    const std::string missing = (dir / "nowhere.vert").string();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Shader* shader = nullptr;
+        // Reported again on every request, since nothing is cached for the pair.
+        EXPECT_EQ(request(shader, missing, fragment), "Could not open '" + missing + "'\n");
+        EXPECT_EQ(shader, cache.defaultShader());
+        EXPECT_EQ(shader->program(), 0u);
+    }
+    EXPECT_FALSE(cache.contains(missing + fragment));
+    EXPECT_EQ(cache.size(), 1u);
+}
+
+TEST_F(ShaderGlTest, BothBrokenStagesAreReported)
+{
+    const std::string vertex = write("broken.vert", BROKEN);
+    const std::string fragment = write("broken.frag", BROKEN);
+    Shader* shader = nullptr;
+    const std::string output = request(shader, vertex, fragment);
+    EXPECT_NE(output.find("Failed to compile shader '" + vertex + "': "), std::string::npos) << output;
+    EXPECT_NE(output.find("Failed to compile shader '" + fragment + "': "), std::string::npos) << output;
+    EXPECT_EQ(shader, cache.defaultShader());
+    EXPECT_FALSE(cache.contains(vertex + fragment));
+}
+
+TEST_F(ShaderGlTest, LinkFailureIsReportedWithItsLog)
+{
+    const std::string vertex = write("c.vert", VALID_VERTEX);
+    const std::string fragment = write("nomain.frag", NO_MAIN_FRAGMENT);
+    Shader* shader = nullptr;
+    const std::string output = request(shader, vertex, fragment);
+    EXPECT_EQ(output.rfind("Failed to link the shader:\n", 0), 0u) << output;
+    EXPECT_GT(output.size(), std::string("Failed to link the shader:\n\n").size());
+    EXPECT_EQ(shader, cache.defaultShader());
+    EXPECT_EQ(cache.size(), 1u);
+}
+
+TEST_F(ShaderGlTest, CompileWarningsAreShownAndTheProgramIsUsable)
+{
+    const std::string vertex = write("d.vert", VALID_VERTEX);
+    const std::string fragment = write("warn.frag", WARNING_FRAGMENT);
+    Shader* shader = nullptr;
+    const std::string output = request(shader, vertex, fragment);
+    EXPECT_NE(output.find("Shader info for '" + fragment + "': "), std::string::npos) << output;
+    EXPECT_NE(shader, cache.defaultShader());
+    EXPECT_NE(shader->program(), 0u);
+}
+
+TEST_F(ShaderGlTest, UniformTableNames)
+{
+    EXPECT_STREQ(uniformName(0), "PROGRAMMING ERROR");
+    EXPECT_STREQ(uniformName(4), "PROGRAMMING ERROR");
+    EXPECT_STREQ(uniformName(13), "PROGRAMMING ERROR");
+    EXPECT_STREQ(uniformName(UNIFORM_MVP_MATRIX), "mvpMatrix");
+    EXPECT_STREQ(uniformName(UNIFORM_LIGHT_POSITION_WORLD), "lightPosition_world");
+    EXPECT_STREQ(uniformName(UNIFORM_TEXTURE_MAP3), "textureMap3");
+    EXPECT_STREQ(uniformName(UNIFORM_UNUSED), "UNUSED");
+    EXPECT_STREQ(uniformName(35), "bones[0]");
+    // Bone names share one buffer: the text stays valid until the next bone name.
+    EXPECT_STREQ(uniformName(36), "bones[1]");
+    EXPECT_STREQ(uniformName(BONE_UNIFORM_BASE + 63), "bones[63]");
+}
+
+TEST_F(ShaderGlTest, UniformsThatTheProgramLacksAreSkipped)
+{
+    Shader* shader = nullptr;
+    request(shader, write("e.vert", VALID_VERTEX), write("e.frag", VALID_FRAGMENT));
+    shader->use();
+    EXPECT_EQ(currentProgram(), shader->program());
+    EXPECT_EQ(uniformLocation(UNIFORM_TEXTURE_SCALE1), -1);
+    setUniform1f(UNIFORM_TEXTURE_SCALE1, 600.0f);
+    setUniform1i(13, 3);
+    setUniform1f(UNIFORM_TRANSPARENCY, 0.25f);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    float transparency = 0.0f;
+    glGetUniformfv(shader->program(), uniformLocation(UNIFORM_TRANSPARENCY), &transparency);
+    EXPECT_FLOAT_EQ(transparency, 0.25f);
+
+    // The fallback binds no program: every uniform is skipped without a GL error.
+    Shader* fallback = cache.defaultShader();
+    fallback->use();
+    EXPECT_EQ(currentProgram(), 0u);
+    setUniform1f(UNIFORM_TRANSPARENCY, 0.5f);
+    fallback->setModelMatrix(glm::mat4(1.0f));
+    fallback->release();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    Shader::unuse();
+    EXPECT_EQ(currentProgram(), 0u);
+}
+
+TEST_F(ShaderGlTest, ModelMatrixUploadsTheDerivedMatrices)
+{
+    Shader* shader = nullptr;
+    request(shader, write("f.vert", VALID_VERTEX), write("f.frag", VALID_FRAGMENT));
+    shader->use();
+    const glm::mat4 view = glm::lookAt(glm::vec3(0, 2, 5), glm::vec3(0), glm::vec3(0, 1, 0));
+    const glm::mat4 projection = glm::perspective(glm::radians(45.0f), 4.0f / 3.0f, 0.1f, 100.0f);
+    shader->setViewMatrix(view);
+    shader->setProjectionMatrix(projection);
+    const glm::mat4 model = glm::translate(glm::mat4(1.0f), glm::vec3(1, 2, 3));
+    shader->setModelMatrix(model);
+
+    glm::mat4 uploaded(0.0f);
+    glGetUniformfv(shader->program(), uniformLocation(UNIFORM_MVP_MATRIX), &uploaded[0][0]);
+    const glm::mat4 expected = projection * view * model;
+    for (int column = 0; column < 4; ++column)
+        for (int row = 0; row < 4; ++row)
+            EXPECT_NEAR(uploaded[column][row], expected[column][row], 1e-5f);
+
+    // A flat HUD object (z scale 0) must not fill the normal matrix with infinities.
+    shader->setViewMatrix(glm::mat4(1.0f));
+    shader->setModelMatrix(glm::scale(glm::mat4(1.0f), glm::vec3(0.4f, 0.08f, 0.0f)));
+    glm::mat3 normal(0.0f);
+    glGetUniformfv(shader->program(), uniformLocation(UNIFORM_N_MATRIX), &normal[0][0]);
+    for (int column = 0; column < 3; ++column)
+        for (int row = 0; row < 3; ++row)
+            EXPECT_TRUE(std::isfinite(normal[column][row]));
+}
+
+TEST_F(ShaderGlTest, NormalMatrixIsTheInverseTranspose)
+{
+    const glm::mat4 modelView = glm::rotate(glm::scale(glm::mat4(1.0f), glm::vec3(2, 3, 4)),
+                                            glm::radians(30.0f), glm::vec3(0, 1, 0));
+    const glm::mat3 expected = glm::transpose(glm::inverse(glm::mat3(modelView)));
+    const glm::mat3 actual = Shader::normalMatrix(modelView);
+    for (int column = 0; column < 3; ++column)
+        for (int row = 0; row < 3; ++row)
+            EXPECT_NEAR(actual[column][row], expected[column][row], 1e-6f);
+}
