@@ -1,0 +1,74 @@
+#pragma once
+// The endless landscape: a flat grid of vertices that follows the camera in whole cells, raised
+// by the vertex program from a greyscale heightmap sampled at each vertex's world x and z. The
+// map repeats with mirroring every textureScale1 world units, so the hills stay where they
+// are while the grid slides underneath. The same map is kept in memory for the height queries
+// with which the game lands, bounces and stands things on the ground.
+
+#include "render/SceneObject.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class MovableCamera;
+
+class Terrain : public SceneObject {
+public:
+    Terrain();
+    ~Terrain() override;
+
+    // Builds a width x depth grid (one vertex per cell corner, centred on the origin, drawn as
+    // one snaking triangle strip) and loads the heightmap, the normal map and the colour map.
+    virtual void generate(int width, int depth);
+
+    // The World's active-camera pointer: the grid follows whichever camera it names.
+    void setCamera(MovableCamera** cameraRef);
+
+    // Keeps the grid within one cell of being centred on the camera, moving it in whole cells.
+    void update(double dt) override;
+    void draw(Shader* shader) override;
+
+    // Ground height at a world point (nearest heightmap pixel, mirrored tiling). 0 when no
+    // heightmap is loaded or the point is not finite.
+    float heightAt(float x, float z) const;
+    float heightAt(const glm::vec3& point) const { return heightAt(point.x, point.z); }
+    // Highest ground over [x + boxMin.x, x + boxMax.x] x [z + boxMin.z, z + boxMax.z],
+    // sampled on the cell corners that cover it and at (x, z); the box's y is ignored.
+    float maxHeightInArea(float x, float z, const glm::vec3& boxMin, const glm::vec3& boxMax) const;
+    // maxHeightInArea over the object's box at its position.
+    float maxHeightUnder(const SceneObject& object) const;
+    // Stand an object on the ground (at its x and z) or on the highest ground under its box;
+    // both return the height they set.
+    float placeOnGround(SceneObject& object) const;
+    float placeOnTop(SceneObject& object) const;
+
+    // Replaces the height bytes with the red channel of an image file; false (and no heights,
+    // so every query gives 0) when it cannot be read. generate calls it with the game's map.
+    bool loadHeights(const std::string& path);
+
+    std::uint32_t heightmapWidth() const { return heightmapWidth_; }
+    std::uint32_t heightmapHeight() const { return heightmapHeight_; }
+    float textureScale1() const { return textureScale1_; }
+    int colorUnit() const { return colorUnit_; }
+    int heightmapUnit() const { return heightmapUnit_; }
+    int normalUnit() const { return normalUnit_; }
+    GLuint colorTexture() const { return colorTexture_; }
+    GLuint heightmapTexture() const { return heightmapTexture_; }
+    GLuint normalTexture() const { return normalTexture_; }
+
+private:
+    void releaseMesh();
+
+    int colorUnit_ = -1;
+    GLuint colorTexture_ = 0;
+    int heightmapUnit_ = -1;
+    GLuint heightmapTexture_ = 0;
+    int normalUnit_ = -1;
+    GLuint normalTexture_ = 0;
+    MovableCamera** cameraRef_ = nullptr; // not owned; the World's active-camera field
+    std::unique_ptr<unsigned char[]> heights; // one byte per pixel, row 0 the image's bottom
+    std::uint32_t heightmapWidth_ = 0;
+    std::uint32_t heightmapHeight_ = 0;
+    float textureScale1_; // world units covered by one heightmap tile
+};
