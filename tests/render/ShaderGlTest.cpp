@@ -11,6 +11,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <unistd.h>
 
@@ -143,7 +144,10 @@ TEST_F(ShaderGlTest, LinkFailureIsReportedWithItsLog)
 TEST_F(ShaderGlTest, CompileWarningsAreShownAndTheProgramIsUsable)
 {
     const std::string vertex = write("d.vert", VALID_VERTEX);
-    const std::string fragment = write("warn.frag", WARNING_FRAGMENT);
+    // Mesa keeps compiled shaders on disk and skips the compile, and its log, for a source it
+    // has seen before; a fresh comment makes this source new on every run.
+    const std::string source = std::string(WARNING_FRAGMENT) + "// " + std::to_string(std::random_device()()) + "\n";
+    const std::string fragment = write("warn.frag", source.c_str());
     Shader* shader = nullptr;
     const std::string output = request(shader, vertex, fragment);
     EXPECT_NE(output.find("Shader info for '" + fragment + "': "), std::string::npos) << output;
