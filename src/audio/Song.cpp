@@ -1,0 +1,49 @@
+#include "audio/Song.h"
+
+#include "audio/Mixer.h"
+#include "audio/SoundSystem.h"
+
+Song::Song(Mixer* mixer, const char* path, MixGroup* group, unsigned mode)
+    : mixer(mixer), group(group)
+{
+    mixer->setStreamBufferSize(streamChunkBytes, MIXER_UNIT_BYTES);
+    MixerResult result = mixer->createStream(path, mode, &stream);
+    SoundSystem::checkResult(result);
+    if (result != MIXER_OK)
+        SoundSystem::reportUnloaded(path);
+}
+
+Voice Song::play(bool startPaused, int loopCount)
+{
+    // Nothing was loaded: the failure was reported when the song was created.
+    if (!stream)
+        return Voice();
+    stop();
+    SoundSystem::checkResult(mixer->play(stream, true, &currentChannel));
+    // The channel calls below fail harmlessly on a null handle when play failed.
+    if (group)
+        currentChannel.setGroup(group);
+    currentChannel.setLoopCount(loopCount);
+    currentChannel.setLoopMode(MIXER_LOOP_ON);
+    currentChannel.setPosition(0, MIXER_UNIT_MS);
+    if (!startPaused)
+        currentChannel.setPaused(false);
+    return currentChannel;
+}
+
+void Song::stop()
+{
+    if (currentChannel.isNull())
+        return;
+    currentChannel.stop();
+    currentChannel = Voice();
+}
+
+void Song::release()
+{
+    if (!stream)
+        return;
+    stop();
+    stream->release();
+    stream = nullptr;
+}

@@ -1,0 +1,31 @@
+#include "audio/SoundEffect.h"
+
+#include "audio/Mixer.h"
+#include "audio/SoundSystem.h"
+
+SoundEffect::SoundEffect(Mixer* mixer, const char* path, MixGroup* group, unsigned mode)
+    : mixer(mixer), group(group)
+{
+    MixerResult result = mixer->createSample(path, mode, &sample);
+    SoundSystem::checkResult(result);
+    if (result != MIXER_OK)
+        SoundSystem::reportUnloaded(path);
+}
+
+void SoundEffect::play()
+{
+    if (!sample)
+        return;
+    SoundSystem::checkResult(mixer->play(sample, true, &lastChannel));
+    if (group)
+        lastChannel.setGroup(group);
+    lastChannel.setPaused(false);
+}
+
+void SoundEffect::release()
+{
+    if (!sample)
+        return;
+    sample->release();
+    sample = nullptr;
+}

@@ -1,0 +1,129 @@
+#include "audio/SoundSystem.h"
+
+#include "audio/Mixer.h"
+#include "audio/Song.h"
+#include "audio/SoundEffect.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+SoundSystem* current = nullptr;
+
+} // namespace
+
+SoundSystem* SoundSystem::instance()
+{
+    if (!current)
+        current = new SoundSystem();
+    return current;
+}
+
+void SoundSystem::destroy(SoundSystem* system)
+{
+    if (!system)
+        return;
+    if (system == current)
+        current = nullptr;
+    system->shutdown();
+    delete system;
+}
+
+SoundSystem::SoundSystem()
+{
+    checkResult(createMixer(&system));
+    if (!system)
+        return;
+
+    unsigned version = 0;
+    checkResult(system->version(&version));
+    if (version < requiredVersion) {
+        std::printf("Error! You are using an old version of FMOD %u. This program requires %u\n", version,
+                    requiredVersion);
+        std::fflush(stdout);
+        std::exit(-1);
+    }
+
+    int drivers = 0;
+    checkResult(system->driverCount(&drivers));
+    if (drivers == 0) {
+        checkResult(system->setOutput(MIXER_OUTPUT_LOOPBACK));
+    } else {
+        unsigned caps = 0;
+        MixerSpeakerMode speakerMode = MIXER_SPEAKERS_STEREO;
+        checkResult(system->driverCaps(0, &caps, &speakerMode));
+        checkResult(system->setSpeakerMode(speakerMode));
+        if (caps & MIXER_DRIVER_EMULATED)
+            checkResult(system->setMixBufferSize(emulatedMixFrames, emulatedMixBlocks));
+    }
+
+    MixerResult result = system->init(maxChannels, MIXER_INIT_DEFAULT);
+    if (result == MIXER_ERR_SPEAKER_MODE) {
+        // The speakers the driver reported cannot be used after all; stereo always can.
+        checkResult(system->setSpeakerMode(MIXER_SPEAKERS_STEREO));
+        result = system->init(maxChannels, MIXER_INIT_DEFAULT);
+    }
+    checkResult(result);
+
+    checkResult(system->createGroup(&music));
+    checkResult(system->createGroup(&effects));
+}
+
+SoundSystem::~SoundSystem()
+{
+    delete system;
+}
+
+void SoundSystem::shutdown()
+{
+    for (AudioResource* resource : created)
+        resource->release();
+    created.clear();
+    if (system)
+        system->release();
+}
+
+void SoundSystem::update()
+{
+    if (system)
+        checkResult(system->update());
+}
+
+void SoundSystem::setVolume(float volume, int group)
+{
+    float v = volume < 1.0f ? volume : 1.0f;
+    float clamped = v > 0.0f ? v : 0.0f;
+    if (group == MUSIC_GROUP && music)
+        music->setVolume(clamped);
+    else if (group == EFFECTS_GROUP && effects)
+        effects->setVolume(clamped);
+}
+
+Song* SoundSystem::createSong(const char* path, unsigned mode)
+{
+    Song* song = new Song(system, path, music, mode);
+    created.push_back(song);
+    return song;
+}
+
+SoundEffect* SoundSystem::createSoundEffect(const char* path, unsigned mode)
+{
+    SoundEffect* effect = new SoundEffect(system, path, effects, mode);
+    created.push_back(effect);
+    return effect;
+}
+
+void SoundSystem::checkResult(int result)
+{
+    if (result == 0)
+        return;
+    std::printf("FMOD error! (%d) %s\n", result, mixerResultText(result));
+    std::fflush(stdout);
+}
+
+void SoundSystem::reportUnloaded(const char* path)
+{
+    std::printf("Sound not loaded: %s\n", path ? path : "(no path)");
+    std::fflush(stdout);
+}

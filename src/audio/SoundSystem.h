@@ -1,0 +1,62 @@
+#pragma once
+// All of the game's sound: the mixer, the music and effects groups, and every Song and
+// SoundEffect the game creates. One instance, made on first use and freed by destroy.
+
+#include <vector>
+
+class AudioResource;
+class MixGroup;
+class Mixer;
+class Song;
+class SoundEffect;
+
+// Groups that setVolume knows; any other value changes nothing.
+enum SoundGroup {
+    MUSIC_GROUP = 1,
+    EFFECTS_GROUP = 2,
+};
+
+class SoundSystem {
+public:
+    static constexpr unsigned requiredVersion = 0x44415;   // oldest sound layer the game accepts
+    static constexpr int maxChannels = 100;                // voices mixed at once
+    static constexpr unsigned emulatedMixFrames = 1024;    // frames per mix block on slow drivers
+    static constexpr int emulatedMixBlocks = 10;           // mix blocks queued on slow drivers
+
+    // The sound system, created and started on the first call.
+    static SoundSystem* instance();
+    // Releases every resource in creation order and shuts the mixer down. The Song and
+    // SoundEffect objects stay allocated; playing them afterwards does nothing.
+    static void destroy(SoundSystem* system);
+
+    // Once per frame: refills streams, renders the no-sound output and calls end callbacks.
+    void update();
+    // volume is clamped to [0, 1]; group is MUSIC_GROUP or EFFECTS_GROUP.
+    void setVolume(float volume, int group);
+
+    Song* createSong(const char* path, unsigned mode);
+    SoundEffect* createSoundEffect(const char* path, unsigned mode);
+
+    // Prints "FMOD error! (<code>) <text>" for any code but 0, then carries on.
+    static void checkResult(int result);
+    // Names the file after a failed load, so the player knows which sound is missing.
+    static void reportUnloaded(const char* path);
+
+    Mixer* mixer() const { return system; }
+    MixGroup* musicGroup() const { return music; }
+    MixGroup* effectsGroup() const { return effects; }
+    const std::vector<AudioResource*>& resources() const { return created; }
+
+private:
+    SoundSystem();
+    ~SoundSystem();
+    SoundSystem(const SoundSystem&) = delete;
+    SoundSystem& operator=(const SoundSystem&) = delete;
+
+    void shutdown();
+
+    Mixer* system = nullptr;
+    MixGroup* music = nullptr;
+    MixGroup* effects = nullptr;
+    std::vector<AudioResource*> created;
+};
