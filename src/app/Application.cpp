@@ -5,6 +5,8 @@
 #include "app/Settings.h"
 #include "app/Window.h"
 #include "game/World.h"
+#include "render/ShaderCache.h"
+#include "render/TextureManager.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -86,6 +88,8 @@ void Application::init()
     // glewInit asks for extensions the old way, which a core context refuses.
     glGetError();
 
+    shaderCache = new ShaderCache();
+    shaderCache->createDefaultEntry();
     world = new World();
     world->init(shaderCache);
 
@@ -147,6 +151,12 @@ void Application::shutdown()
         delete world;
         world = nullptr;
     }
+    if (shaderCache) {
+        shaderCache->clear();
+        delete shaderCache;
+        shaderCache = nullptr;
+    }
+    TextureManager::destroy();
 }
 
 void Application::onKey(int key, int pressed)

@@ -1,5 +1,17 @@
 #pragma once
-// Whole-frame drawing state.
+// Whole-frame GL state that the World switches: clearing, depth testing, face culling,
+// polygon mode and the texture filter table of the sampling and mip-mapping toggles.
 
 // Clears colour and depth of the current target to the given colour.
-void clearScreen(float red, float green, float blue);
+void clearScreen(float red, float green, float blue, float alpha = 1.0f);
+void setDepthTest(bool enabled);
+void setFaceCulling(bool enabled);
+// Lines for wireframe, filled polygons otherwise, for both faces.
+void setPolygonLines(bool lines);
+
+// samplingMode: 0 nearest, 1 bilinear; mipmapMode: 0 off, 1 nearest, 2 linear.
+struct TextureFilters {
+    int minifying;
+    int magnifying;
+};
+TextureFilters textureFiltersFor(int mipmapMode, int samplingMode);
