@@ -90,11 +90,11 @@ struct GroundSample {
 
 GroundSample groundAt(double u, double v)
 {
-    const Colour darkGrass{0.16, 0.30, 0.07};
-    const Colour lightGrass{0.38, 0.52, 0.14};
-    const Colour dryGrass{0.52, 0.52, 0.22};
-    const Colour earth{0.38, 0.27, 0.16};
-    const Colour darkEarth{0.24, 0.17, 0.10};
+    const Colour darkGrass{0.22, 0.38, 0.09};
+    const Colour lightGrass{0.47, 0.62, 0.19};
+    const Colour dryGrass{0.62, 0.62, 0.30};
+    const Colour earth{0.46, 0.35, 0.22};
+    const Colour darkEarth{0.32, 0.24, 0.15};
 
     // Where earth shows through: a few soft patches, edged with a finer noise.
     const double patches = fbm(u, v, 6, 4, 11);
