@@ -1,8 +1,9 @@
 #version 330 core
 // Skinned models: each vertex is blended by up to four bone matrices, then lit like
-// BlinnPhongTexture.vert.
+// BlinnPhongTexture.vert. Influences whose bone lies outside the array are ignored, and a
+// vertex left with no influence at all stays where the mesh puts it.
 
-const int MAX_BONES = 64;
+const int MAX_BONES = 64; // keep equal to MAX_SHADER_BONES in src/model/BoneObject.h
 
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec2 texcoord;
@@ -24,8 +25,19 @@ out vec3 toEye_view;
 
 void main()
 {
-    mat4 skin = bones[boneIds.x] * boneWeights.x + bones[boneIds.y] * boneWeights.y
-              + bones[boneIds.z] * boneWeights.z + bones[boneIds.w] * boneWeights.w;
+    mat4 skin = mat4(0.0);
+    float total = 0.0;
+    for (int i = 0; i < 4; ++i) {
+        int id = boneIds[i];
+        float weight = boneWeights[i];
+        if (id >= 0 && id < MAX_BONES && weight != 0.0) {
+            skin += bones[id] * weight;
+            total += weight;
+        }
+    }
+    if (total == 0.0)
+        skin = mat4(1.0);
+
     vec4 skinned = skin * vec4(position, 1.0);
     vec3 skinnedNormal = mat3(skin) * normal;
 

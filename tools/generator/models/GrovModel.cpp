@@ -165,7 +165,8 @@ MeshBuilder buildBody(const Skeleton& s, const TextureAtlas& atlas)
         frown.push_back({x, y, faceZ(x, y) + 0.012f});
     }
     m.tube(frown, 0.035f, atlas.cell(MOUTH));
-    // Spiky hair, swept back.
+    // A short crop over the crown and the back of the head, spikes swept back out of it.
+    m.ellipsoid(ellipsoidAt({0.0f, 3.4f, 0.1f}, {0.6f, 0.56f, 0.52f}), atlas.cell(HAIR), 16, 24);
     const glm::vec3 spikes[] = {{0.0f, 1.0f, 0.15f}, {-0.45f, 0.85f, 0.25f}, {0.45f, 0.85f, 0.25f},
                                 {-0.25f, 0.7f, 0.65f}, {0.25f, 0.7f, 0.65f}, {0.0f, 0.55f, 0.85f}};
     for (const glm::vec3& d : spikes) {

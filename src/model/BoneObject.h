@@ -1,0 +1,72 @@
+#pragma once
+// The skinned, animated model (Grov): four bone influences per vertex, a bone table keyed by
+// name, the file's clips, and an update that poses the skeleton and uploads one skinning
+// matrix per bone to "bones[n]". Drawing is the ImportObject draw.
+
+#include "model/Animation.h"
+#include "model/ImportObject.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The size of the bone array in "shader/vertexSkinning.vert"; bones from here on are
+// neither uploaded nor read by the shader.
+constexpr int MAX_SHADER_BONES = 64;
+
+// Seconds of animation played so far by every skinned model together; never reset.
+extern double animationClock;
+
+struct BoneInfo {
+    glm::mat4 offset{1.0f}; // model space to the bone's space in the bind pose
+    int index = 0;          // element of the bone uniform array
+};
+
+// One vertex's influences, as laid out in the bone buffer (32 bytes).
+struct VertexBoneData {
+    std::int32_t ids[4] = {0, 0, 0, 0};
+    float weights[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+
+    // Takes the first free slot (weight exactly 0); a fifth influence is dropped.
+    void add(int id, float weight);
+};
+static_assert(sizeof(VertexBoneData) == 32, "the bone buffer's stride is 32 bytes");
+
+class BoneObject : public ImportObject {
+public:
+    explicit BoneObject(const std::string& path);
+    ~BoneObject() override;
+
+    // Poses the skeleton for clip 0 after advancing the animation clock by dt seconds and
+    // uploads the bone matrices to the attached program.
+    void update(double dt) override;
+    void load(const std::string& path) override;
+
+    void animate(double dt, int clip);
+    void poseNode(double time, int clip, const SceneNode& node, const glm::mat4& parent);
+
+    const std::map<std::string, BoneInfo>& boneTable() const { return bones; }
+    const std::vector<std::unique_ptr<Animation>>& animations() const { return clips; }
+    double ticksPerSecond() const { return ticksPerSecond_; }
+    // Influences per vertex as uploaded (kept for inspection).
+    const std::vector<VertexBoneData>& vertexBones() const { return vertexBones_; }
+    // The skinning matrices of the last pose, by bone index.
+    const std::vector<glm::mat4>& boneMatrices() const { return boneMatrices_; }
+
+    // Where in the clip (ticks) the clock stands; 0 for a clip without length.
+    static double clipTime(double clockSeconds, double ticksPerSecond, double duration);
+
+private:
+    void buildBones(const aiScene& scene);
+    void loadAnimations(const aiScene& scene);
+
+    std::map<std::string, BoneInfo> bones;
+    std::vector<std::unique_ptr<Animation>> clips;
+    GLuint boneBuffer = 0;
+    double ticksPerSecond_ = 0.0;
+    std::vector<VertexBoneData> vertexBones_;
+    std::vector<glm::mat4> boneMatrices_;
+    bool uploading = false;
+};
