@@ -1,0 +1,215 @@
+// Checks the generated sounds under res/sounds as the sound layer and a player meet them:
+// the format the layer can stream, headroom, clean starts and ends, voices that are
+// voiced, and music that loops and chains without a click.
+
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+const std::string SOUND_DIR = std::string(GROV_GAME_DIR) + "/res/sounds/";
+const char* const EFFECTS[] = {"grunt", "donk", "ah", "mm", "uff", "uuh", "haha", "haha2"};
+const char* const VOICES[] = {"grunt", "ah", "mm", "uff", "uuh", "haha", "haha2"};
+const char* const MUSIC[] = {"intro", "inbetween", "flight"};
+
+struct Sound {
+    bool opened = false;
+    SF_INFO info{};
+    std::vector<std::vector<short>> channels; // de-interleaved
+
+    int frames() const { return channels.empty() ? 0 : static_cast<int>(channels[0].size()); }
+};
+
+Sound load(const std::string& name)
+{
+    Sound sound;
+    SNDFILE* file = sf_open((SOUND_DIR + name + ".wav").c_str(), SFM_READ, &sound.info);
+    if (!file)
+        return sound;
+    std::vector<short> interleaved(static_cast<size_t>(sound.info.frames * sound.info.channels));
+    sf_readf_short(file, interleaved.data(), sound.info.frames);
+    sf_close(file);
+    sound.opened = true;
+    sound.channels.assign(sound.info.channels, {});
+    for (size_t i = 0; i < interleaved.size(); ++i)
+        sound.channels[i % sound.info.channels].push_back(interleaved[i]);
+    return sound;
+}
+
+// The 99th percentile of sample-to-sample steps: how far the waveform moves in one sample
+// during ordinary playing. A click is a step well beyond that.
+int typicalLargeStep(const std::vector<short>& samples)
+{
+    std::vector<int> steps;
+    for (size_t i = 1; i < samples.size(); ++i)
+        steps.push_back(std::abs(samples[i] - samples[i - 1]));
+    std::nth_element(steps.begin(), steps.begin() + steps.size() * 99 / 100, steps.end());
+    return steps[steps.size() * 99 / 100];
+}
+
+// Highest normalised autocorrelation at a lag within the human voice's pitch range, over
+// the loudest 40 ms: near 1 for a voiced vowel, low for noise.
+float voicedness(const std::vector<short>& samples, int rate)
+{
+    const int window = rate / 25;
+    int bestStart = 0;
+    double bestEnergy = -1.0;
+    for (int start = 0; start + window < static_cast<int>(samples.size()); start += window / 4) {
+        double energy = 0.0;
+        for (int i = 0; i < window; ++i)
+            energy += double(samples[start + i]) * samples[start + i];
+        if (energy > bestEnergy) {
+            bestEnergy = energy;
+            bestStart = start;
+        }
+    }
+    const int maxLag = rate / 60;
+    if (bestStart + window + maxLag > static_cast<int>(samples.size()))
+        bestStart = std::max(0, static_cast<int>(samples.size()) - window - maxLag);
+    float best = 0.0f;
+    for (int lag = rate / 400; lag <= maxLag; ++lag) {
+        double cross = 0.0, a = 0.0, b = 0.0;
+        for (int i = 0; i < window; ++i) {
+            const double x = samples[bestStart + i];
+            const double y = samples[bestStart + i + lag];
+            cross += x * y;
+            a += x * x;
+            b += y * y;
+        }
+        if (a > 0.0 && b > 0.0)
+            best = std::max(best, static_cast<float>(cross / std::sqrt(a * b)));
+    }
+    return best;
+}
+
+TEST(SoundAssets, EveryFileIsSixteenBitPcmWaveTheLayerCanStream)
+{
+    std::vector<std::string> all(std::begin(EFFECTS), std::end(EFFECTS));
+    all.insert(all.end(), std::begin(MUSIC), std::end(MUSIC));
+    for (const std::string& name : all) {
+        SCOPED_TRACE(name);
+        const Sound sound = load(name);
+        ASSERT_TRUE(sound.opened) << "missing or unreadable " << SOUND_DIR << name << ".wav (run the build first)";
+        EXPECT_EQ(sound.info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+        EXPECT_TRUE(sound.info.samplerate == 22050 || sound.info.samplerate == 44100);
+        EXPECT_TRUE(sound.info.channels == 1 || sound.info.channels == 2);
+
+        // Headroom: nothing at full scale (no clipping), yet loud enough to be heard.
+        int peak = 0;
+        for (const auto& channel : sound.channels)
+            for (short s : channel)
+                peak = std::max(peak, std::abs(static_cast<int>(s)));
+        EXPECT_LT(peak, 32767);
+        EXPECT_GT(peak, 32767 / 2);
+    }
+}
+
+TEST(SoundAssets, EffectsAreShortAndStartAndEndInSilence)
+{
+    for (const char* name : EFFECTS) {
+        SCOPED_TRACE(name);
+        const Sound sound = load(name);
+        ASSERT_TRUE(sound.opened);
+        const double seconds = double(sound.frames()) / sound.info.samplerate;
+        EXPECT_GT(seconds, 0.1);
+        EXPECT_LT(seconds, 1.5); // a bounce sound must be over before the next bounce
+        for (const auto& channel : sound.channels) {
+            EXPECT_LT(std::abs(channel.front()), 330) << "starts with a click";
+            EXPECT_LT(std::abs(channel.back()), 330) << "ends with a click";
+        }
+    }
+}
+
+TEST(SoundAssets, GrovsVoiceIsVoicedAndTheThudIsNot)
+{
+    for (const char* name : VOICES) {
+        SCOPED_TRACE(name);
+        const Sound sound = load(name);
+        ASSERT_TRUE(sound.opened);
+        EXPECT_GT(voicedness(sound.channels[0], sound.info.samplerate), 0.6f);
+    }
+    // The thud is a low boom: far fewer zero crossings than a voice's formants give.
+    const Sound donk = load("donk");
+    ASSERT_TRUE(donk.opened);
+    int crossings = 0;
+    const auto& samples = donk.channels[0];
+    for (size_t i = 1; i < samples.size(); ++i)
+        crossings += (samples[i - 1] < 0) != (samples[i] < 0);
+    const double crossingsPerSecond = crossings * double(donk.info.samplerate) / samples.size();
+    EXPECT_LT(crossingsPerSecond, 600.0);
+}
+
+TEST(SoundAssets, MusicLoopsAndChainsWithoutAClick)
+{
+    const Sound intro = load("intro");
+    const Sound inbetween = load("inbetween");
+    const Sound flight = load("flight");
+    ASSERT_TRUE(intro.opened && inbetween.opened && flight.opened);
+
+    // One stream setup for the whole chain, and one bar grid: the bridge is two bars and the
+    // loops are whole bars, so the chain stays on the beat.
+    for (const Sound* piece : {&inbetween, &flight}) {
+        EXPECT_EQ(piece->info.samplerate, intro.info.samplerate);
+        EXPECT_EQ(piece->info.channels, intro.info.channels);
+    }
+    const int bar = inbetween.frames() / 2;
+    EXPECT_EQ(inbetween.frames() % 2, 0);
+    EXPECT_EQ(intro.frames() % bar, 0);
+    EXPECT_EQ(flight.frames() % bar, 0);
+    EXPECT_LT(intro.frames() + flight.frames() + inbetween.frames(), 60 * intro.info.samplerate);
+
+    // A join is clean when its step is no larger than the steps the music makes anyway.
+    auto expectSmoothJoin = [](const Sound& before, const Sound& after, const char* what) {
+        for (size_t c = 0; c < before.channels.size(); ++c) {
+            const int step = std::abs(after.channels[c].front() - before.channels[c].back());
+            const int allowed = std::min(typicalLargeStep(before.channels[c]), typicalLargeStep(after.channels[c]));
+            EXPECT_LE(step, allowed) << what << ", channel " << c;
+        }
+    };
+    expectSmoothJoin(intro, intro, "intro loop point");
+    expectSmoothJoin(flight, flight, "flight loop point");
+    expectSmoothJoin(intro, inbetween, "intro into inbetween");
+    expectSmoothJoin(inbetween, flight, "inbetween into flight");
+}
+
+std::vector<char> fileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(SoundAssets, GeneratorWritesTheSameSoundsEveryTime)
+{
+    namespace fs = std::filesystem;
+    const fs::path generator = fs::path(GROV_GAME_DIR).parent_path() / "tools" / "grov-generate";
+    if (!fs::exists(generator))
+        GTEST_SKIP() << "no generator at " << generator;
+    const fs::path fresh = fs::temp_directory_path() / ("grov-sounds-" + std::to_string(::getpid()));
+    fs::create_directories(fresh);
+    // Other asset families run too; only the sounds are compared here.
+    const std::string command = "\"" + generator.string() + "\" \"" + fresh.string() + "\" > /dev/null 2>&1";
+    (void)std::system(command.c_str());
+    std::vector<std::string> all(std::begin(EFFECTS), std::end(EFFECTS));
+    all.insert(all.end(), std::begin(MUSIC), std::end(MUSIC));
+    for (const std::string& name : all) {
+        SCOPED_TRACE(name);
+        const auto again = fileBytes(fresh / "res" / "sounds" / (name + ".wav"));
+        EXPECT_FALSE(again.empty());
+        EXPECT_TRUE(again == fileBytes(SOUND_DIR + name + ".wav"));
+    }
+    fs::remove_all(fresh);
+}
+
+} // namespace
