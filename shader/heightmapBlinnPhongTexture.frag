@@ -1,8 +1,9 @@
 #version 330 core
 // Terrain shading: the grass-and-earth colour map and its normal map repeated textureScale2
-// times per heightmap tile, a second, coarser layer of the same map so the repeats do not form
-// a grid in the distance, bare earth on steep slopes, Blinn-Phong lighting from
-// lightPosition_world, and haze toward the edge of the grid that melts into the sky's horizon.
+// times per heightmap tile, blended with a coarser, turned layer of the same map and a slow
+// drift of shade and hue so the repeats do not form a grid in the distance, bare earth on
+// steep slopes, Blinn-Phong lighting from lightPosition_world, and haze toward the edge of the
+// grid that melts into the sky's horizon.
 
 in vec3 position_world;
 in vec3 normal_world;
@@ -34,8 +35,11 @@ void main()
     vec3 n = normalize(normal_world);
     vec2 uv = position_world.xz * (textureScale2 / textureScale1);
     vec2 coarseUv = mat2(0.8, -0.6, 0.6, 0.8) * uv * 0.17 + vec2(0.37, 0.71);
-
-    vec3 albedo = mix(texture(textureMap, uv).rgb, texture(textureMap, coarseUv).rgb, 0.4);
+    vec3 albedo = mix(texture(textureMap, uv).rgb, texture(textureMap, coarseUv).rgb, 0.45);
+    // Meadows tens of units across, some lusher, some drier.
+    vec2 p = position_world.xz;
+    float drift = sin(p.x * 0.021 + 1.7 * sin(p.y * 0.017)) * sin(p.y * 0.019 + 1.3 * sin(p.x * 0.013));
+    albedo *= mix(vec3(0.86, 0.92, 0.86), vec3(1.12, 1.06, 0.86), 0.5 + 0.5 * drift);
     // Grass does not hold on steep slopes.
     float steep = smoothstep(0.82, 0.6, n.y);
     albedo = mix(albedo, earthTint * (0.7 + 0.6 * dot(albedo, vec3(0.33))), steep * 0.8);

@@ -97,14 +97,14 @@ GroundSample groundAt(double u, double v)
     const Colour darkEarth{0.32, 0.24, 0.15};
 
     // Where earth shows through: a few soft patches, edged with a finer noise.
-    const double patches = fbm(u, v, 6, 4, 11);
-    const double earthAmount = smoothstep(0.62, 0.70, patches + 0.12 * (fbm(u, v, 24, 3, 12) - 0.5));
+    const double patches = fbm(u, v, 8, 4, 11);
+    const double earthAmount = smoothstep(0.64, 0.72, patches + 0.12 * (fbm(u, v, 24, 3, 12) - 0.5));
 
     // Grass: broad shading, then dense speckles of single blades seen from above.
-    const double broad = fbm(u, v, 4, 3, 21);
+    const double broad = fbm(u, v, 8, 3, 21);
     const double blades = fbm(u, v, 64, 3, 22);
     const double tips = periodicNoise(u, v, 256, 23);
-    Colour grass = mix(darkGrass, lightGrass, smoothstep(0.25, 0.75, broad * 0.6 + blades * 0.4));
+    Colour grass = mix(darkGrass, lightGrass, smoothstep(0.2, 0.8, broad * 0.45 + blades * 0.55));
     grass = mix(grass, dryGrass, smoothstep(0.72, 0.95, tips) * 0.6);
     grass = mix(grass, darkGrass, smoothstep(0.35, 0.1, tips) * 0.5);
 
