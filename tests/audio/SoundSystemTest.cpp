@@ -1,0 +1,360 @@
+#include "AudioTestKit.h"
+#include "ManualClock.h"
+
+#include "audio/MixGroup.h"
+#include "audio/Mixer.h"
+#include "audio/Song.h"
+#include "audio/SoundEffect.h"
+#include "audio/SoundSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace audiotest;
+
+namespace {
+
+constexpr double step = 0.02;   // s, one game frame
+
+// A mixer that notes the start-up calls and can pretend to have a sound card.
+class RecordingMixer : public Mixer {
+public:
+    static std::vector<std::string> calls;
+    static int drivers;                    // what driverCount reports
+    static unsigned caps;
+    static MixerSpeakerMode cardSpeakers;  // what the pretend card reports
+    static unsigned reportedVersion;       // 0: the real one
+
+    static Mixer* make() { return new RecordingMixer(); }
+    static void reset()
+    {
+        calls.clear();
+        drivers = 0;
+        caps = 0;
+        cardSpeakers = MIXER_SPEAKERS_STEREO;
+        reportedVersion = 0;
+    }
+
+    MixerResult version(unsigned* out) override
+    {
+        calls.push_back("version");
+        MixerResult result = Mixer::version(out);
+        if (reportedVersion)
+            *out = reportedVersion;
+        return result;
+    }
+    MixerResult driverCount(int* out) override
+    {
+        calls.push_back("driverCount");
+        *out = drivers;
+        return MIXER_OK;
+    }
+    MixerResult driverCaps(int driver, unsigned* capsOut, MixerSpeakerMode* speakers) override
+    {
+        calls.push_back("driverCaps " + std::to_string(driver));
+        *capsOut = caps;
+        *speakers = cardSpeakers;
+        return MIXER_OK;
+    }
+    MixerResult setOutput(MixerOutput output) override
+    {
+        calls.push_back("setOutput " + std::to_string(output));
+        return Mixer::setOutput(output);
+    }
+    MixerResult setSpeakerMode(MixerSpeakerMode mode) override
+    {
+        calls.push_back("setSpeakerMode " + std::to_string(mode));
+        chosen = mode;
+        return Mixer::setSpeakerMode(mode);
+    }
+    MixerResult setMixBufferSize(unsigned frames, int count) override
+    {
+        calls.push_back("setMixBufferSize " + std::to_string(frames) + " " + std::to_string(count));
+        return Mixer::setMixBufferSize(frames, count);
+    }
+    MixerResult init(int maxVoices, unsigned flags) override
+    {
+        calls.push_back("init " + std::to_string(maxVoices));
+        // The pretend card takes nothing but stereo; the real work happens on the loopback.
+        if (chosen != MIXER_SPEAKERS_STEREO)
+            return MIXER_ERR_SPEAKER_MODE;
+        Mixer::setOutput(MIXER_OUTPUT_LOOPBACK);
+        return Mixer::init(maxVoices, flags);
+    }
+
+private:
+    MixerSpeakerMode chosen = MIXER_SPEAKERS_STEREO;
+};
+
+std::vector<std::string> RecordingMixer::calls;
+int RecordingMixer::drivers = 0;
+unsigned RecordingMixer::caps = 0;
+MixerSpeakerMode RecordingMixer::cardSpeakers = MIXER_SPEAKERS_STEREO;
+unsigned RecordingMixer::reportedVersion = 0;
+
+class SoundSystemTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RecordingMixer::reset();
+        setMixerFactory(&RecordingMixer::make);
+    }
+    void TearDown() override
+    {
+        if (system)
+            SoundSystem::destroy(system);
+        setMixerFactory(nullptr);
+    }
+
+    SoundSystem* start()
+    {
+        system = SoundSystem::instance();
+        return system;
+    }
+
+    // Pumps the sound system like the frame loop does.
+    void run(double seconds)
+    {
+        for (double t = 0.0; t < seconds - 1e-9; t += step) {
+            clock.advance(step);
+            system->update();
+        }
+    }
+
+    int voicesPlaying() const
+    {
+        int count = -1;
+        system->mixer()->voicesPlaying(&count);
+        return count;
+    }
+
+    ManualClock clock{5.0};
+    SoundSystem* system = nullptr;
+};
+
+TEST_F(SoundSystemTest, WithoutDriversTheNoSoundOutputIsChosenBeforeInit)
+{
+    testing::internal::CaptureStdout();
+    start();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    std::vector<std::string> expected = {"version", "driverCount", "setOutput 1", "init 100"};
+    EXPECT_EQ(RecordingMixer::calls, expected);
+    MixerOutput output = MIXER_OUTPUT_AUTO;
+    system->mixer()->output(&output);
+    EXPECT_EQ(output, MIXER_OUTPUT_LOOPBACK);
+    EXPECT_NE(system->musicGroup(), nullptr);
+    EXPECT_NE(system->effectsGroup(), nullptr);
+    EXPECT_NE(system->musicGroup(), system->effectsGroup());
+}
+
+TEST_F(SoundSystemTest, AnUnusableSpeakerModeIsRetriedOnceInStereo)
+{
+    RecordingMixer::drivers = 1;
+    RecordingMixer::caps = MIXER_DRIVER_EMULATED;
+    RecordingMixer::cardSpeakers = MIXER_SPEAKERS_5POINT1;
+    testing::internal::CaptureStdout();
+    start();
+    // The refused first init is retried, not reported.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    std::vector<std::string> expected = {
+        "version", "driverCount", "driverCaps 0", "setSpeakerMode 4", "setMixBufferSize 1024 10",
+        "init 100", "setSpeakerMode 2", "init 100"};
+    EXPECT_EQ(RecordingMixer::calls, expected);
+    EXPECT_TRUE(system->mixer()->isStarted());
+}
+
+TEST_F(SoundSystemTest, AnOldSoundLayerEndsTheProgram)
+{
+    RecordingMixer::reportedVersion = 0x44414;
+    testing::FLAGS_gtest_death_test_style = "threadsafe";
+    EXPECT_EXIT(
+        {
+            dup2(STDERR_FILENO, STDOUT_FILENO);
+            SoundSystem::instance();
+        },
+        testing::ExitedWithCode(255),
+        "Error! You are using an old version of FMOD 279572\\. This program requires 279573\n");
+}
+
+TEST_F(SoundSystemTest, ErrorLinesCarryTheCodeAndItsText)
+{
+    testing::internal::CaptureStdout();
+    SoundSystem::checkResult(0);
+    SoundSystem::checkResult(23);
+    SoundSystem::checkResult(MIXER_ERR_FILE_NOT_FOUND);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "FMOD error! (23) Unknown error.\nFMOD error! (5) File not found.\n");
+}
+
+TEST_F(SoundSystemTest, VolumesAreClampedAndUnknownGroupsIgnored)
+{
+    start();
+    float music = -1.0f;
+    float effects = -1.0f;
+    system->setVolume(1.7f, MUSIC_GROUP);
+    system->setVolume(-0.2f, EFFECTS_GROUP);
+    system->musicGroup()->volume(&music);
+    system->effectsGroup()->volume(&effects);
+    EXPECT_FLOAT_EQ(music, 1.0f);
+    EXPECT_FLOAT_EQ(effects, 0.0f);
+
+    system->setVolume(0.4f, MUSIC_GROUP);
+    system->setVolume(0.5f, 3);
+    system->setVolume(0.5f, 0);
+    system->musicGroup()->volume(&music);
+    system->effectsGroup()->volume(&effects);
+    EXPECT_FLOAT_EQ(music, 0.4f);
+    EXPECT_FLOAT_EQ(effects, 0.0f);
+}
+
+TEST_F(SoundSystemTest, SongsRestartButEffectsOverlapTwiceAsLoud)
+{
+    start();
+    Recorder recorder(system->mixer());
+    Song* song = system->createSong(writeTone("song.wav", 1.0, 0.2).c_str(), 0);
+    SoundEffect* effect = system->createSoundEffect(writeTone("effect.wav", 0.5, 0.2).c_str(), 0);
+
+    Voice first = song->play(false, -1);
+    run(0.1);
+    Voice second = song->play(false, -1);
+    EXPECT_FALSE(first.isAlive());
+    EXPECT_TRUE(second.isAlive());
+    EXPECT_EQ(song->channel(), second);
+    EXPECT_EQ(voicesPlaying(), 1);
+    unsigned position = 99;
+    second.position(&position, MIXER_UNIT_MS);
+    EXPECT_EQ(position, 0u);
+    song->stop();
+    EXPECT_TRUE(song->channel().isNull());
+    EXPECT_EQ(voicesPlaying(), 0);
+
+    effect->play();
+    run(0.2);
+    float once = recorder.peak(0.15, 0.3);
+    run(0.5);
+    effect->play();
+    effect->play();
+    EXPECT_EQ(voicesPlaying(), 2);
+    run(0.2);
+    float twice = recorder.peak(0.85, 1.0);
+    EXPECT_GT(once, 0.05f);
+    EXPECT_NEAR(twice / once, 2.0f, 0.05f);
+}
+
+TEST_F(SoundSystemTest, APausedSongWaitsAndAnEndedSongKeepsItsStaleChannel)
+{
+    start();
+    Recorder recorder(system->mixer());
+    Song* song = system->createSong(writeTone("short.wav", 0.3, 0.2).c_str(), 0);
+    Voice channel = song->play(true, 0);
+    bool paused = false;
+    channel.paused(&paused);
+    EXPECT_TRUE(paused);
+    int endings = 0;
+    channel.setEndCallback([&](Voice) { ++endings; });
+    run(0.5);
+    EXPECT_LT(recorder.peak(0.0, 0.5), 1e-6f);
+    EXPECT_EQ(endings, 0);
+
+    channel.setPaused(false);
+    // The callback waits for update; it is not called from inside the play calls.
+    run(0.2);
+    EXPECT_EQ(endings, 0);
+    run(0.2);
+    EXPECT_EQ(endings, 1);
+    EXPECT_GT(recorder.peak(0.5, 0.8), 0.05f);
+
+    EXPECT_EQ(song->channel(), channel);
+    EXPECT_FALSE(song->channel().isAlive());
+    song->stop();
+    EXPECT_TRUE(song->channel().isNull());
+    EXPECT_EQ(endings, 1);
+}
+
+TEST_F(SoundSystemTest, TheMusicChainRunsOnEndCallbacks)
+{
+    start();
+    Recorder recorder(system->mixer());
+    Song* flight = system->createSong(writeTone("flight.wav", 0.4, 0.3).c_str(), 0);
+    Song* inbetween = system->createSong(writeTone("inbetween.wav", 0.3, 0.2).c_str(), 0);
+    Song* intro = system->createSong(writeTone("intro.wav", 0.5, 0.1).c_str(), 0);
+    system->setVolume(0.4f, MUSIC_GROUP);
+
+    double introEnded = -1.0;
+    double inbetweenEnded = -1.0;
+    intro->play(false, -1);
+    intro->channel().setEndCallback([&](Voice) {
+        introEnded = recorder.seconds();
+        inbetween->play(false, 0);
+        inbetween->channel().setEndCallback([&](Voice) {
+            inbetweenEnded = recorder.seconds();
+            flight->play(false, -1);
+        });
+    });
+
+    run(1.2);
+    EXPECT_LT(introEnded, 0.0);
+    // The first SPACE: the intro finishes the pass it is in (its third), then the chain goes on.
+    intro->channel().setLoopCount(0);
+    run(2.0);
+    EXPECT_NEAR(introEnded, 1.5, 0.05);
+    EXPECT_NEAR(inbetweenEnded, 1.8, 0.05);
+    EXPECT_TRUE(flight->channel().isAlive());
+
+    float introLevel = recorder.peak(1.2, 1.45);
+    EXPECT_NEAR(recorder.peak(1.55, 1.75) / introLevel, 2.0f, 0.1f);
+    EXPECT_NEAR(recorder.peak(1.85, 3.2) / introLevel, 3.0f, 0.15f);
+    EXPECT_GT(recorder.quietestWindow(1.85, 3.2, 0.01), 0.5f * recorder.peak(1.85, 3.2));
+    EXPECT_EQ(voicesPlaying(), 1);
+}
+
+TEST_F(SoundSystemTest, MissingAndBrokenFilesAreReportedListedAndHarmless)
+{
+    start();
+    std::string missing = scratchDir() + "/missing.wav";
+    std::string broken = writeBytes("broken.wav", "RIFF not really");
+    testing::internal::CaptureStdout();
+    Song* song = system->createSong(missing.c_str(), 0);
+    SoundEffect* effect = system->createSoundEffect(broken.c_str(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "FMOD error! (5) File not found.\nSound not loaded: " + missing +
+                  "\nFMOD error! (6) The file is not a sound file that can be read, or it is damaged.\n"
+                  "Sound not loaded: " + broken + "\n");
+    ASSERT_EQ(system->resources().size(), 2u);
+    EXPECT_EQ(system->resources()[0], song);
+    EXPECT_EQ(system->resources()[1], effect);
+
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(song->play(false, -1).isNull());
+    EXPECT_EQ(song->channel().setLoopCount(0), MIXER_ERR_INVALID_HANDLE);
+    song->stop();
+    effect->play();
+    run(0.1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(voicesPlaying(), 0);
+}
+
+TEST_F(SoundSystemTest, DestroyReleasesInOrderAndASecondSystemStartsFresh)
+{
+    start();
+    Song* song = system->createSong(writeTone("again.wav", 0.5, 0.2).c_str(), 0);
+    SoundEffect* effect = system->createSoundEffect(writeTone("again2.wav", 0.5, 0.2).c_str(), 0);
+    Voice channel = song->play(false, -1);
+    effect->play();
+    SoundSystem::destroy(system);
+    system = nullptr;
+    EXPECT_EQ(song->sound(), nullptr);
+    EXPECT_EQ(effect->sound(), nullptr);
+    EXPECT_FALSE(channel.isAlive());
+    // Late calls on the kept objects do nothing.
+    EXPECT_TRUE(song->play(false, 0).isNull());
+    effect->play();
+
+    SoundSystem* second = start();
+    EXPECT_EQ(SoundSystem::instance(), second);
+    EXPECT_TRUE(second->resources().empty());
+    EXPECT_TRUE(second->createSong(writeTone("fresh.wav", 0.5, 0.2).c_str(), 0)->play(false, 0).isAlive());
+}
+
+} // namespace
