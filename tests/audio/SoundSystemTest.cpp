@@ -358,3 +358,25 @@ TEST_F(SoundSystemTest, DestroyReleasesInOrderAndASecondSystemStartsFresh)
 }
 
 } // namespace
+
+namespace {
+
+// With the real mixer: on this machine there may or may not be a sound card, and either way
+// neither OpenAL nor ALSA may talk on the console while the sound system starts and stops.
+TEST(SoundSystemStartUp, TheRealMixerStartsAndStopsQuietly)
+{
+    ManualClock clock(1.0);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    SoundSystem* system = SoundSystem::instance();
+    Song* song = system->createSong(writeTone("quiet-start.wav", 0.2, 0.2).c_str(), 0);
+    song->play(false, 0);
+    clock.advance(0.5);
+    system->update();
+    SoundSystem::destroy(system);
+    std::string printedErr = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(printedErr, "");
+}
+
+} // namespace
