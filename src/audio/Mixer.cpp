@@ -343,13 +343,20 @@ MixerResult Mixer::play(AudioClip* clip, bool paused, Voice* result)
 
     if (clip->isStream() && clip->streamVoice >= 0)
         voices[size_t(clip->streamVoice)].end();
+    // A free voice if there is one; otherwise the oldest effect gives way, and music only
+    // when nothing but music is playing.
+    auto givesWayBefore = [](const VoiceSlot& a, const VoiceSlot& b) {
+        bool aStream = a.clip->isStream();
+        bool bStream = b.clip->isStream();
+        return aStream != bStream ? !aStream : a.startSerial < b.startSerial;
+    };
     size_t chosen = voices.size();
     for (size_t i = 0; i < voices.size(); ++i) {
         if (!voices[i].inUse) {
             chosen = i;
             break;
         }
-        if (chosen == voices.size() || voices[i].startSerial < voices[chosen].startSerial)
+        if (chosen == voices.size() || givesWayBefore(voices[i], voices[chosen]))
             chosen = i;
     }
     VoiceSlot& slot = voices[chosen];

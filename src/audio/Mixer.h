@@ -55,8 +55,8 @@ public:
     MixerResult setStreamBufferSize(unsigned size, MixerTimeUnit unit);
     MixerResult createStream(const char* path, unsigned mode, AudioClip** out);
     MixerResult createSample(const char* path, unsigned mode, AudioClip** out);
-    // Plays on a free voice, or on the longest-playing one when all are busy. A stream still
-    // playing on another voice is stopped there first.
+    // Plays on a free voice; when all are busy the longest-playing sample is taken over, a
+    // stream only when every voice plays one. A stream still playing elsewhere stops there.
     MixerResult play(AudioClip* clip, bool paused, Voice* out);
     MixerResult createGroup(MixGroup** out);
     MixerResult voicesPlaying(int* out) const;

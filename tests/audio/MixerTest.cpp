@@ -87,14 +87,18 @@ TEST_F(MixerTest, EndedStoppedAndReusedVoicesRefuseEveryCall)
     run(0.3);
     EXPECT_FALSE(ended.isAlive());
 
-    // All eight voices are busy, so the next play takes the oldest one over.
-    std::vector<Voice> busy(8);
+    // All eight voices are busy, so the next play takes the oldest effect over, not the music.
+    AudioClip* music = stream(writeTone("music.wav", 1.0, 0.2));
+    Voice song;
+    ASSERT_EQ(mixer.play(music, true, &song), MIXER_OK);
+    std::vector<Voice> busy(7);
     for (Voice& v : busy)
         ASSERT_EQ(mixer.play(blip, true, &v), MIXER_OK);
     Voice reused;
     ASSERT_EQ(mixer.play(blip, true, &reused), MIXER_OK);
     EXPECT_FALSE(busy[0].isAlive());
     EXPECT_TRUE(reused.isAlive());
+    EXPECT_TRUE(song.isAlive());
 
     Voice stopped = busy[1];
     EXPECT_EQ(stopped.stop(), MIXER_OK);
