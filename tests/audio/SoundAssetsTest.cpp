@@ -184,6 +184,60 @@ TEST(SoundAssets, MusicLoopsAndChainsWithoutAClick)
     expectSmoothJoin(inbetween, flight, "inbetween into flight");
 }
 
+// Energy per pitch class (0 = C) of the music's middle register, from short-time Goertzel
+// filters tuned to the equal-tempered notes E3 to E6.
+std::vector<double> pitchClassEnergy(const Sound& sound)
+{
+    const int frame = 8192;
+    const int rate = sound.info.samplerate;
+    std::vector<double> energy(12, 0.0);
+    for (int start = 0; start + frame <= sound.frames(); start += frame) {
+        for (int midi = 52; midi <= 88; ++midi) {
+            const double frequency = 440.0 * std::pow(2.0, (midi - 69) / 12.0);
+            const double coefficient = 2.0 * std::cos(2.0 * M_PI * frequency / rate);
+            double s1 = 0.0, s2 = 0.0;
+            for (int i = 0; i < frame; ++i) {
+                double mono = 0.0;
+                for (const auto& channel : sound.channels)
+                    mono += channel[start + i];
+                const double s0 = mono + coefficient * s1 - s2;
+                s2 = s1;
+                s1 = s0;
+            }
+            energy[midi % 12] += s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+        }
+    }
+    return energy;
+}
+
+TEST(SoundAssets, MusicIsInTuneAndInAMinor)
+{
+    // A natural minor plus G sharp, the leading note of the E major chord that turns back home.
+    // C sharp, D sharp, F sharp and A sharp belong to none of the chords or tunes.
+    constexpr int outOfKey[] = {1, 3, 6, 10};
+    for (const char* name : MUSIC) {
+        SCOPED_TRACE(name);
+        const Sound sound = load(name);
+        ASSERT_TRUE(sound.opened);
+        const std::vector<double> energy = pitchClassEnergy(sound);
+        double total = 0.0, stray = 0.0;
+        for (int pc = 0; pc < 12; ++pc)
+            total += energy[pc];
+        for (int pc : outOfKey)
+            stray += energy[pc];
+        ASSERT_GT(total, 0.0);
+        EXPECT_LT(stray / total, 0.08) << "energy between the notes of the key: detuned or off-key";
+        // The loops rest on A minor: its tonic and fifth outweigh any foreign note. (The
+        // bridge, all F, G and E, is allowed to leave A out.)
+        if (std::string(name) == "inbetween")
+            continue;
+        for (int pc : outOfKey) {
+            EXPECT_GT(energy[9], energy[pc]);
+            EXPECT_GT(energy[4], energy[pc]);
+        }
+    }
+}
+
 std::vector<char> fileBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);

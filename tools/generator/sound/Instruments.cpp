@@ -210,8 +210,9 @@ std::vector<float> electricPiano(const NoteSpec& note)
 
 std::vector<float> bell(const NoteSpec& note)
 {
-    // An inharmonic ratio gives the bell's shimmer; the sustain keeps melody notes singing.
-    return fmNote(note, {3.5f, 2.2f, 0.15f, 0.5f}, {0.002f, 0.9f, 0.25f, 0.35f}, 0.0f);
+    // A modulator at four times the pitch echoes a struck metal bar's fourth-harmonic
+    // partial while keeping the pitch unambiguous; the sustain keeps melody notes singing.
+    return fmNote(note, {4.0f, 1.8f, 0.15f, 0.45f}, {0.002f, 0.9f, 0.25f, 0.25f}, 0.0f);
 }
 
 std::vector<float> sawLead(const NoteSpec& note)

@@ -20,7 +20,7 @@ std::vector<float> warmPad(const NoteSpec& note);     // detuned saws, slow swel
 std::vector<float> sawStab(const NoteSpec& note);     // short bright chord hit
 std::vector<float> pluckedString(const NoteSpec& note); // Karplus-Strong pluck
 std::vector<float> electricPiano(const NoteSpec& note); // two-operator FM tine
-std::vector<float> bell(const NoteSpec& note);        // FM bell for the calm melody
+std::vector<float> bell(const NoteSpec& note);        // FM metal bar for the calm melody
 std::vector<float> sawLead(const NoteSpec& note);     // lively lead with delayed vibrato
 
 // Filtered noise rising in pitch and loudness over the given length, for the bridge.
