@@ -1,0 +1,169 @@
+#pragma once
+// The rules of one throw of Grov: aim on the power wheel, the camera's wind-up swing, the
+// flight with steering, diving and rage, bounces on the ground and hits on tanks, game over
+// and the reset for the next throw. The World wires the scene objects in (it keeps owning
+// them), then calls update every frame and onSpace on the SPACE key. The tank traffic (the
+// tanks crawling toward the player, fading out and reappearing ahead) lives here too, in
+// TankTraffic.cpp.
+
+#include "game/FlightPath.h"
+#include "render/Camera.h"
+
+#include <glm/glm.hpp>
+
+#include <list>
+#include <map>
+#include <vector>
+
+class MovableCamera;
+class RageMeter;
+class SceneObject;
+class Song;
+class SoundEffect;
+class Sprite;
+class Terrain;
+class Text2D;
+
+// One driving segment of a tank: one tank length straight along +z, following the ground.
+struct TankMotion {
+    float pitchFrom = 0.0f;   // radians, at the start of the segment
+    float pitchTo = 0.0f;     // radians, at its end
+    glm::vec3 from{0.0f};     // world position at the start
+    glm::vec3 to{0.0f};       // world position at the end
+    float progress = 0.0f;    // 0 to 1 along the segment
+};
+
+class GameLogic {
+public:
+    enum State {
+        STATE_AIMING = 0,
+        STATE_WIND_UP = 1,
+        STATE_FLIGHT = 2,
+        STATE_GAME_OVER = 3,
+    };
+
+    GameLogic() = default;
+    GameLogic(const GameLogic&) = delete;
+    GameLogic& operator=(const GameLogic&) = delete;
+
+    // Wiring, once, in this order, before init. Nothing handed in is owned.
+    void setCamera(MovableCamera* camera);
+    void setWheel(Sprite* wheel) { this->wheel = wheel; }
+    void setArrow(Sprite* arrow) { this->arrow = arrow; }
+    void setRageMeter(RageMeter* rageMeter) { this->rageMeter = rageMeter; }
+    void setDistanceText(Text2D* text) { distanceText = text; }
+    void setAltitudeWarning(Sprite* warning) { altitudeWarning = warning; }
+    void setGrov(SceneObject* grov);
+    void setEndTexts(Text2D* gameOver, Text2D* result, Text2D* pressSpace);
+    void setTerrain(Terrain* terrain) { this->terrain = terrain; }
+    void addTank(SceneObject* tank) { tanks.push_back(tank); }
+    // Takes the tanks' home positions, loads the sounds, starts the music and enters aiming.
+    void init();
+
+    // Once per frame; only the game time step (seconds, 0 while paused) is used.
+    void update(double gameDt, double realDt);
+    // SPACE: aiming starts the wind-up, flight dives, game over resets; the wind-up ignores it.
+    void onSpace();
+    // While diving and during the last phase of the wind-up.
+    bool wantsMotionBlur() const;
+
+    // Tank traffic.
+    // A fresh segment from the tank's x and z, on the ground.
+    TankMotion initTankMotion(SceneObject* tank) const;
+    // Places and pitches the tank for the segment's progress.
+    void applyTankMotion(SceneObject* tank, const TankMotion& motion) const;
+    // Moves every driving tank on by step seconds of the flight's (doubled) time.
+    void driveTanks(double step);
+    // Fades retired tanks out and relocated ones in, and moves fully faded ones ahead of Grov.
+    void fadeTanks(double gameDt);
+    // Stops a tank and starts fading it out; a tank already fading out is left alone.
+    void retireTank(SceneObject* tank);
+    // The fully opaque tanks whose box touches Grov's, in tank-list order.
+    std::vector<SceneObject*> collidingTanks() const;
+
+    int state() const { return currentState; }
+    float distance() const { return distanceMetres; }
+    float speed() const { return flightSpeed; }
+    glm::vec3 diveVector() const { return dive; }
+    const FlightPath& flightPath() const { return path; }
+    const Camera& savedCamera() const { return saved; }
+    const std::vector<SceneObject*>& tankList() const { return tanks; }
+    const std::map<SceneObject*, TankMotion>& tankMotions() const { return motions; }
+    const std::list<SceneObject*>& fadingOutTanks() const { return fadingOut; }
+    const std::list<SceneObject*>& fadingInTanks() const { return fadingIn; }
+    const std::map<SceneObject*, glm::vec3>& tankHomes() const { return homes; }
+    Song* introSong() const { return intro; }
+    Song* inbetweenSong() const { return inbetween; }
+    Song* flightSong() const { return flightMusic; }
+
+    // Where relocation puts a tank: the candidate, pushed at least the minimum lead ahead of
+    // Grov's z (toward -z).
+    static glm::vec3 withMinimumLead(glm::vec3 candidate, float grovZ);
+
+private:
+    void switchState(int state);
+    void loadSounds();
+    void startMusic();
+    void reset();
+
+    void updateAiming(double gameDt);
+    void updateWindUp(double gameDt);
+    void updateFlight(double gameDt);
+    void updateGameOver(double gameDt);
+    void launch();
+    void hitTanks(const std::vector<SceneObject*>& hits, const glm::vec3& pos);
+    void testGround(glm::vec3& pos, const glm::vec3& prev, const glm::vec3& step);
+    void gameOver();
+    void startDive();
+
+    void initTankTraffic();
+    void resetTankTraffic();
+    void relocateTank(SceneObject* tank, const glm::vec3& landing, const glm::vec3& grov);
+    // The highest ground across the tank's width, 5 units ahead of (x, z).
+    float groundUnderTank(const SceneObject* tank, float x, float z) const;
+
+    static void playRandom(const std::vector<SoundEffect*>& effects);
+
+    int currentState = -1;                 // set by init
+    MovableCamera* camera = nullptr;
+    Camera saved;                          // the camera's pose when attached
+    FlightPath path;
+    glm::vec3 dive{0.0f};                  // (0, 0, 0) while not diving
+    float distanceMetres = 0.0f;
+    float flightSpeed = 0.0f;              // world units per second of the last flight frame
+    glm::vec3 grovStart{0.0f};
+    SceneObject* grov = nullptr;
+    Sprite* wheel = nullptr;
+    Sprite* arrow = nullptr;
+    Sprite* altitudeWarning = nullptr;
+    Terrain* terrain = nullptr;
+    Text2D* distanceText = nullptr;
+    RageMeter* rageMeter = nullptr;
+    Text2D* endTexts[3] = {nullptr, nullptr, nullptr}; // game over, result, press space
+    bool finalWindUp = false;
+    float windUpClock = 0.0f;              // seconds since SPACE in aiming
+
+    // The wind-up's keyframes, recorded during its first 0.3 s and kept from throw to throw.
+    glm::vec3 windUpEye0{0.0f};
+    glm::vec3 windUpEye1{0.0f};
+    glm::vec3 windUpEye2{0.0f};
+    glm::vec3 windUpCenter0{0.0f};
+    glm::vec3 windUpCenter1{0.0f};
+    // Degrees; never reset, so each game over carries on the orbit where the last one stopped.
+    double orbitAngle = 0.0;
+
+    std::list<SceneObject*> fadingOut;
+    std::list<SceneObject*> fadingIn;
+    std::map<SceneObject*, TankMotion> motions;
+    std::map<SceneObject*, glm::vec3> homes;
+    std::vector<SceneObject*> tanks;
+
+    // Owned by the sound system.
+    SoundEffect* grunt = nullptr;
+    SoundEffect* donk = nullptr;
+    Song* intro = nullptr;
+    Song* inbetween = nullptr;
+    Song* flightMusic = nullptr;
+    std::vector<SoundEffect*> bounceSounds;
+    std::vector<SoundEffect*> tankHitSounds;
+};
