@@ -254,4 +254,44 @@ TEST_F(ImportTest, ABoneNamedInTwoMeshesGetsOneIndex)
     EXPECT_FLOAT_EQ(model.boneMatrices()[0][3].x, 1.0f); // bind pose: node at origin x offset
 }
 
+TEST_F(ImportTest, BonesBeyondTheShadersArrayAreNeitherSentNorRead)
+{
+    // One fan per bone, every joint moved far off to the side; the fan of the bone that does
+    // not fit the array must stay where the mesh puts it instead of reading past the array.
+    constexpr int bones = MAX_SHADER_BONES + 1;
+    std::string controllers, nodes;
+    for (int b = 0; b < bones; ++b) {
+        const std::string k = std::to_string(b);
+        controllers += snippets::skin("skin" + k, "fan", 6, "b" + k, 0.0f);
+        nodes += snippets::node("m" + k, 0, 0, 0,
+                                "<instance_controller url=\"#skin" + k + "\"><skeleton>#b" + k +
+                                    "</skeleton><bind_material><technique_common><instance_material symbol=\"skin\" "
+                                    "target=\"#skin\"/></technique_common></bind_material></instance_controller>");
+        nodes += "<node id=\"b" + k + "\" name=\"b" + k + "\" sid=\"b" + k +
+                 "\" type=\"JOINT\"><matrix sid=\"transform\">1 0 0 100 0 1 0 0 0 0 1 0 0 0 0 1</matrix></node>";
+    }
+    write("crowd.dae", snippets::document("crowd", {{"skin", "skin.png"}}, snippets::geometry("fan", 4, true, "skin"),
+                                          nodes, controllers));
+    BoneObject model("crowd.dae");
+    ASSERT_TRUE(model.isLoaded());
+    ASSERT_EQ(int(model.boneTable().size()), bones);
+    Shader* skinning = Shader::build(std::string(GROV_GAME_DIR) + "/shader/vertexSkinning.vert",
+                                     std::string(GROV_GAME_DIR) + "/shader/BlinnPhongTexture.frag");
+    ASSERT_NE(skinning, nullptr);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    model.setShader(skinning);
+    model.update(0.0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    cullingEnabled = false; // the box is the unposed one
+    std::swap(program, skinning);
+    drawFlat(model);
+    std::swap(program, skinning);
+    cullingEnabled = true;
+    EXPECT_TRUE(painted({0.0f, 0.0f, 0.0f}));
+    EXPECT_FALSE(painted({-2.0f, 0.0f, 0.0f}));
+    skinning->release();
+    delete skinning;
+}
+
 } // namespace
