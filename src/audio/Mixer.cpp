@@ -127,6 +127,7 @@ MixerResult Mixer::setMixBufferSize(unsigned frames, int count)
         return MIXER_ERR_INVALID_PARAM;
     mixBufferFrames = frames;
     mixBufferCount = count;
+    mixBufferChosen = true;
     return MIXER_OK;
 }
 
@@ -147,7 +148,7 @@ MixerResult Mixer::init(int maxVoices, unsigned)
                 probedDevice = device;   // kept for a retry in stereo
                 return MIXER_ERR_SPEAKER_MODE;
             }
-            result = out.startDevice(device, int(mixBufferFrames), maxVoices);
+            result = out.startDevice(device, mixBufferChosen ? int(mixBufferFrames) : 0, maxVoices);
             if (result != MIXER_OK)
                 return result;
             actualOutput = MIXER_OUTPUT_AUTO;

@@ -88,7 +88,8 @@ private:
     MixerOutput actualOutput = MIXER_OUTPUT_AUTO;
     MixerSpeakerMode speakers = MIXER_SPEAKERS_STEREO;
     unsigned mixBufferFrames = defaultMixBufferFrames;
-    int mixBufferCount = 4;
+    bool mixBufferChosen = false;   // otherwise a device keeps OpenAL Soft's own timing
+    int mixBufferCount = 4;         // a hint only: OpenAL Soft 1.19 takes no period count from us
     unsigned streamBufferSize = 16384;
     MixerTimeUnit streamBufferUnit = MIXER_UNIT_BYTES;
     ALCdevice* probedDevice = nullptr;

@@ -26,7 +26,8 @@ public:
     // The number of playback devices OpenAL lists; only meaningful when one could be opened.
     static int listedDeviceCount();
 
-    // Takes over an already open device. blockFrames: frames mixed per device update.
+    // Takes over an already open device. blockFrames: frames mixed per device update, 0 for
+    // OpenAL Soft's default.
     MixerResult startDevice(ALCdevice* opened, int blockFrames, int sources);
     MixerResult startLoopback(int rate, MixerSpeakerMode mode, int sources);
     void close();

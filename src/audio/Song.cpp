@@ -6,6 +6,8 @@
 Song::Song(Mixer* mixer, const char* path, MixGroup* group, unsigned mode)
     : mixer(mixer), group(group)
 {
+    if (!mixer)
+        return;
     mixer->setStreamBufferSize(streamChunkBytes, MIXER_UNIT_BYTES);
     MixerResult result = mixer->createStream(path, mode, &stream);
     SoundSystem::checkResult(result);

@@ -6,6 +6,8 @@
 SoundEffect::SoundEffect(Mixer* mixer, const char* path, MixGroup* group, unsigned mode)
     : mixer(mixer), group(group)
 {
+    if (!mixer)
+        return;
     MixerResult result = mixer->createSample(path, mode, &sample);
     SoundSystem::checkResult(result);
     if (result != MIXER_OK)
