@@ -118,6 +118,7 @@ private:
 
     void initTankTraffic();
     void resetTankTraffic();
+    bool isFadingOut(const SceneObject* tank) const;
     void relocateTank(SceneObject* tank, const glm::vec3& landing, const glm::vec3& grov);
     // The highest ground across the tank's width, 5 units ahead of (x, z).
     float groundUnderTank(const SceneObject* tank, float x, float z) const;

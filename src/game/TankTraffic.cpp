@@ -107,9 +107,14 @@ void GameLogic::driveTanks(double step)
     }
 }
 
+bool GameLogic::isFadingOut(const SceneObject* tank) const
+{
+    return std::find(fadingOut.begin(), fadingOut.end(), tank) != fadingOut.end();
+}
+
 void GameLogic::retireTank(SceneObject* tank)
 {
-    if (std::find(fadingOut.begin(), fadingOut.end(), tank) != fadingOut.end())
+    if (isFadingOut(tank))
         return;
     fadingOut.push_back(tank);
     motions.erase(tank);
@@ -178,7 +183,8 @@ std::vector<SceneObject*> GameLogic::collidingTanks() const
     const glm::vec3 gMax = grov->position() + grov->boundsMax();
     std::vector<SceneObject*> hits;
     for (SceneObject* tank : tanks) {
-        if (tank->transparency() != 1.0f)
+        // A retired tank is no target even before it starts to fade, as on a paused frame.
+        if (tank->transparency() != 1.0f || isFadingOut(tank))
             continue;
         const glm::vec3 tMin = tank->position() + tank->boundsMin();
         const glm::vec3 tMax = tank->position() + tank->boundsMax();
