@@ -27,12 +27,12 @@ const std::vector<float> DIVIDERS{0.25f, 0.5f, 0.75f}; // rage values, the u of 
 // The fill body stays within the colour range that the gauge's shader tints (each channel
 // at least 120, 120 and 100 of 255), so all of it turns red.
 const glm::vec4 FILL_TOP{1.0f, 1.0f, 0.84f, 1.0f};
-const glm::vec4 FILL_BOTTOM{0.64f, 0.60f, 0.46f, 1.0f};
-// Dark red between the body and the ink lines. Filtering blends texels across every edge,
-// and a pale-to-ink blend falls outside the tinted range and shows as a grey seam; pale to
-// dark red blends through reds instead.
-const glm::vec4 FILL_RIM{0.50f, 0.04f, 0.06f, 1.0f};
-constexpr float FILL_RIM_WIDTH = 3.0f; // pixels
+const glm::vec4 FILL_BOTTOM{0.80f, 0.76f, 0.58f, 1.0f};
+// Red, already the colour the body turns, between the body and the ink lines. Filtering
+// blends texels across every edge, and a pale-to-ink blend falls outside the tinted range
+// and shows as a grey seam; pale to red blends through reds instead.
+const glm::vec4 FILL_RIM{0.94f, 0.10f, 0.06f, 1.0f};
+constexpr float FILL_RIM_WIDTH = 4.0f; // pixels
 
 Shape barBody()
 {
