@@ -177,10 +177,10 @@ TEST(TerrainGlTest, TheStartViewShowsSkyAboveLitGroundWhoseSilhouetteMatchesTheH
                 drawn = y;
         const int error = std::abs(drawn - expected[std::size_t(x)]);
         worst = std::max(worst, error);
-        if (error <= 2)
+        if (error <= 1)
             ++matching;
     }
-    std::printf("silhouette: %d of %d columns within 2 pixels, worst %d\n", matching, scene.width, worst);
-    EXPECT_GE(matching, scene.width * 97 / 100);
-    EXPECT_LE(worst, 12);
+    std::printf("silhouette: %d of %d columns within 1 pixel, worst %d\n", matching, scene.width, worst);
+    EXPECT_GE(matching, scene.width * 99 / 100);
+    EXPECT_LE(worst, 2);
 }
