@@ -102,7 +102,7 @@ TEST_F(GameLogicGlTest, ArrowAngleSetsLaunchSpeedAndRage)
         rig.reset(); // the old rig puts the working directory and the input back first
         rig = std::make_unique<GameLogicRig>();
         rig->wire();
-        rig->launchAt(c.angle);
+        ASSERT_TRUE(rig->launchAt(c.angle));
         expectSameArc(rig->logic.flightPath(), arc(c.speed, 40, LAUNCH_START));
         EXPECT_NEAR(rig->rage.value(), c.rage, 1e-6f);
         EXPECT_TRUE(rig->rage.isVisible());
@@ -193,7 +193,7 @@ TEST_F(GameLogicGlTest, OneLongWindUpFrameStillHidesTheWheel)
 TEST_F(GameLogicGlTest, DistanceIsLengthwiseWhateverTheSteering)
 {
     rig->wire();
-    rig->launchAt(-270);
+    ASSERT_TRUE(rig->launchAt(-270));
     rig->input.press(KEY_D);
     for (int i = 0; i < 30; ++i) {
         const float x = rig->grov->position().x;
@@ -219,7 +219,7 @@ TEST_F(GameLogicGlTest, DistanceIsLengthwiseWhateverTheSteering)
 TEST_F(GameLogicGlTest, KeyCFixesTheLookWhileTheCameraFollows)
 {
     rig->wire();
-    rig->launchAt(-180);
+    ASSERT_TRUE(rig->launchAt(-180));
     rig->input.mouseX += 200; // turns the camera's mouse look
     rig->frame();
     const glm::vec3 turned = rig->camera->center() - rig->camera->eye();
@@ -237,7 +237,7 @@ TEST_F(GameLogicGlTest, KeyCFixesTheLookWhileTheCameraFollows)
 TEST_F(GameLogicGlTest, DiveNeedsAQuarterOfRageAndOnlyOneAtATime)
 {
     rig->wire();
-    rig->launchAt(-270);
+    ASSERT_TRUE(rig->launchAt(-270));
     rig->frame();
 
     rig->rage.setValue(0.24f);
@@ -270,7 +270,7 @@ TEST_F(GameLogicGlTest, DiveNeedsAQuarterOfRageAndOnlyOneAtATime)
 TEST_F(GameLogicGlTest, TankCountsOnlyOnceGrovStopsRising)
 {
     rig->wire();
-    rig->launchAt(-90);
+    ASSERT_TRUE(rig->launchAt(-90));
     const SceneObject* tank = rig->tanks[1].get();
 
     int risingFrames = 0;
@@ -296,7 +296,7 @@ TEST_F(GameLogicGlTest, TankCountsOnlyOnceGrovStopsRising)
 TEST_F(GameLogicGlTest, TankHitOnAPausedFrameKeepsASaneSpeed)
 {
     rig->wire();
-    rig->launchAt(-90);
+    ASSERT_TRUE(rig->launchAt(-90));
 
     // Nothing has been measured yet: the hit raises the speed to the slowest throw.
     putGrovOn(*rig->tanks[1]);
@@ -321,7 +321,7 @@ TEST_F(GameLogicGlTest, TankHitOnAPausedFrameKeepsASaneSpeed)
 TEST_F(GameLogicGlTest, FastTankHitIsCappedAndEndsTheDive)
 {
     rig->wire();
-    rig->launchAt(-270);
+    ASSERT_TRUE(rig->launchAt(-270));
     rig->frame();
     rig->logic.onSpace();
     ASSERT_NE(rig->logic.diveVector(), glm::vec3(0));
@@ -338,7 +338,7 @@ TEST_F(GameLogicGlTest, AltitudeWarningOnlyWhileFallingLowAndNotDiving)
 {
     rig->parkTanksFarAway();
     rig->wire();
-    rig->launchAt(-90); // tops out below 50
+    ASSERT_TRUE(rig->launchAt(-90)); // tops out below 50
 
     while (nextFrameRises()) {
         rig->frame();
@@ -370,7 +370,7 @@ TEST_F(GameLogicGlTest, ThrowPlayedToGameOverAndReset)
     rig->wire();
     const glm::vec3 grovStart = rig->grov->position();
     const glm::vec3 eye0 = rig->camera->eye();
-    rig->launchAt(-230);
+    ASSERT_TRUE(rig->launchAt(-230));
 
     int bounces = 0, tankHits = 0, frames = 0;
     for (; frames < 60 * 600 && rig->logic.state() == GameLogic::STATE_FLIGHT; ++frames) {

@@ -2,7 +2,7 @@
 // The objects the World hands to GameLogic, built from the run directory's real files and
 // wired in the World's order: the game camera, the HUD sprites and texts, the rage meter,
 // Grov, the terrain and eight tanks. Needs a current GL context; works inside GROV_GAME_DIR
-// for its lifetime so the relative paths resolve.
+// for its lifetime so the relative paths resolve. Shared by the game tests and benchmarks.
 
 #include "ManualClock.h"
 #include "ScriptedInput.h"
@@ -15,8 +15,6 @@
 #include "render/Sprite.h"
 #include "render/Terrain.h"
 #include "render/Text2D.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
@@ -119,28 +117,22 @@ struct GameLogicRig {
         logic.update(dt, dt);
     }
 
-    // Aims at angle degrees, presses SPACE and runs the wind-up until Grov is launched.
-    void launchAt(float angle)
+    // Aims at angle degrees, presses SPACE and runs the wind-up; true once Grov is in flight.
+    bool launchAt(float angle)
     {
         arrow.setRotationAngle(angle);
         logic.onSpace();
         for (int i = 0; i < 200 && logic.state() == GameLogic::STATE_WIND_UP; ++i)
             frame();
-        ASSERT_EQ(logic.state(), GameLogic::STATE_FLIGHT);
+        return logic.state() == GameLogic::STATE_FLIGHT;
     }
 
-    // Runs flight frames until the state changes or the frame budget is spent.
-    void flyUntilGameOver(int maxFrames = 60 * 600)
-    {
-        for (int i = 0; i < maxFrames && logic.state() == GameLogic::STATE_FLIGHT; ++i)
-            frame();
-    }
-
-    // Tanks out of reach of any throw, so a flight meets only the ground.
+    // Tanks far to the side, out of reach of a throw (until one is sent ahead); call before
+    // wire, so these become their home positions.
     void parkTanksFarAway()
     {
         for (int i = 0; i < TANKS; ++i)
-            tanks[i]->setPosition(glm::vec3(5000.0f + 100.0f * float(i), 0.0f, 5000.0f));
+            tanks[i]->setPosition(glm::vec3(5000.0f + 100.0f * float(i), 0.0f, -5000.0f));
     }
 
     ChangeDirectory directory;

@@ -52,7 +52,7 @@ TEST_F(TankTrafficGlTest, TankRetiredTwiceIsListedOnce)
     EXPECT_EQ(rig->logic.tankMotions().count(tank), 0u);
 
     // Launch sends the last tank ahead; when it is then also left behind, it stays listed once.
-    rig->launchAt(-90);
+    ASSERT_TRUE(rig->launchAt(-90));
     SceneObject* last = rig->tanks.back().get();
     rig->logic.retireTank(last);
     rig->frame();
@@ -67,7 +67,7 @@ TEST_F(TankTrafficGlTest, RelocationKeepsAtLeast500AheadOfGrov)
     EXPECT_EQ(GameLogic::withMinimumLead(glm::vec3(7, 0, grovZ - 700), grovZ), glm::vec3(7, 0, grovZ - 700));
 
     // Real relocations around the predicted landing of the launch arc.
-    rig->launchAt(-270);
+    ASSERT_TRUE(rig->launchAt(-270));
     SceneObject* tank = rig->tanks.back().get();
     const glm::vec3 landing = rig->logic.flightPath().predictLanding();
     int relocations = 0;
@@ -135,7 +135,7 @@ TEST_F(TankTrafficGlTest, ClimbingTankLiftsItsFront)
 
 TEST_F(TankTrafficGlTest, HitTankCannotBeHitOnTheNextFrame)
 {
-    rig->launchAt(-180);
+    ASSERT_TRUE(rig->launchAt(-180));
     SceneObject* tank = rig->tanks[1].get();
     const auto putGrovOnTank = [&] {
         rig->grov->setPosition(tank->position() + glm::vec3(0, tank->boundsMax().y - 0.5f, 0));
@@ -164,7 +164,7 @@ TEST_F(TankTrafficGlTest, HitTankCannotBeHitOnTheNextFrame)
 
 TEST_F(TankTrafficGlTest, RelocatedTankStandsOnTheGroundAndFadesBackIn)
 {
-    rig->launchAt(-270);
+    ASSERT_TRUE(rig->launchAt(-270));
     SceneObject* tank = rig->tanks.back().get();
     ASSERT_EQ(timesFadingOut(tank), 1u);
 
