@@ -59,31 +59,16 @@ int typicalLargeStep(const std::vector<short>& samples)
     return steps[steps.size() * 99 / 100];
 }
 
-// Highest normalised autocorrelation at a lag within the human voice's pitch range, over
-// the loudest 40 ms: near 1 for a voiced vowel, low for noise.
-float voicedness(const std::vector<short>& samples, int rate)
+// Normalised autocorrelation at the best lag within the human voice's pitch range, for the
+// window of samples starting at `start`: near 1 for a voiced vowel, low for noise.
+float periodicity(const std::vector<short>& samples, int start, int window, int rate)
 {
-    const int window = rate / 25;
-    int bestStart = 0;
-    double bestEnergy = -1.0;
-    for (int start = 0; start + window < static_cast<int>(samples.size()); start += window / 4) {
-        double energy = 0.0;
-        for (int i = 0; i < window; ++i)
-            energy += double(samples[start + i]) * samples[start + i];
-        if (energy > bestEnergy) {
-            bestEnergy = energy;
-            bestStart = start;
-        }
-    }
-    const int maxLag = rate / 60;
-    if (bestStart + window + maxLag > static_cast<int>(samples.size()))
-        bestStart = std::max(0, static_cast<int>(samples.size()) - window - maxLag);
     float best = 0.0f;
-    for (int lag = rate / 400; lag <= maxLag; ++lag) {
+    for (int lag = rate / 400; lag <= rate / 60; ++lag) {
         double cross = 0.0, a = 0.0, b = 0.0;
         for (int i = 0; i < window; ++i) {
-            const double x = samples[bestStart + i];
-            const double y = samples[bestStart + i + lag];
+            const double x = samples[start + i];
+            const double y = samples[start + i + lag];
             cross += x * y;
             a += x * x;
             b += y * y;
@@ -91,6 +76,30 @@ float voicedness(const std::vector<short>& samples, int rate)
         if (a > 0.0 && b > 0.0)
             best = std::max(best, static_cast<float>(cross / std::sqrt(a * b)));
     }
+    return best;
+}
+
+// How clearly voiced the sound is where it is loud: the best periodicity among the 40 ms
+// windows within 6 dB of the loudest one.
+float voicedness(const std::vector<short>& samples, int rate)
+{
+    const int window = rate / 25;
+    const int hop = window / 4;
+    const int last = static_cast<int>(samples.size()) - window - rate / 60;
+    std::vector<double> energies;
+    for (int start = 0; start <= last; start += hop) {
+        double energy = 0.0;
+        for (int i = 0; i < window; ++i)
+            energy += double(samples[start + i]) * samples[start + i];
+        energies.push_back(energy);
+    }
+    if (energies.empty())
+        return 0.0f;
+    const double loudest = *std::max_element(energies.begin(), energies.end());
+    float best = 0.0f;
+    for (size_t k = 0; k < energies.size(); ++k)
+        if (energies[k] >= loudest / 4.0)
+            best = std::max(best, periodicity(samples, static_cast<int>(k) * hop, window, rate));
     return best;
 }
 
@@ -138,7 +147,7 @@ TEST(SoundAssets, GrovsVoiceIsVoicedAndTheThudIsNot)
         SCOPED_TRACE(name);
         const Sound sound = load(name);
         ASSERT_TRUE(sound.opened);
-        EXPECT_GT(voicedness(sound.channels[0], sound.info.samplerate), 0.6f);
+        EXPECT_GT(voicedness(sound.channels[0], sound.info.samplerate), 0.8f);
     }
     // The thud is a low boom: far fewer zero crossings than a voice's formants give.
     const Sound donk = load("donk");

@@ -30,7 +30,7 @@ struct Utterance {
     float duration = 0.5f;                       // s
     Track pitch;                                 // Hz over time
     Track voicing;                               // 0..1, loudness of the glottal pulses
-    Track aspiration;                            // 0..1, breath noise shaped by the mouth ("h")
+    Track aspiration;                            // breath noise shaped by the mouth ("h"); 1 is a breathy voice
     Track frication;                             // 0..1, hiss at the lips ("f"), relative to the voice's peak
     std::vector<std::pair<float, Vowel>> vowels; // formant targets over time
     float openQuotient = 0.6f;  // fraction of a period the glottis is open; lower sounds pressed

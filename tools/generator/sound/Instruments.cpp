@@ -13,7 +13,7 @@ namespace {
 constexpr size_t FILTER_UPDATE_FRAMES = 16;
 
 // Length of a note with its envelope's tail, and a buffer for it.
-std::vector<float> noteBuffer(const NoteSpec& note, float tailSeconds)
+std::vector<float> noteBuffer(const Note& note, float tailSeconds)
 {
     return std::vector<float>(secondsToSamples(note.gateSeconds + tailSeconds), 0.0f);
 }
@@ -30,7 +30,7 @@ void finish(std::vector<float>& out)
 
 } // namespace
 
-std::vector<float> synthBass(const NoteSpec& note)
+std::vector<float> synthBass(const Note& note)
 {
     const Adsr amp{0.003f, 0.25f, 0.75f, 0.04f};
     std::vector<float> out = noteBuffer(note, amp.tail());
@@ -50,7 +50,7 @@ std::vector<float> synthBass(const NoteSpec& note)
     return out;
 }
 
-std::vector<float> roundBass(const NoteSpec& note)
+std::vector<float> roundBass(const Note& note)
 {
     const Adsr amp{0.01f, 0.6f, 0.6f, 0.15f};
     std::vector<float> out = noteBuffer(note, amp.tail());
@@ -64,7 +64,7 @@ std::vector<float> roundBass(const NoteSpec& note)
     return out;
 }
 
-std::vector<float> warmPad(const NoteSpec& note)
+std::vector<float> warmPad(const Note& note)
 {
     const Adsr amp{0.35f, 0.8f, 0.8f, 0.5f};
     std::vector<float> out = noteBuffer(note, amp.tail());
@@ -91,7 +91,7 @@ std::vector<float> warmPad(const NoteSpec& note)
     return out;
 }
 
-std::vector<float> sawStab(const NoteSpec& note)
+std::vector<float> sawStab(const Note& note)
 {
     const Adsr amp{0.002f, 0.12f, 0.35f, 0.08f};
     std::vector<float> out = noteBuffer(note, amp.tail());
@@ -118,7 +118,7 @@ std::vector<float> sawStab(const NoteSpec& note)
     return out;
 }
 
-std::vector<float> pluckedString(const NoteSpec& note)
+std::vector<float> pluckedString(const Note& note)
 {
     constexpr float ringSeconds = 1.6f; // the string decays by itself, the gate only mutes it
     std::vector<float> out(secondsToSamples(std::min(note.gateSeconds + 0.12f, ringSeconds) + 0.05f), 0.0f);
@@ -173,29 +173,22 @@ struct FmVoice {
     float indexDecay;     // s
 };
 
-std::vector<float> fmNote(const NoteSpec& note, const FmVoice& voice, const Adsr& amp, float barkRatio)
+std::vector<float> fmNote(const Note& note, const FmVoice& voice, const Adsr& amp)
 {
     std::vector<float> out = noteBuffer(note, amp.tail());
     const float f = noteFrequency(note.midiNote);
     double carrierPhase = 0.0;
     double modulatorPhase = 0.0;
-    double barkPhase = 0.0;
     for (size_t i = 0; i < out.size(); ++i) {
         const float t = timeOf(static_cast<int>(i));
         const float index = voice.indexSustain + voice.indexStart * note.velocity * std::exp(-t / voice.indexDecay);
         const float modulator = std::sin(TWO_PI * static_cast<float>(modulatorPhase));
         const float body = std::sin(TWO_PI * static_cast<float>(carrierPhase) + index * modulator);
-        // A short high partial gives the strike its edge.
-        const float bark = barkRatio > 0.0f
-            ? std::sin(TWO_PI * static_cast<float>(barkPhase)) * 0.12f * std::exp(-t / 0.04f)
-            : 0.0f;
-        out[i] = (body + bark) * amp.value(t, note.gateSeconds) * note.velocity;
+        out[i] = body * amp.value(t, note.gateSeconds) * note.velocity;
         carrierPhase += f / SAMPLE_RATE;
         modulatorPhase += voice.ratio * f / SAMPLE_RATE;
-        barkPhase += barkRatio * f / SAMPLE_RATE;
         carrierPhase -= std::floor(carrierPhase);
         modulatorPhase -= std::floor(modulatorPhase);
-        barkPhase -= std::floor(barkPhase);
     }
     finish(out);
     return out;
@@ -203,19 +196,14 @@ std::vector<float> fmNote(const NoteSpec& note, const FmVoice& voice, const Adsr
 
 } // namespace
 
-std::vector<float> electricPiano(const NoteSpec& note)
-{
-    return fmNote(note, {1.0f, 1.6f, 0.25f, 0.35f}, {0.002f, 1.1f, 0.0f, 0.18f}, 14.0f);
-}
-
-std::vector<float> bell(const NoteSpec& note)
+std::vector<float> bell(const Note& note)
 {
     // A modulator at four times the pitch echoes a struck metal bar's fourth-harmonic
     // partial while keeping the pitch unambiguous; the sustain keeps melody notes singing.
-    return fmNote(note, {4.0f, 1.8f, 0.15f, 0.45f}, {0.002f, 0.9f, 0.25f, 0.25f}, 0.0f);
+    return fmNote(note, {4.0f, 1.8f, 0.15f, 0.45f}, {0.002f, 0.9f, 0.25f, 0.25f});
 }
 
-std::vector<float> sawLead(const NoteSpec& note)
+std::vector<float> sawLead(const Note& note)
 {
     const Adsr amp{0.006f, 0.25f, 0.7f, 0.1f};
     std::vector<float> out = noteBuffer(note, amp.tail());

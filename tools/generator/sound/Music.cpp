@@ -21,7 +21,7 @@ static_assert(FRAMES_PER_BEAT % 4 == 0, "sixteenth notes must land on whole samp
 constexpr int TAIL_FRAMES = 5 * SAMPLE_RATE;          // longest release we keep, 5 s
 constexpr int ECHO_FRAMES = FRAMES_PER_BEAT * 3 / 4;  // a dotted eighth
 
-using Instrument = std::vector<float> (*)(const NoteSpec&);
+using Instrument = std::vector<float> (*)(const Note&);
 
 struct Chord {
     int bassRoot;  // MIDI note, octave 2
@@ -79,8 +79,8 @@ public:
 
     void note(Instrument instrument, int bar, float beat, float beats, float midi, float velocity, const Mix& mix)
     {
-        NoteSpec spec{midi, beatsToSeconds(beats), velocity, nextSeed++};
-        score.place(instrument(spec), frameAt(bar, beat), mix.gain, mix.pan, mix.reverb, mix.echo);
+        Note played{midi, beatsToSeconds(beats), velocity, nextSeed++};
+        score.place(instrument(played), frameAt(bar, beat), mix.gain, mix.pan, mix.reverb, mix.echo);
     }
 
     void hit(const std::vector<float>& sound, int bar, float beat, const Mix& mix)
@@ -100,9 +100,9 @@ void writeIntro(Score& score)
     Arranger a(score);
     const Arranger::Mix padLeft{0.30f, -0.55f, 0.5f, 0.0f};
     const Arranger::Mix padRight{0.30f, 0.55f, 0.5f, 0.0f};
-    const Arranger::Mix arp{0.30f, 0.35f, 0.3f, 0.25f};
+    const Arranger::Mix arp{0.40f, 0.35f, 0.3f, 0.25f};
     const Arranger::Mix melody{0.42f, -0.15f, 0.35f, 0.22f};
-    const Arranger::Mix bass{0.55f, 0.0f, 0.05f, 0.0f};
+    const Arranger::Mix bass{0.45f, 0.0f, 0.05f, 0.0f};
     const Arranger::Mix rim{0.22f, 0.15f, 0.3f, 0.0f};
     const Arranger::Mix shaker{0.10f, -0.3f, 0.15f, 0.0f};
     const Arranger::Mix kick{0.45f, 0.0f, 0.05f, 0.0f};
@@ -198,16 +198,16 @@ void writeBridge(Score& score)
 void writeFlight(Score& score)
 {
     Arranger a(score);
-    const Arranger::Mix kick{0.85f, 0.0f, 0.04f, 0.0f};
-    const Arranger::Mix snare{0.42f, 0.05f, 0.25f, 0.0f};
-    const Arranger::Mix hat{0.24f, 0.3f, 0.08f, 0.0f};
+    const Arranger::Mix kick{0.7f, 0.0f, 0.04f, 0.0f};
+    const Arranger::Mix snare{0.55f, 0.05f, 0.25f, 0.0f};
+    const Arranger::Mix hat{0.3f, 0.3f, 0.08f, 0.0f};
     const Arranger::Mix openHat{0.2f, 0.3f, 0.15f, 0.0f};
     const Arranger::Mix crash{0.12f, -0.3f, 0.2f, 0.0f};
-    const Arranger::Mix bass{0.48f, 0.0f, 0.03f, 0.0f};
-    const Arranger::Mix stab{0.2f, 0.0f, 0.3f, 0.12f};
+    const Arranger::Mix bass{0.4f, 0.0f, 0.03f, 0.0f};
+    const Arranger::Mix stab{0.26f, 0.0f, 0.3f, 0.12f};
     const Arranger::Mix pad{0.13f, -0.4f, 0.4f, 0.0f};
-    const Arranger::Mix lead{0.3f, 0.0f, 0.22f, 0.28f};
-    const Arranger::Mix arp{0.15f, 0.45f, 0.2f, 0.15f};
+    const Arranger::Mix lead{0.48f, 0.0f, 0.22f, 0.28f};
+    const Arranger::Mix arp{0.22f, 0.45f, 0.2f, 0.15f};
 
     constexpr float hatAccent[4] = {0.45f, 0.25f, 0.8f, 0.3f}; // the offbeat eighth leans forward
     constexpr int arpPattern[4] = {0, 1, 2, 1};

@@ -120,8 +120,9 @@ Utterance laughUtterance(const Laugh& laugh)
         u.voicing.add(end - 0.03f, loudness * 0.8f);
         u.voicing.add(end, 0.0f);
         u.aspiration.add(start, 0.0f);
-        u.aspiration.add(start + 0.008f, 0.9f);
-        u.aspiration.add(vowelStart, 0.5f);
+        // A laugh's "h" is a real push of air, far louder than breathiness in a vowel.
+        u.aspiration.add(start + 0.008f, 2.2f);
+        u.aspiration.add(vowelStart, 1.1f);
         u.aspiration.add(vowelStart + 0.02f, 0.12f);
         u.aspiration.add(end, 0.05f);
         u.duration = end + 0.02f;
