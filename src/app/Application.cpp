@@ -4,6 +4,7 @@
 #include "app/GlfwInput.h"
 #include "app/Settings.h"
 #include "app/Window.h"
+#include "audio/SoundSystem.h"
 #include "game/World.h"
 #include "render/ShaderCache.h"
 #include "render/TextureManager.h"
@@ -17,6 +18,8 @@
 #include <unistd.h>
 
 namespace {
+
+constexpr float musicVolume = 0.4f; // of full scale, under the effects
 
 Application* theApplication = nullptr;
 
@@ -94,6 +97,7 @@ void Application::init()
     world->init(shaderCache);
 
     registerCallbacks();
+    SoundSystem::instance()->setVolume(musicVolume, MUSIC_GROUP);
 }
 
 void Application::openWindow()
@@ -138,6 +142,7 @@ void Application::run()
         if (deltas.fpsReported)
             world->setFps(deltas.fps);
         world->frame(deltas.gameDt, deltas.realDt);
+        SoundSystem::instance()->update();
         running = running && windowStillOpen();
     }
 
@@ -157,6 +162,7 @@ void Application::shutdown()
         shaderCache = nullptr;
     }
     TextureManager::destroy();
+    SoundSystem::destroy(SoundSystem::instance());
 }
 
 void Application::onKey(int key, int pressed)
