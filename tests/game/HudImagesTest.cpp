@@ -66,8 +66,9 @@ float warmth(const Rgba& c)
     return (c.r - c.g) / (c.r + c.g + 1e-6f);
 }
 
-const char* const HUD_IMAGES[] = {"wheel.png",       "arrow.png",       "altitudewarning.png", "rageometer1.png",
-                                  "rageometer2.png", "sun.png",         "moon.png"};
+const char* const HUD_IMAGES[] = {"wheel.png",       "arrow.png",       "altitudewarning.png",
+                                  "rageometer1.png", "rageometer2.png", "sun.png",
+                                  "moon.png"};
 
 TEST(HudImagesTest, EveryImageIsASquarePowerOfTwoWithRealTransparencyAndAClearBorder)
 {

@@ -80,7 +80,8 @@ Canvas paintSun()
     Shape rays = [](glm::vec2) { return 1.0e6f; };
     for (int i = 0; i < SUN_RAYS; ++i) {
         const float angle = 90.0f + i * 360.0f / SUN_RAYS;
-        const Shape ray = grown(polygon({onCircle(angle, SUN_RAY_TIP), onCircle(angle - SUN_RAY_HALF_ANGLE, SUN_RAY_BASE),
+        const Shape ray = grown(polygon({onCircle(angle, SUN_RAY_TIP),
+                                         onCircle(angle - SUN_RAY_HALF_ANGLE, SUN_RAY_BASE),
                                          onCircle(angle + SUN_RAY_HALF_ANGLE, SUN_RAY_BASE)}),
                                 4.0f);
         rays = unite(rays, ray);
@@ -96,12 +97,14 @@ Canvas paintSun()
 Canvas paintMoon()
 {
     Canvas canvas(ICON_SIZE, ICON_SIZE);
-    const Shape crescent = cutAway(circle(ICON_CENTRE, MOON_RADIUS), circle(MOON_BITE_CENTRE, MOON_BITE_RADIUS));
+    const Shape crescent =
+        cutAway(circle(ICON_CENTRE, MOON_RADIUS), circle(MOON_BITE_CENTRE, MOON_BITE_RADIUS));
     drawOutlined(canvas, crescent, MOON_OUTLINE,
-                 linear(ICON_CENTRE - glm::vec2(70.0f, 70.0f), MOON_LIGHT, ICON_CENTRE + glm::vec2(50.0f, 90.0f),
-                        MOON_SHADE));
+                 linear(ICON_CENTRE - glm::vec2(70.0f, 70.0f), MOON_LIGHT,
+                        ICON_CENTRE + glm::vec2(50.0f, 90.0f), MOON_SHADE));
     // Craters, kept clear of the rim.
-    const Shape craters = unite(unite(circle(glm::vec2(66.0f, 150.0f), 13.0f), circle(glm::vec2(100.0f, 198.0f), 9.0f)),
+    const Shape craters = unite(unite(circle(glm::vec2(66.0f, 150.0f), 13.0f),
+                                      circle(glm::vec2(100.0f, 198.0f), 9.0f)),
                                 circle(glm::vec2(58.0f, 100.0f), 8.0f));
     canvas.paint(intersect(craters, grown(crescent, -6.0f)), withAlpha(MOON_SHADE, 0.9f));
     drawHighlight(canvas, grown(crescent, -5.0f), circle(glm::vec2(54.0f, 76.0f), 26.0f), 0.5f);

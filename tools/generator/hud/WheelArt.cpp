@@ -105,7 +105,8 @@ Canvas paintWheel(const TextMask& font)
         const float power = powerAt(p);
         const float depth = (BAND_OUTER - radiusOf(p)) / (BAND_OUTER - bandInner(power));
         const glm::vec4 colour = powerColour(power);
-        return mix(colour, glm::vec4(glm::vec3(colour) * 0.72f, 1.0f), std::min(1.0f, std::max(0.0f, depth)));
+        const glm::vec4 shaded(glm::vec3(colour) * 0.72f, 1.0f);
+        return mix(colour, shaded, std::min(1.0f, std::max(0.0f, depth)));
     });
     drawHighlight(canvas, segmentedBand(), ring(BAND_OUTER + 4.0f, BAND_OUTER - 10.0f), 0.3f);
 
@@ -129,7 +130,8 @@ Canvas paintArrow()
     const Shape shaft = roundedBox(glm::vec2(CENTRE.x, (shaftTop + shaftBottom) / 2.0f),
                                    glm::vec2(ARROW_SHAFT_HALF_WIDTH, (shaftBottom - shaftTop) / 2.0f),
                                    ARROW_SHAFT_HALF_WIDTH * 0.6f);
-    // The head is shrunk and grown back by the same amount, which rounds its corners.
+    // Growing the triangle by a few pixels rounds its corners; the tip starts that much
+    // lower to stay near ARROW_TIP.
     constexpr float cornerRound = 5.0f;
     const Shape head = grown(polygon({{CENTRE.x, CENTRE.y - ARROW_TIP + cornerRound},
                                       {CENTRE.x - ARROW_HEAD_HALF_WIDTH, CENTRE.y - ARROW_HEAD_BASE},
@@ -142,8 +144,9 @@ Canvas paintArrow()
                         glm::vec2(CENTRE.x, CENTRE.y + ARROW_TAIL), CREAM));
     // White reads best at the half opacity the arrow is drawn with; a warm shade down the
     // right flank gives it some body.
-    Mask shade = Mask::soft(roundedBox(glm::vec2(CENTRE.x + 34.0f, CENTRE.y - 100.0f), glm::vec2(24.0f, 150.0f), 20.0f),
-                            WHEEL_SIZE, WHEEL_SIZE, 20.0f);
+    const Shape rightFlank =
+        roundedBox(glm::vec2(CENTRE.x + 34.0f, CENTRE.y - 100.0f), glm::vec2(24.0f, 150.0f), 20.0f);
+    Mask shade = Mask::soft(rightFlank, WHEEL_SIZE, WHEEL_SIZE, 20.0f);
     shade.multiply(Mask::of(grown(arrow, -4.0f), WHEEL_SIZE, WHEEL_SIZE)).scaleBy(0.5f);
     canvas.paint(shade, YELLOW);
     canvas.paint(circle(CENTRE, 17.0f), INK);
