@@ -109,9 +109,10 @@ Vec3 skyColour(const Vec3& d)
     const Vec3 belowHorizon{0.62, 0.70, 0.74};
 
     if (d.y <= 0.0)
-        return mix(horizon, belowHorizon, smoothstep(0.0, 0.35, -d.y));
+        return mix(horizon, belowHorizon, smoothstep(0.06, 0.4, -d.y));
 
-    Vec3 colour = mix(horizon, zenith, std::pow(d.y, 0.45));
+    // Steep but not sudden above the horizon, so its line does not show.
+    Vec3 colour = mix(horizon, zenith, 1.0 - std::pow(1.0 - d.y, 3.0));
 
     // Clouds on a flat layer overhead: the layer point seen in direction d is d.xz / d.y.
     // Near the horizon that point races away, so the clouds thin out into the haze there.
