@@ -1,5 +1,6 @@
 #version 330 core
-// The full-screen quad: its [-1, 1] corners are already clip space.
+// The full-screen quad of the motion-blur frames: its [-1, 1] corners are already clip space,
+// so every matrix the HUD pass sends is ignored.
 
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec2 texcoord;
