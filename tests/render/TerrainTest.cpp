@@ -209,3 +209,35 @@ TEST(TerrainFollow, MovesInWholeCellsOnlyWhenTheCameraIsACellAway)
     terrain.update(0.016);
     EXPECT_EQ(terrain.position(), glm::vec3(200.0f, 0.0f, 300.0f));
 }
+
+TEST(GameHeightmap, MeetsItsMirrorImageWithoutACrease)
+{
+    Terrain terrain;
+    terrain.setScale(glm::vec3(5.0f, 30.0f, 5.0f));
+    ASSERT_TRUE(terrain.loadHeights(std::string(GROV_GAME_DIR) + "/res/heightmap.png"));
+    const unsigned size = terrain.heightmapWidth();
+    ASSERT_EQ(terrain.heightmapHeight(), size);
+    const float pixel = terrain.textureScale1() / float(size);
+    const auto at = [&](unsigned column, unsigned row) {
+        return terrain.heightAt((float(column) + 0.5f) * pixel, (float(row) + 0.5f) * pixel);
+    };
+    // Mean height step between two neighbouring columns (or rows), over the whole map.
+    const auto step = [&](unsigned a, unsigned b, bool columns) {
+        double sum = 0.0;
+        for (unsigned i = 0; i < size; ++i)
+            sum += std::fabs(columns ? at(a, i) - at(b, i) : at(i, a) - at(i, b));
+        return sum / size;
+    };
+    double interior = 0.0;
+    int count = 0;
+    for (unsigned i = size / 8; i < size - size / 8; i += 7, count += 2)
+        interior += step(i, i + 1, true) + step(i, i + 1, false);
+    interior /= count;
+    ASSERT_GT(interior, 0.0);
+    // The mirrored neighbour tile turns the slope at a border around, so any slope left there
+    // would show as a fold; the ground must come in level at every border.
+    for (bool columns : {true, false}) {
+        EXPECT_LT(step(0, 1, columns), 0.4 * interior) << (columns ? "left edge" : "bottom edge");
+        EXPECT_LT(step(size - 1, size - 2, columns), 0.4 * interior) << (columns ? "right edge" : "top edge");
+    }
+}
