@@ -71,8 +71,7 @@ void BM_CollidingTanks(benchmark::State& state)
     GameLogicRig rig;
     rig.wire();
     // Grov on top of tank B, so the test finds one hit among the eight.
-    SceneObject& tank = *rig.tanks[1];
-    rig.grov->setPosition(tank.position() + glm::vec3(0.0f, tank.boundsMax().y - 0.5f, 0.0f));
+    rig.putGrovOn(*rig.tanks[1]);
 
     std::size_t hits = 0;
     for (auto _ : state) {
