@@ -1,30 +1,23 @@
-// The off-screen target of the motion-blur frames: what create, bind, unbind, resize and
-// release leave behind in GL.
+// The off-screen target of the motion-blur frames: what create, bind, resize and release
+// leave behind in GL.
 
 #include "GlTestContext.h"
 #include "render/Framebuffer.h"
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
 
-struct TextureInfo {
-    GLint width = 0;
-    GLint height = 0;
-    GLint internalFormat = 0;
-};
-
-TextureInfo describe(int texture)
+GLint textureSide(int texture, GLenum side)
 {
-    TextureInfo info;
+    GLint value = 0;
     glBindTexture(GL_TEXTURE_2D, GLuint(texture));
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &info.width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &info.height);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &info.internalFormat);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, side, &value);
     glBindTexture(GL_TEXTURE_2D, 0);
-    return info;
+    return value;
 }
 
 GLint boundFramebuffer()
@@ -34,27 +27,34 @@ GLint boundFramebuffer()
     return name;
 }
 
-std::vector<GLint> viewport()
+std::pair<GLint, GLint> viewportSize()
 {
-    std::vector<GLint> box(4, -1);
-    glGetIntegerv(GL_VIEWPORT, box.data());
-    return box;
+    GLint box[4] = {-1, -1, -1, -1};
+    glGetIntegerv(GL_VIEWPORT, box);
+    return {box[2], box[3]};
 }
 
-// Fills the target with one colour, to tell later whether its colour texture was replaced.
-void paint(Framebuffer& target, float red)
+bool complete(const Framebuffer& target)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(target.framebuffer()));
+    const bool isComplete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return isComplete;
+}
+
+// Fills the target with red, to tell later whether its colour texture was replaced.
+void paintRed(Framebuffer& target)
 {
     target.bind();
-    glClearColor(red, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
     target.unbind();
 }
 
-int redOf(const Framebuffer& target)
+int centreRed(const Framebuffer& target)
 {
     std::vector<unsigned char> pixels(std::size_t(target.width()) * target.height() * 4);
     glBindTexture(GL_TEXTURE_2D, GLuint(target.colorTexture()));
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     glBindTexture(GL_TEXTURE_2D, 0);
     return pixels[pixels.size() / 2];
@@ -72,7 +72,6 @@ protected:
     void TearDown() override
     {
         target.release();
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 
@@ -81,60 +80,36 @@ protected:
 
 } // namespace
 
-TEST_F(FramebufferGlTest, CreateMakesACompleteTargetAtTheDefaultSizeAndLeavesTheWindowBound)
-{
-    EXPECT_EQ(target.colorTexture(), -1);
-    EXPECT_EQ(target.depthTexture(), -1);
-    target.create();
-
-    ASSERT_TRUE(target.isCreated());
-    EXPECT_EQ(boundFramebuffer(), 0);
-    EXPECT_TRUE(glIsFramebuffer(GLuint(target.framebuffer())));
-    const TextureInfo colour = describe(target.colorTexture());
-    const TextureInfo depth = describe(target.depthTexture());
-    EXPECT_EQ(colour.width, 1024);
-    EXPECT_EQ(colour.height, 768);
-    EXPECT_EQ(colour.internalFormat, GL_RGBA8);
-    EXPECT_EQ(depth.width, 1024);
-    EXPECT_EQ(depth.height, 768);
-    EXPECT_EQ(depth.internalFormat, GL_DEPTH_COMPONENT24);
-
-    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(target.framebuffer()));
-    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-}
-
-TEST_F(FramebufferGlTest, BindCoversTheWholeTargetAndUnbindLeavesTheViewportAlone)
+TEST_F(FramebufferGlTest, CreateAndBindGiveACompleteTargetDrawnOverItsWholeSize)
 {
     target.create();
+    ASSERT_TRUE(complete(target));
+    EXPECT_EQ(boundFramebuffer(), 0) << "create leaves the window bound";
+    EXPECT_EQ(textureSide(target.colorTexture(), GL_TEXTURE_WIDTH), 1024);
+    EXPECT_EQ(textureSide(target.depthTexture(), GL_TEXTURE_HEIGHT), 768);
+
     target.bind();
     EXPECT_EQ(boundFramebuffer(), target.framebuffer());
-    EXPECT_EQ(viewport(), (std::vector<GLint>{0, 0, 1024, 768}));
-
+    EXPECT_EQ(viewportSize(), std::make_pair(1024, 768));
     target.unbind();
     EXPECT_EQ(boundFramebuffer(), 0);
-    EXPECT_EQ(viewport(), (std::vector<GLint>{0, 0, 1024, 768}));
+    EXPECT_EQ(viewportSize(), std::make_pair(1024, 768)) << "unbind leaves the viewport to the caller";
 
-    // What is drawn while bound lands in the colour texture.
-    paint(target, 1.0f);
-    EXPECT_EQ(redOf(target), 255);
+    paintRed(target);
+    EXPECT_EQ(centreRed(target), 255);
 }
 
 TEST_F(FramebufferGlTest, ResizeRebuildsOnlyOnARealSizeChangeAndKeepsTheTargetOfAMinimisedWindow)
 {
     target.create();
-    paint(target, 1.0f);
+    paintRed(target);
     const int framebuffer = target.framebuffer();
     const int colour = target.colorTexture();
     const int depth = target.depthTexture();
 
-    // Same size: the very same textures, still holding the last frame.
+    // The same size, a minimised window (0 x 0) or a nonsense size: the very same textures,
+    // still holding the last frame.
     target.resize(1024, 768);
-    EXPECT_EQ(target.colorTexture(), colour);
-    EXPECT_EQ(target.depthTexture(), depth);
-    EXPECT_EQ(redOf(target), 255);
-
-    // A minimised window (0 x 0) or a nonsense size: the target stays as it was.
     target.resize(0, 0);
     target.resize(800, 0);
     target.resize(-5, 600);
@@ -142,52 +117,44 @@ TEST_F(FramebufferGlTest, ResizeRebuildsOnlyOnARealSizeChangeAndKeepsTheTargetOf
     EXPECT_EQ(target.height(), 768);
     EXPECT_EQ(target.colorTexture(), colour);
     EXPECT_EQ(target.depthTexture(), depth);
-    EXPECT_TRUE(glIsTexture(GLuint(colour)));
-    EXPECT_EQ(redOf(target), 255);
+    EXPECT_EQ(centreRed(target), 255);
 
     // The window comes back at a new size: new textures on the same framebuffer object.
     target.resize(1600, 900);
     EXPECT_EQ(target.framebuffer(), framebuffer);
-    EXPECT_EQ(describe(target.colorTexture()).width, 1600);
-    EXPECT_EQ(describe(target.depthTexture()).height, 900);
+    EXPECT_EQ(textureSide(target.colorTexture(), GL_TEXTURE_WIDTH), 1600);
+    EXPECT_EQ(textureSide(target.depthTexture(), GL_TEXTURE_HEIGHT), 900);
+    EXPECT_TRUE(complete(target));
     EXPECT_EQ(boundFramebuffer(), 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(target.framebuffer()));
-    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
     target.bind();
-    EXPECT_EQ(viewport(), (std::vector<GLint>{0, 0, 1600, 900}));
+    EXPECT_EQ(viewportSize(), std::make_pair(1600, 900));
     target.unbind();
-}
 
-TEST_F(FramebufferGlTest, ASizeGivenBeforeCreateIsTheSizeItIsCreatedAt)
-{
-    target.resize(640, 480);
-    EXPECT_FALSE(target.isCreated());
-    // Binding a target that does not exist yet leaves the window in place.
-    target.bind();
+    // A size given before the target exists is the size it is made at; binding it before
+    // then leaves the window in place.
+    Framebuffer later;
+    later.resize(640, 480);
+    later.bind();
     EXPECT_EQ(boundFramebuffer(), 0);
-
-    target.create();
-    EXPECT_EQ(describe(target.colorTexture()).width, 640);
-    EXPECT_EQ(describe(target.depthTexture()).height, 480);
+    later.create();
+    EXPECT_EQ(textureSide(later.colorTexture(), GL_TEXTURE_WIDTH), 640);
+    later.release();
 }
 
 TEST_F(FramebufferGlTest, ReleaseDeletesEverythingAndIsSafeToRepeat)
 {
     target.create();
-    const int framebuffer = target.framebuffer();
-    const int colour = target.colorTexture();
-    const int depth = target.depthTexture();
+    const GLuint framebuffer = GLuint(target.framebuffer());
+    const GLuint colour = GLuint(target.colorTexture());
+    const GLuint depth = GLuint(target.depthTexture());
 
     target.release();
-    EXPECT_FALSE(glIsFramebuffer(GLuint(framebuffer)));
-    EXPECT_FALSE(glIsTexture(GLuint(colour)));
-    EXPECT_FALSE(glIsTexture(GLuint(depth)));
+    EXPECT_FALSE(glIsFramebuffer(framebuffer));
+    EXPECT_FALSE(glIsTexture(colour));
+    EXPECT_FALSE(glIsTexture(depth));
     EXPECT_EQ(target.colorTexture(), -1);
     EXPECT_EQ(target.depthTexture(), -1);
-    EXPECT_FALSE(target.isCreated());
 
     target.release();
     target.resize(300, 200);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
