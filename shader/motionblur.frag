@@ -7,8 +7,8 @@
 // blurScale is 0.1 at 60 frames per second and shrinks as frames get longer, so a streak is
 // always as long as 1/60 s of motion whatever the frame rate. Streaks are capped so that a
 // steep dive reads as speed rather than a wash, and the sample count follows the streak's
-// length in pixels: a still pixel costs one texture read, and samples are never more than
-// about a pixel apart, so nothing breaks up into a double image.
+// length in pixels: a still pixel costs one texture read, and even the longest streak keeps
+// its 32 samples within a pixel and a half of each other, so nothing breaks into a double image.
 
 in vec2 uv;
 
