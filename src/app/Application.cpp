@@ -6,6 +6,7 @@
 #include "app/Window.h"
 #include "audio/SoundSystem.h"
 #include "game/World.h"
+#include "render/SceneObject.h"
 #include "render/ShaderCache.h"
 #include "render/TextureManager.h"
 
@@ -167,15 +168,44 @@ void Application::shutdown()
 
 void Application::onKey(int key, int pressed)
 {
-    if (!pressed)
+    if (!pressed || !world)
         return;
     switch (key) {
     case GLFW_KEY_SPACE:
-        if (world)
-            world->onSpace();
+        world->onSpace();
         break;
+    case GLFW_KEY_P: {
+        bool paused = !world->isPaused();
+        world->setPaused(paused);
+        if (frameClock)
+            frameClock->timer().setPaused(paused);
+        break;
+    }
     case GLFW_KEY_ESCAPE:
         running = false;
+        break;
+    case GLFW_KEY_F2:
+        world->toggleFpsText();
+        break;
+    case GLFW_KEY_F3:
+        world->setWireframe(!world->isWireframe());
+        break;
+    case GLFW_KEY_F4:
+        world->toggleSampling();
+        break;
+    case GLFW_KEY_F5:
+        world->cycleMipmapMode();
+        break;
+    case GLFW_KEY_F7:
+        vsync = 1 - vsync;
+        world->showMessage(vsync ? "VSync is ON" : "VSync is OFF");
+        setSwapInterval(vsync);
+        break;
+    case GLFW_KEY_F8:
+        world->setCullingEnabled(!cullingEnabled);
+        break;
+    case GLFW_KEY_F9:
+        world->setTransparencyEnabled(!transparencyEnabled);
         break;
     default:
         break;

@@ -1,31 +1,383 @@
 #include "game/World.h"
 
+#include "app/Clock.h"
 #include "app/Window.h"
+#include "game/GameLogic.h"
+#include "game/RageMeter.h"
+#include "game/ViewMath.h"
+#include "model/BoneObject.h"
+#include "model/Tank.h"
+#include "render/MovableCamera.h"
+#include "render/SceneInMotion.h"
 #include "render/Screen.h"
+#include "render/Shader.h"
+#include "render/ShaderCache.h"
+#include "render/ShaderVariable.h"
+#include "render/Skybox.h"
+#include "render/Sprite.h"
+#include "render/Terrain.h"
+#include "render/Text2D.h"
+#include "render/TextureManager.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int terrainCells = 800;
+const glm::vec3 terrainScale(5.0f, 30.0f, 5.0f);
+const glm::vec3 terrainPosition(10.0f, 0.0f, 0.0f);
+constexpr float grovCameraHeight = 12.0f; // the game camera's eye above Grov's feet
+const glm::vec3 tankAStart(-60.0f, 0.0f, -200.0f);
+const glm::vec3 tankBStart(20.0f, 0.0f, -50.0f);
+const glm::vec3 spareTankStart(0.0f, 0.0f, 100.0f);
+constexpr int spareTanks = 6;
+
+void setGrovMaterial(Material& material)
+{
+    material.diffusePower = 1.3f;
+    material.specularPower = 0.8f;
+    material.ambientPower = 0.2f;
+    material.specularReflectionExponent = 10.0f;
+}
+
+void setTankMaterial(Material& material)
+{
+    material.diffusePower = 0.7f;
+    material.specularPower = 1.8f;
+    material.ambientPower = 0.1f;
+    material.specularReflectionExponent = 8.0f;
+}
+
+GLuint loadHudImage(const std::string& path)
+{
+    return TextureManager::instance().load(path, GL_RGBA, GL_BGRA, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR,
+                                           GL_REPEAT, GL_REPEAT);
+}
+
+} // namespace
+
+World::World() = default;
+
+World::~World()
+{
+    release();
+}
 
 void World::init(ShaderCache* cache)
 {
     shaderCache = cache;
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    setDepthTest(true);
+    setFaceCulling(true);
+    offscreenTarget.create();
+
+    buildScene();
+
+    setWireframe(false);
+    fpsText->setVisible(false);
+    setPaused(false);
+    setTransparencyEnabled(true);
+    setCullingEnabled(true);
+    mipmapMode = 2;
+    samplingMode = 1;
+    // The start-up messages stay until the clock first passes three seconds.
+    messageTime = 0.0f;
 }
 
-void World::frame(double, double)
+void World::buildScene()
 {
-    clearScreen(0.45f, 0.62f, 0.85f);
+    shaderCache->get("shader/standard.vert", "shader/simple.frag");
+    terrainProgram = shaderCache->get("shader/heightmap.vert", "shader/heightmapBlinnPhongTexture.frag");
+    skyProgram = shaderCache->get("shader/standard.vert", "shader/texture.frag");
+    tankProgram = shaderCache->get("shader/BlinnPhongTexture.vert", "shader/BlinnPhongTexture.frag");
+    grovProgram = shaderCache->get("shader/vertexSkinning.vert", "shader/BlinnPhongTexture.frag");
+    hudProgram = shaderCache->get("shader/simple.vert", "shader/texture.frag");
+    rageProgram = shaderCache->get("shader/simple.vert", "shader/textureWithColor.frag");
+    blurProgram = shaderCache->get("shader/fullscreen.vert", "shader/motionblur.frag");
+
+    buildCameras();
+    projection = sceneProjection(4, 3);
+    hudProjectionMatrix = glm::ortho(0.0f, 1024.0f, 0.0f, 768.0f);
+    lightCircuit = LightCircuit();
+    lightState = {lightCircuit.base(), false, false};
+
+    build3DObjects();
+    buildHud();
+    wireGameLogic();
+}
+
+void World::buildCameras()
+{
+    gameCamera = std::make_unique<MovableCamera>(glm::vec3(0.0f, 15.0f, 15.0f), glm::vec3(0.0f, 0.0f, -28.0f),
+                                                 glm::vec3(0.0f, 1.0f, 0.0f), 0.00045f, 20.0f);
+    gameCamera->setControls(false, false);
+    gameCamera->setLimits(135.0f, 225.0f, -45.0f, 45.0f);
+    freeCamera = std::make_unique<MovableCamera>(glm::vec3(0.0f, 10.0f, 10.0f), glm::vec3(0.0f, 0.0f, -10.0f),
+                                                 glm::vec3(0.0f, 1.0f, 0.0f), 0.00045f, 60.0f);
+    activeCamera = gameCamera.get();
+}
+
+void World::build3DObjects()
+{
+    terrain = new Terrain();
+    terrain->generate(terrainCells, terrainCells);
+    terrain->setShader(terrainProgram);
+    terrain->setScale(terrainScale);
+    terrain->setPosition(terrainPosition);
+    terrain->setCamera(&activeCamera);
+    objects3D.push_back(terrain);
+
+    auto* character = new BoneObject("assets/grov_anim.dae");
+    character->setShader(grovProgram);
+    setGrovMaterial(character->material());
+    character->setPosition(glm::vec3(0.0f));
+    terrain->placeOnGround(*character);
+    objects3D.push_back(character);
+    grov = character;
+
+    // Lift the game camera to Grov's height, keeping its viewing direction.
+    float lift = grov->position().y + grovCameraHeight - gameCamera->eye().y;
+    glm::vec3 eye = gameCamera->eye() + glm::vec3(0.0f, lift, 0.0f);
+    glm::vec3 center = gameCamera->center() + glm::vec3(0.0f, lift, 0.0f);
+    gameCamera->lookAt(eye, center, gameCamera->up());
+
+    tankA = createTank(tankProgram);
+    tankA->setPosition(tankAStart);
+    terrain->placeOnTop(*tankA);
+    tankB = createTank(tankProgram);
+    tankB->setPosition(tankBStart);
+    terrain->placeOnTop(*tankB);
+
+    auto* sky = new Skybox();
+    sky->setup(&activeCamera, "res/skybox2/front.jpg", "res/skybox2/back.jpg", "res/skybox2/left.jpg",
+               "res/skybox2/right.jpg", "res/skybox2/top.jpg", "res/skybox2/bottom.jpg");
+    sky->setShader(skyProgram);
+    objects3D.push_back(sky);
+}
+
+Tank* World::createTank(Shader* program)
+{
+    auto* tank = new Tank("assets/tank.dae");
+    tank->setShader(program);
+    tank->setTransparent(true);
+    tank->setPosition(spareTankStart);
+    setTankMaterial(tank->material());
+    objects3D.push_back(tank);
+    return tank;
+}
+
+Sprite* World::addSprite(const std::string& image, int unit, const glm::vec3& position, const glm::vec3& scale)
+{
+    auto* sprite = new Sprite();
+    sprite->setTransparent(true);
+    sprite->setTexture(static_cast<int>(loadHudImage(image)), unit);
+    sprite->setShader(hudProgram);
+    sprite->setPosition(position);
+    sprite->setScale(scale);
+    hudObjects.push_back(sprite);
+    return sprite;
+}
+
+Text2D* World::addText(const std::string& text, const glm::vec3& position, const glm::vec3& scale, int alignment)
+{
+    auto* line = new Text2D();
+    line->setText(text);
+    line->setShader(hudProgram);
+    line->setPosition(position);
+    line->setScale(scale);
+    line->setAlignment(alignment);
+    hudObjects.push_back(line);
+    return line;
+}
+
+void World::buildHud()
+{
+    motionBlurQuad = new SceneInMotion();
+    motionBlurQuad->setTexture(static_cast<int>(offscreenTarget.colorTexture()), 1);
+    motionBlurQuad->setDepthTexture(static_cast<int>(offscreenTarget.depthTexture()), 2);
+    motionBlurQuad->setShader(blurProgram);
+    hudObjects.push_back(motionBlurQuad);
+
+    fpsText = addText("FPS: 00.00", {0.0f, -0.85f, 0.0f}, {0.4f, 0.08f, 0.0f}, Text2D::ALIGN_CENTER);
+    messageText = addText("Message", {0.0f, -0.75f, 0.0f}, {0.6f, 0.08f, 0.0f}, Text2D::ALIGN_CENTER);
+    messageText->setVisible(false);
+    pausedText = addText("[PAUSED]", {1.0f, -1.0f, 0.0f}, {0.4f, 0.08f, 0.0f}, Text2D::ALIGN_RIGHT);
+    distanceText = addText("10,000.00 m", {0.0f, 0.9f, 0.0f}, {0.5f, 0.1f, 0.0f}, Text2D::ALIGN_CENTER);
+    distanceText->setVisible(false);
+    gameOverText = addText("GAME OVER", {0.0f, 0.4f, 0.0f}, {1.5f, 0.28f, 0.0f}, Text2D::ALIGN_CENTER);
+    gameOverText->setVisible(false);
+    resultText = addText("You've reached XXXXX.xx m", {0.0f, 0.2f, 0.0f}, {1.3f, 0.1f, 0.0f}, Text2D::ALIGN_CENTER);
+    resultText->setVisible(false);
+    retryText = addText("Press SPACE to try again", {0.0f, 0.0f, 0.0f}, {0.9f, 0.08f, 0.0f}, Text2D::ALIGN_CENTER);
+    retryText->setVisible(false);
+
+    moonSprite = addSprite("res/moon.png", 1, {-1.25f, -0.9f, 0.0f}, {0.07f, 0.07f, 0.0f});
+    moonSprite->setVisible(false);
+    sunSprite = addSprite("res/sun.png", 1, {-1.25f, -0.9f, 0.0f}, {0.05f, 0.05f, 0.0f});
+    sunSprite->setVisible(false);
+    wheel = addSprite("res/wheel.png", 1, {0.0f, 0.5f, 0.0f}, {0.5f, 0.5f, 0.0f});
+    wheel->setTransparency(0.8f);
+    arrow = addSprite("res/arrow.png", 2, {0.0f, 0.5f, 0.0f}, {0.5f, 0.5f, 0.0f});
+    arrow->setTransparency(0.5f);
+    arrow->setRotationAxis(glm::vec3(0.0f, 0.0f, 1.0f));
+
+    rageMeter = new RageMeter();
+    rageMeter->setTextures("res/rageometer1.png", "res/rageometer2.png");
+    rageMeter->setShader(rageProgram);
+    rageMeter->setPosition(glm::vec3(0.9f, 0.82f, 0.0f));
+    rageMeter->setScale(glm::vec3(0.4f, 0.4f, 0.0f));
+    rageMeter->setValue(1.0f);
+    rageMeter->setVisible(false);
+    hudObjects.push_back(rageMeter);
+
+    altitudeWarning = addSprite("res/altitudewarning.png", 1, {0.0f, 0.75f, 0.0f}, {0.4f, 0.4f, 0.0f});
+    altitudeWarning->setVisible(false);
+}
+
+void World::wireGameLogic()
+{
+    gameLogic = std::make_unique<GameLogic>();
+    gameLogic->setCamera(gameCamera.get());
+    gameLogic->setWheel(wheel);
+    gameLogic->setArrow(arrow);
+    gameLogic->setRageMeter(rageMeter);
+    gameLogic->setDistanceText(distanceText);
+    gameLogic->setAltitudeWarning(altitudeWarning);
+    gameLogic->setGrov(grov);
+    gameLogic->setEndTexts(gameOverText, resultText, retryText);
+    gameLogic->setTerrain(terrain);
+    gameLogic->addTank(tankA);
+    gameLogic->addTank(tankB);
+    for (int spare = 0; spare < spareTanks; ++spare)
+        gameLogic->addTank(createTank(tankProgram));
+    gameLogic->init();
+}
+
+void World::update(double gameDt, double realDt)
+{
+    if (messageText->isVisible() && static_cast<float>(clockNow()) - messageTime > messageSeconds)
+        messageText->setVisible(false);
+    if (isPaused())
+        freeCamera->update(realDt);
+    gameCamera->update(realDt);
+    gameLogic->update(gameDt, realDt);
+    for (SceneObject* object : objects3D)
+        object->update(gameDt);
+    for (SceneObject* object : hudObjects)
+        object->update(gameDt);
+
+    lightState = lightCircuit.advance(activeCamera->eye(), realDt);
+    sunSprite->setVisible(lightState.sunVisible);
+    moonSprite->setVisible(lightState.moonVisible);
+}
+
+void World::frame(double gameDt, double realDt)
+{
+    update(gameDt, realDt);
+    clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
+
+    MovableCamera* camera = activeCamera;
+    bool blur = gameLogic->wantsMotionBlur();
+    if (blur) {
+        offscreenTarget.bind();
+        clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
+    }
+    drawList(objects3D, projection, camera);
+    if (blur)
+        offscreenTarget.unbind();
+
+    glm::mat4 viewProjection = projection * camera->viewMatrix();
+    motionBlurQuad->setViewProjectionInverse(glm::inverse(viewProjection));
+    motionBlurQuad->setViewProjectionPrevious(previousViewProjection);
+    motionBlurQuad->setBlurSamples(blurSampleCount);
+    motionBlurQuad->setBlurScale(blurScaleFor(nominalFrameRate, realDt));
+    motionBlurQuad->setVisible(blur);
+
+    // The HUD always draws filled, over everything.
+    setDepthTest(false);
+    bool wasWireframe = wireframe;
+    setWireframe(false);
+    drawList(hudObjects, hudProjectionMatrix, camera);
+    setWireframe(wasWireframe);
+    setDepthTest(true);
+
     presentFrame();
+    previousViewProjection = viewProjection;
 }
 
-void World::onResize(int, int)
+void World::drawList(const std::vector<SceneObject*>& objects, const glm::mat4& projectionMatrix, MovableCamera* camera)
 {
+    for (SceneObject* object : objects)
+        drawObject(object, projectionMatrix, camera);
 }
 
-void World::setFps(double)
+void World::drawObject(SceneObject* object, const glm::mat4& projectionMatrix, MovableCamera* camera)
 {
+    Shader* program = object->shader();
+    if (!program) {
+        std::printf("ERROR: SceneObject got no shader!\n");
+        return;
+    }
+    program->use();
+    program->setViewMatrix(camera->viewMatrix());
+    program->setProjectionMatrix(projectionMatrix);
+    const glm::vec3& light = lightState.position;
+    setUniform3f(UNIFORM_LIGHT_POSITION_WORLD, light.x, light.y, light.z);
+    object->render();
+    Shader::unuse();
+}
+
+void World::onResize(int width, int height)
+{
+    // A minimised window reports 0 x 0: keep the last projections and target until it returns.
+    if (width <= 0 || height <= 0)
+        return;
+    projection = sceneProjection(width, height);
+    hudProjectionMatrix = hudProjection(width, height);
+    offscreenTarget.resize(width, height);
+    lastWidth = width;
+    lastHeight = height;
+    if (motionBlurQuad) {
+        motionBlurQuad->setTexture(static_cast<int>(offscreenTarget.colorTexture()), 1);
+        motionBlurQuad->setDepthTexture(static_cast<int>(offscreenTarget.depthTexture()), 2);
+    }
+}
+
+void World::setFps(double fps)
+{
+    if (!fpsText || !fpsText->isVisible())
+        return;
+    char text[100];
+    std::snprintf(text, sizeof text, "FPS: %.2f", fps);
+    fpsText->setText(text);
+}
+
+void World::showMessage(const std::string& text)
+{
+    messageTime = static_cast<float>(clockNow());
+    messageText->setText(text);
+    messageText->setVisible(true);
 }
 
 void World::onSpace()
 {
+    if (gameLogic)
+        gameLogic->onSpace();
 }
 
 void World::release()
 {
+    for (SceneObject* object : objects3D)
+        delete object;
+    objects3D.clear();
+    for (SceneObject* object : hudObjects)
+        delete object;
+    hudObjects.clear();
+    freeCamera.reset();
+    gameCamera.reset();
+    activeCamera = nullptr;
+    gameLogic.reset();
+    offscreenTarget.release();
+    terrain = nullptr;
+    motionBlurQuad = nullptr;
 }

@@ -121,6 +121,17 @@ unsigned long GameProcess::waitForWindow(double timeoutSeconds)
     return 0;
 }
 
+bool GameProcess::waitForOutput(const std::string& text, double timeoutSeconds)
+{
+    auto start = std::chrono::steady_clock::now();
+    while (output().find(text) == std::string::npos) {
+        if (!running() || secondsSince(start) > timeoutSeconds)
+            return output().find(text) != std::string::npos;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
 bool GameProcess::windowSize(int& width, int& height) const
 {
     std::string geometry = runCommand("xdotool getwindowgeometry " + std::to_string(window) + " 2>/dev/null");

@@ -19,6 +19,8 @@ public:
     // Waits up to timeoutSeconds for the window titled "Grov Rage"; 0 when it never appears.
     unsigned long waitForWindow(double timeoutSeconds = 30.0);
     bool windowSize(int& width, int& height) const;
+    // Waits up to timeoutSeconds until standard output holds text.
+    bool waitForOutput(const std::string& text, double timeoutSeconds = 30.0);
     // Focuses the window and presses and releases the named key ("Escape", "space", "F2").
     void pressKey(const std::string& keyName);
     // Sends the window manager's close request, as clicking the close button does.
