@@ -80,6 +80,7 @@ TEST_F(TankTrafficGlTest, RelocatedTankStandsOnTheGroundAtLeast500Ahead)
     ASSERT_TRUE(rig->launchAt(-270)); // sends the last tank ahead
     SceneObject* tank = rig->tanks.back().get();
     const glm::vec3 landing = rig->logic.flightPath().predictLanding();
+    int onHills = 0;
     for (int round = 0; round < 20; ++round) {
         // A second to fade out, then a 25 percent chance per frame to move.
         int frames = 0;
@@ -91,6 +92,7 @@ TEST_F(TankTrafficGlTest, RelocatedTankStandsOnTheGroundAtLeast500Ahead)
         EXPECT_LE(p.z, rig->grov.position().z - 500.0f);
         EXPECT_LE(std::fabs(p.x - landing.x), 400.0f);
         EXPECT_FLOAT_EQ(p.y, groundUnder(*tank)) << "not at the candidate's height of 0";
+        onHills += p.y > 1.0f;
         EXPECT_EQ(rig->logic.tankMotions().count(tank), 1u) << "drives while fading in";
 
         // Half a second back to opaque, counting the frame that moved it; only then hittable.
@@ -104,6 +106,7 @@ TEST_F(TankTrafficGlTest, RelocatedTankStandsOnTheGroundAtLeast500Ahead)
         EXPECT_EQ(rig->logic.collidingTanks(), std::vector<SceneObject*>{tank});
         rig->logic.retireTank(tank);
     }
+    EXPECT_GT(onHills, 0) << "every spot was level ground; the height check proved nothing";
 }
 
 } // namespace
