@@ -1,0 +1,264 @@
+// The assembled world, frame by frame, in a hidden window: the message line, the pause with the
+// free camera, resizes and minimising, the day and night icons and one throw with its blur.
+
+#include "GlTestContext.h"
+#include "LandscapeScene.h"
+#include "ManualClock.h"
+#include "ScriptedInput.h"
+#include "game/GameLogic.h"
+#include "game/ViewMath.h"
+#include "game/World.h"
+#include "render/MovableCamera.h"
+#include "render/ShaderCache.h"
+#include "render/Sprite.h"
+#include "render/Text2D.h"
+#include "render/TextureManager.h"
+
+#include <FreeImage.h>
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int width = 1024;
+constexpr int height = 768;
+constexpr double frameStep = 1.0 / 60.0;
+
+// Saves the current frame when GROV_SCREENSHOT_DIR names a folder, so a person can look at it.
+void saveFrame(const std::string& name)
+{
+    const char* dir = std::getenv("GROV_SCREENSHOT_DIR");
+    if (!dir)
+        return;
+    std::vector<unsigned char> pixels(width * height * 3);
+    glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, pixels.data());
+    FIBITMAP* image = FreeImage_ConvertFromRawBits(pixels.data(), width, height, width * 3, 24,
+                                                   0xFF0000, 0x00FF00, 0x0000FF, false);
+    FreeImage_Save(FIF_PNG, image, (std::string(dir) + "/" + name + ".png").c_str());
+    FreeImage_Unload(image);
+}
+
+class WorldTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!GlTestContext::open(width, height))
+            return;
+        directory = std::make_unique<ScopedWorkingDirectory>(GROV_GAME_DIR);
+        clock = std::make_unique<ManualClock>(0.0);
+        input = std::make_unique<ScriptedInput>();
+        input->windowWidth = width;
+        input->windowHeight = height;
+        input->mouseX = width / 2;
+        input->mouseY = height / 2;
+        cache = std::make_unique<ShaderCache>();
+        cache->createDefaultEntry();
+        world = std::make_unique<World>();
+        world->init(cache.get());
+        glViewport(0, 0, width, height);
+        world->onResize(width, height);
+    }
+
+    static void TearDownTestSuite()
+    {
+        if (world)
+            world->release();
+        world.reset();
+        if (cache)
+            cache->clear();
+        cache.reset();
+        TextureManager::destroy();
+        input.reset();
+        clock.reset();
+        directory.reset();
+    }
+
+    void SetUp() override
+    {
+        if (!world)
+            GTEST_SKIP() << "no OpenGL 3.3 context";
+    }
+
+    // One frame of the main loop at the nominal step, the game clock running unless paused.
+    static void frame(bool paused = false)
+    {
+        clock->advance(frameStep);
+        world->frame(paused ? 0.0 : frameStep, frameStep);
+    }
+
+public:
+    static const std::vector<SceneObject*>& hud() { return world->hudList(); }
+
+protected:
+    static std::unique_ptr<ScopedWorkingDirectory> directory;
+    static std::unique_ptr<ManualClock> clock;
+    static std::unique_ptr<ScriptedInput> input;
+    static std::unique_ptr<ShaderCache> cache;
+    static std::unique_ptr<World> world;
+};
+
+std::unique_ptr<ScopedWorkingDirectory> WorldTest::directory;
+std::unique_ptr<ManualClock> WorldTest::clock;
+std::unique_ptr<ScriptedInput> WorldTest::input;
+std::unique_ptr<ShaderCache> WorldTest::cache;
+std::unique_ptr<World> WorldTest::world;
+
+// The tests share one world and run in the order written.
+
+TEST_F(WorldTest, StartsAimingWithTheCullingMessageUntilJustOverThreeSeconds)
+{
+    EXPECT_EQ(world->gameLogicNow()->state(), GameLogic::STATE_AIMING);
+    EXPECT_EQ(world->sceneObjects().size(), 11u);
+    EXPECT_EQ(world->hudList().size(), 14u);
+    ASSERT_TRUE(world->messageLine()->isVisible());
+    EXPECT_EQ(world->messageLine()->text(), "Culling ON");
+    EXPECT_FALSE(world->fpsLine()->isVisible());
+
+    clock->time = 2.99;
+    world->frame(frameStep, frameStep);
+    EXPECT_TRUE(world->messageLine()->isVisible());
+    clock->time = 3.0;
+    world->frame(frameStep, frameStep);
+    EXPECT_TRUE(world->messageLine()->isVisible()) << "exactly 3 s still shows it";
+    clock->time = 3.01;
+    world->frame(frameStep, frameStep);
+    EXPECT_FALSE(world->messageLine()->isVisible());
+    saveFrame("world-aiming");
+}
+
+TEST_F(WorldTest, ANewMessageReplacesTheOldAndRestartsItsTime)
+{
+    world->toggleSampling();
+    EXPECT_EQ(world->messageLine()->text(), "Sampling NEAREST");
+    clock->advance(2.0);
+    world->cycleMipmapMode();
+    EXPECT_EQ(world->messageLine()->text(), "Mip mapping OFF");
+    clock->advance(2.0);
+    world->frame(frameStep, frameStep);
+    EXPECT_TRUE(world->messageLine()->isVisible());
+    clock->advance(1.1);
+    world->frame(frameStep, frameStep);
+    EXPECT_FALSE(world->messageLine()->isVisible());
+
+    // Back to the start modes: bilinear sampling, linear mip-mapping.
+    world->toggleSampling();
+    world->cycleMipmapMode();
+    world->cycleMipmapMode();
+    EXPECT_EQ(world->samplingModeNow(), 1);
+    EXPECT_EQ(world->mipmapModeNow(), 2);
+    EXPECT_EQ(world->messageLine()->text(), "Mip mapping LINEAR");
+}
+
+Sprite* findArrow()
+{
+    // The arrow is the one HUD sprite that turns about the screen's axis.
+    for (SceneObject* object : WorldTest::hud())
+        if (auto* sprite = dynamic_cast<Sprite*>(object); sprite && sprite->rotationAxis().z == 1.0f)
+            return sprite;
+    return nullptr;
+}
+
+TEST_F(WorldTest, PauseFreezesTheGameButTheFreeCameraFlies)
+{
+    MovableCamera* gameCamera = world->gameCameraNow();
+    world->setPaused(true);
+    MovableCamera* freeCamera = world->activeCameraNow();
+    ASSERT_NE(freeCamera, gameCamera);
+    EXPECT_EQ(freeCamera->eye(), gameCamera->eye());
+    EXPECT_EQ(input->mouseX, width / 2);
+
+    Sprite* arrow = findArrow();
+    ASSERT_NE(arrow, nullptr);
+    float angle = arrow->rotationAngle();
+    glm::vec3 eye = freeCamera->eye();
+    input->press(KEY_W);
+    for (int i = 0; i < 10; ++i)
+        frame(true);
+    input->release(KEY_W);
+    EXPECT_EQ(arrow->rotationAngle(), angle) << "the game clock stood still";
+    EXPECT_NE(freeCamera->eye(), eye) << "W flew the free camera";
+
+    world->setPaused(false);
+    EXPECT_EQ(world->activeCameraNow(), gameCamera);
+    frame();
+    EXPECT_NE(arrow->rotationAngle(), angle);
+}
+
+TEST_F(WorldTest, MinimisingKeepsTheProjectionsAndTheTarget)
+{
+    glm::mat4 projection = world->projectionNow();
+    glm::mat4 hud = world->hudProjectionNow();
+    world->onResize(0, 0);
+    frame();
+    EXPECT_EQ(world->projectionNow(), projection);
+    EXPECT_EQ(world->hudProjectionNow(), hud);
+    EXPECT_EQ(world->target().width(), width);
+
+    world->onResize(1600, 900);
+    EXPECT_EQ(world->hudProjectionNow(), hudProjection(1600, 900));
+    EXPECT_EQ(world->target().width(), 1600);
+    world->onResize(width, height);
+    EXPECT_EQ(world->projectionNow(), projection);
+    EXPECT_EQ(world->target().height(), height);
+}
+
+TEST_F(WorldTest, TheIconsFollowTheLight)
+{
+    for (int i = 0; i < 20; ++i) {
+        clock->advance(1.0);
+        world->frame(0.0, 1.0);
+        const LightState& light = world->light();
+        EXPECT_EQ(world->sunIcon()->isVisible(), light.position.y > 4000.0f);
+        EXPECT_EQ(world->moonIcon()->isVisible(), light.position.y < 510.0f);
+    }
+}
+
+TEST_F(WorldTest, AThrowBlursTheSwoopAndEndsInGameOver)
+{
+    GameLogic* logic = world->gameLogicNow();
+    // Stopped on full power, so there is rage for a dive.
+    findArrow()->setRotationAngle(-270.0f);
+    world->onSpace();
+    ASSERT_EQ(logic->state(), GameLogic::STATE_WIND_UP);
+    bool blurred = false;
+    int frames = 0;
+    while (logic->state() == GameLogic::STATE_WIND_UP && frames++ < 200) {
+        frame();
+        if (frames % 15 == 0)
+            saveFrame("world-wind-up-" + std::to_string(frames));
+        if (logic->wantsMotionBlur() && !blurred) {
+            blurred = true;
+            frame();
+            saveFrame("world-swoop");
+            // Nothing of the blurred frame may be left empty.
+            unsigned int centre = GlTestContext::readPixel(width / 2, height / 4);
+            EXPECT_NE(centre & 0xFFFFFF00u, 0u);
+        }
+    }
+    EXPECT_TRUE(blurred);
+    ASSERT_EQ(logic->state(), GameLogic::STATE_FLIGHT);
+    for (int i = 0; i < 30; ++i)
+        frame();
+    saveFrame("world-flight");
+
+    // Rage for a dive comes from the launch; make sure there is some.
+    world->onSpace();
+    EXPECT_TRUE(logic->wantsMotionBlur()) << "a full-power throw has rage for a dive";
+    frame();
+    frame();
+    saveFrame("world-dive");
+    while (logic->state() == GameLogic::STATE_FLIGHT && frames++ < 6000)
+        frame();
+    ASSERT_EQ(logic->state(), GameLogic::STATE_GAME_OVER);
+    frame();
+    saveFrame("world-game-over");
+    world->onSpace();
+    EXPECT_EQ(logic->state(), GameLogic::STATE_AIMING);
+}
+
+} // namespace
