@@ -1,0 +1,275 @@
+// grov-bench: starts the game's own code in a window of the configured size, plays one
+// scripted throw at a fixed step of 1/60 s, draws the bare terrain from the camera pose of
+// every frame right after it, and prints what it measured, one figure per line as
+// "name: value unit". Run it from the run directory, like the game:
+//   ./grov-bench [--frames N] [--terrain-every N]
+//
+// Each bare terrain draw follows its game frame at once rather than in a second pass, so a
+// machine whose load changes during the run still compares like with like. By default only
+// every third frame gets one, which keeps a whole throw of some 1200 frames near two minutes
+// in software GL.
+
+#include "BareTerrain.h"
+#include "FrameStats.h"
+#include "ManualClock.h"
+#include "ScriptedInput.h"
+#include "ThrowScript.h"
+#include "app/Settings.h"
+#include "app/Window.h"
+#include "audio/SoundSystem.h"
+#include "game/GameLogic.h"
+#include "game/World.h"
+#include "render/ShaderCache.h"
+#include "render/Sprite.h"
+#include "render/TextureManager.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Taken while the executable's globals are set up: the start of the process when /proc
+// cannot tell.
+const auto staticStart = std::chrono::steady_clock::now();
+
+constexpr unsigned benchSeed = 1234;     // tank placement and sound choices repeat run to run
+constexpr double frameStep = 1.0 / 60.0; // seconds of game and wall clock per frame
+constexpr int safetyFrames = 3000;       // a throw that never ends still stops here
+constexpr int defaultTerrainEvery = 3;   // frames per bare terrain draw
+
+const char* const stateNames[] = {"aiming", "windup", "flight", "gameover"};
+
+// Seconds since the kernel started this process (10 ms resolution), or since static
+// initialisation when /proc/self/stat is not readable.
+double secondsSinceProcessStart()
+{
+    const double sinceStatics =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - staticStart).count();
+    std::ifstream statFile("/proc/self/stat");
+    std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
+    // The command name in parentheses may hold spaces; the fields after it are plain numbers.
+    std::size_t nameEnd = stat.rfind(')');
+    timespec now{};
+    if (nameEnd == std::string::npos || clock_gettime(CLOCK_BOOTTIME, &now) != 0)
+        return sinceStatics;
+    std::istringstream fields(stat.substr(nameEnd + 1));
+    std::string field;
+    // starttime is field 22; the first field after the name is field 3.
+    for (int index = 3; index <= 22 && fields >> field; ++index) {
+        if (index != 22)
+            continue;
+        double started = std::strtod(field.c_str(), nullptr) / double(sysconf(_SC_CLK_TCK));
+        double elapsed = double(now.tv_sec) + double(now.tv_nsec) * 1e-9 - started;
+        // A kernel that counts the start on another clock gives nonsense; trust the statics then.
+        if (elapsed >= sinceStatics && elapsed < sinceStatics + 60.0)
+            return elapsed;
+    }
+    return sinceStatics;
+}
+
+double peakResidentMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+// The arrow is the one HUD sprite that turns about the screen's axis.
+Sprite* findArrow(const World& world)
+{
+    for (SceneObject* object : world.hudList())
+        if (auto* sprite = dynamic_cast<Sprite*>(object); sprite && sprite->rotationAxis().z == 1.0f)
+            return sprite;
+    return nullptr;
+}
+
+// A whole decimal number from 1 to safetyFrames, or 0.
+int frameCount(const char* text)
+{
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    return end != text && *end == '\0' && value >= 1 && value <= safetyFrames ? int(value) : 0;
+}
+
+bool parseArguments(int argc, char** argv, ThrowScript::Plan& plan, int& terrainEvery)
+{
+    plan.maxFrames = safetyFrames;
+    terrainEvery = defaultTerrainEvery;
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (hasValue && std::strcmp(argv[i], "--frames") == 0)
+            plan.maxFrames = frameCount(argv[++i]);
+        else if (hasValue && std::strcmp(argv[i], "--terrain-every") == 0)
+            terrainEvery = frameCount(argv[++i]);
+        else
+            return false;
+        if (plan.maxFrames == 0 || terrainEvery == 0)
+            return false;
+    }
+    return true;
+}
+
+void printFigure(const char* name, double value, const char* unit, int decimals)
+{
+    std::printf("%s: %.*f %s\n", name, decimals, value, unit);
+}
+
+void printTimes(const std::string& prefix, const TimeSummary& summary)
+{
+    printFigure((prefix + "_median").c_str(), summary.median * 1000.0, "ms", 1);
+    printFigure((prefix + "_p95").c_str(), summary.p95 * 1000.0, "ms", 1);
+}
+
+void printRatio(const std::string& prefix, const TimeSummary& game, const TimeSummary& terrain)
+{
+    if (terrain.median > 0.0)
+        printFigure((prefix + "_median_over_terrain").c_str(), game.median / terrain.median, "x", 2);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ThrowScript::Plan plan;
+    int terrainEvery = 0;
+    if (!parseArguments(argc, argv, plan, terrainEvery)) {
+        std::fprintf(stderr, "usage: grov-bench [--frames N] [--terrain-every N]   (N from 1 to %d)\n",
+                     safetyFrames);
+        return 2;
+    }
+
+    std::srand(benchSeed);
+    if (!glfwInit()) {
+        std::fprintf(stderr, "grov-bench: Failed to initialize GLFW\n");
+        return 1;
+    }
+    Settings& settings = Settings::instance();
+    GLFWwindow* window = openGameWindow(settings.getInt("FULLSCREEN") != 0, settings.getInt("WIDTH"),
+                                        settings.getInt("HEIGHT"));
+    if (!window) {
+        std::fprintf(stderr, "grov-bench: Failed to open GLFW window.\n");
+        glfwTerminate();
+        return 1;
+    }
+    // Without VSync a frame takes as long as its work, not until the next refresh.
+    setSwapInterval(0);
+
+    // The game's input and clock seams, driven by the script instead of the window.
+    WindowSize size = framebufferSize();
+    ScriptedInput input;
+    input.windowWidth = size.width;
+    input.windowHeight = size.height;
+    input.mouseX = size.width / 2;
+    input.mouseY = size.height / 2;
+    ManualClock clock(0.0);
+
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        std::fprintf(stderr, "grov-bench: Failed to initialize GLEW\n");
+        glfwTerminate();
+        return 1;
+    }
+    glGetError();
+    const GLubyte* rendererName = glGetString(GL_RENDERER);
+    const std::string renderer = rendererName ? reinterpret_cast<const char*>(rendererName) : "unknown";
+
+    auto* shaderCache = new ShaderCache();
+    shaderCache->createDefaultEntry();
+    auto* world = new World();
+    world->init(shaderCache);
+    glViewport(0, 0, size.width, size.height);
+    world->onResize(size.width, size.height);
+
+    GameLogic* logic = world->gameLogicNow();
+    Sprite* arrow = findArrow(*world);
+    if (!arrow)
+        std::fprintf(stderr, "grov-bench: no arrow sprite in the HUD; the throw takes whatever power it gets\n");
+    ThrowScript script(plan);
+    std::vector<FrameRecord> records;
+    records.reserve(std::size_t(plan.maxFrames));
+    double firstFrame = 0.0;
+    double distance = 0.0;
+    int blurredFrames = 0;
+    std::srand(benchSeed);
+
+    for (bool done = false; !done;) {
+        FrameRecord record;
+        record.state = logic->state();
+        if (logic->wantsMotionBlur())
+            ++blurredFrames;
+        clock.advance(frameStep);
+        const auto start = std::chrono::steady_clock::now();
+        world->frame(frameStep, frameStep);
+        glFinish();
+        record.gameSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (records.empty())
+            firstFrame = secondsSinceProcessStart();
+        SoundSystem::instance()->update();
+        if (records.size() % std::size_t(terrainEvery) == 0) {
+            record.terrainSeconds = drawBareTerrain(*world);
+            record.terrainDrawn = true;
+        }
+        records.push_back(record);
+
+        const int state = logic->state();
+        if (state == GameLogic::STATE_GAME_OVER && record.state != GameLogic::STATE_GAME_OVER)
+            distance = logic->distance();
+        ThrowScript::Action action = script.afterFrame(state);
+        if (action.setArrow && arrow)
+            arrow->setRotationAngle(plan.arrowAngle);
+        if (action.pressSpace)
+            world->onSpace();
+        done = action.done || !windowStillOpen();
+    }
+
+    const double peakRss = peakResidentMegabytes();
+
+    // The game's own order of shutting down.
+    world->release();
+    delete world;
+    shaderCache->clear();
+    delete shaderCache;
+    TextureManager::destroy();
+    SoundSystem::destroy(SoundSystem::instance());
+    glfwTerminate();
+
+    std::fflush(stdout);
+    std::printf("renderer: %s\n", renderer.c_str());
+    std::printf("window: %d x %d px\n", size.width, size.height);
+    printFigure("first_frame", firstFrame, "s", 2);
+    for (int state = 0; state < 4; ++state) {
+        const TimeSummary game = summariseGame(records, state);
+        if (game.count == 0)
+            continue;
+        const TimeSummary terrain = summariseTerrain(records, state);
+        const std::string name = stateNames[state];
+        printTimes(name, game);
+        printTimes(name + "_terrain", terrain);
+        printRatio(name, game, terrain);
+    }
+    const TimeSummary game = summariseGame(records, -1);
+    const TimeSummary terrain = summariseTerrain(records, -1);
+    printTimes("frame", game);
+    printTimes("terrain", terrain);
+    printRatio("frame", game, terrain);
+    printFigure("peak_rss", peakRss, "MB", 0);
+    printFigure("throw_distance", distance, "m", 2);
+    std::printf("blurred_frames: %d\n", blurredFrames);
+    std::printf("frames: %d\n", game.count);
+    std::fflush(stdout);
+    return 0;
+}
