@@ -258,8 +258,10 @@ int main(int argc, char** argv)
         const TimeSummary terrain = summariseTerrain(records, state);
         const std::string name = stateNames[state];
         printTimes(name, game);
-        printTimes(name + "_terrain", terrain);
-        printRatio(name, game, terrain);
+        if (terrain.count > 0) {
+            printTimes(name + "_terrain", terrain);
+            printRatio(name, game, terrain);
+        }
     }
     const TimeSummary game = summariseGame(records, -1);
     const TimeSummary terrain = summariseTerrain(records, -1);
