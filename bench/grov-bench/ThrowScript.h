@@ -28,12 +28,6 @@ public:
     // Called once after every frame with the game's state after that frame.
     Action afterFrame(int state);
 
-    int framesPlayed() const { return frames; }
-    bool thrown() const { return spacePressedToThrow; }
-    bool dived() const { return spacePressedToDive; }
-    bool reset() const { return spacePressedToReset; }
-    const Plan& settings() const { return plan; }
-
 private:
     Plan plan;
     int frames = 0;

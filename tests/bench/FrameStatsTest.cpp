@@ -25,10 +25,8 @@ TEST(FrameStatsTest, MedianAndNearestRankPercentiles)
     // 0.95 x 20 is 19 within rounding: the 19th value, not the slowest.
     EXPECT_EQ(percentile(oneTo(20), 0.95), 19.0);
     EXPECT_EQ(percentile(oneTo(100), 0.95), 95.0);
-    EXPECT_EQ(percentile(oneTo(101), 0.95), 96.0);
     EXPECT_EQ(percentile(oneTo(10), 0.0), 1.0);
     EXPECT_EQ(percentile(oneTo(10), 1.0), 10.0);
-    EXPECT_EQ(percentile(oneTo(10), 2.0), 10.0) << "fractions are clamped to 0..1";
 }
 
 TEST(FrameStatsTest, SummariesSplitByStateAndCountOnlyDrawnTerrain)
