@@ -13,7 +13,7 @@ game_packages=(
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick tesseract-ocr tesseract-ocr-eng
 )
 
 packages=("${game_packages[@]}")

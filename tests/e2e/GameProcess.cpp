@@ -145,6 +145,22 @@ void GameProcess::pressKey(const std::string& keyName)
     runCommand("xdotool windowfocus --sync " + std::to_string(window) + " key " + keyName + " 2>/dev/null");
 }
 
+void GameProcess::keyDown(const std::string& keyName)
+{
+    runCommand("xdotool windowfocus --sync " + std::to_string(window) + " keydown " + keyName + " 2>/dev/null");
+}
+
+void GameProcess::keyUp(const std::string& keyName)
+{
+    runCommand("xdotool windowfocus --sync " + std::to_string(window) + " keyup " + keyName + " 2>/dev/null");
+}
+
+void GameProcess::resize(int width, int height)
+{
+    runCommand("xdotool windowsize --sync " + std::to_string(window) + " " + std::to_string(width) + " " +
+               std::to_string(height) + " 2>/dev/null");
+}
+
 void GameProcess::requestClose()
 {
     Display* display = XOpenDisplay(nullptr);

@@ -23,6 +23,11 @@ public:
     bool waitForOutput(const std::string& text, double timeoutSeconds = 30.0);
     // Focuses the window and presses and releases the named key ("Escape", "space", "F2").
     void pressKey(const std::string& keyName);
+    void keyDown(const std::string& keyName);
+    void keyUp(const std::string& keyName);
+    // Resizes the window as a player dragging its border would.
+    void resize(int width, int height);
+    unsigned long windowId() const { return window; }
     // Sends the window manager's close request, as clicking the close button does.
     void requestClose();
 

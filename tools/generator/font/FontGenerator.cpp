@@ -1,7 +1,7 @@
 // res/font.png: the bitmap font of the HUD texts. A 16 x 16 grid of glyph cells, code 0 in the
 // top-left cell and codes running left to right, then downward; white glyphs whose alpha is
-// the glyph's coverage. Cells hold printable ASCII (32 to 126) and Latin-1 (160 to 255); the
-// control codes stay empty.
+// the glyph's coverage, with a soft dark rim. Cells hold printable ASCII (32 to 126) and
+// Latin-1 (160 to 255); the control codes stay empty.
 
 #include "Generator.h"
 
@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,9 @@ constexpr int IMAGE_SIZE = GRID_CELLS * CELL_SIZE;
 // Pixels kept clear around each glyph: the text is drawn small with mipmaps, and at the
 // eighth-size level anything nearer the cell edge bleeds into the neighbouring cell.
 constexpr int CELL_MARGIN = 7;
+// A soft dark rim around every glyph keeps the white letters readable over the bright sky
+// and the pale clouds; it stays well inside the cell margin.
+constexpr float OUTLINE_RADIUS = 5.0f; // pixels
 // Glyph code ranges that get a glyph.
 constexpr int FIRST_ASCII = 32;
 constexpr int LAST_ASCII = 126;
@@ -73,8 +78,38 @@ void drawGlyph(FT_Face face, int code, int baseline, Coverage& coverage)
     }
 }
 
+// The glyph coverage grown by the outline radius, without leaving the glyph's cell.
+std::vector<unsigned char> outlineOf(const Coverage& coverage)
+{
+    const int reach = static_cast<int>(OUTLINE_RADIUS + 1.0f);
+    std::vector<unsigned char> outline(coverage.alpha.size(), 0);
+    for (int y = 0; y < IMAGE_SIZE; ++y) {
+        const int cellTop = y / CELL_SIZE * CELL_SIZE;
+        for (int x = 0; x < IMAGE_SIZE; ++x) {
+            const int cellLeft = x / CELL_SIZE * CELL_SIZE;
+            float strongest = 0.0f;
+            for (int dy = -reach; dy <= reach; ++dy) {
+                const int sy = y + dy;
+                if (sy < cellTop || sy >= cellTop + CELL_SIZE)
+                    continue;
+                for (int dx = -reach; dx <= reach; ++dx) {
+                    const int sx = x + dx;
+                    if (sx < cellLeft || sx >= cellLeft + CELL_SIZE)
+                        continue;
+                    const float distance = std::sqrt(float(dx * dx + dy * dy));
+                    const float falloff = std::clamp(OUTLINE_RADIUS + 0.5f - distance, 0.0f, 1.0f);
+                    strongest = std::max(strongest, coverage.alpha[static_cast<std::size_t>(sy) * IMAGE_SIZE + sx] * falloff);
+                }
+            }
+            outline[static_cast<std::size_t>(y) * IMAGE_SIZE + x] = static_cast<unsigned char>(strongest + 0.5f);
+        }
+    }
+    return outline;
+}
+
 bool writePng(const Coverage& coverage, const std::string& path)
 {
+    const std::vector<unsigned char> outline = outlineOf(coverage);
     FIBITMAP* image = FreeImage_Allocate(IMAGE_SIZE, IMAGE_SIZE, 32);
     if (!image)
         return false;
@@ -83,10 +118,16 @@ bool writePng(const Coverage& coverage, const std::string& path)
         BYTE* line = FreeImage_GetScanLine(image, IMAGE_SIZE - 1 - y);
         for (int x = 0; x < IMAGE_SIZE; ++x) {
             BYTE* pixel = line + x * 4;
-            pixel[FI_RGBA_RED] = 255;
-            pixel[FI_RGBA_GREEN] = 255;
-            pixel[FI_RGBA_BLUE] = 255;
-            pixel[FI_RGBA_ALPHA] = coverage.alpha[static_cast<std::size_t>(y) * IMAGE_SIZE + x];
+            const std::size_t at = static_cast<std::size_t>(y) * IMAGE_SIZE + x;
+            const int glyph = coverage.alpha[at];
+            const int alpha = std::max(glyph, int(outline[at]));
+            // White where the glyph covers the pixel, fading to black over the rim; fully
+            // transparent pixels stay white so filtering never darkens a glyph's own edge.
+            const BYTE shade = alpha == 0 ? 255 : static_cast<BYTE>(255 * glyph / alpha);
+            pixel[FI_RGBA_RED] = shade;
+            pixel[FI_RGBA_GREEN] = shade;
+            pixel[FI_RGBA_BLUE] = shade;
+            pixel[FI_RGBA_ALPHA] = static_cast<BYTE>(alpha);
         }
     }
     const bool saved = FreeImage_Save(FIF_PNG, image, path.c_str(), PNG_Z_BEST_COMPRESSION) != 0;
