@@ -207,17 +207,6 @@ TEST_F(WorldTest, MinimisingKeepsTheProjectionsAndTheTarget)
     EXPECT_EQ(world->target().height(), height);
 }
 
-TEST_F(WorldTest, TheIconsFollowTheLight)
-{
-    for (int i = 0; i < 20; ++i) {
-        clock->advance(1.0);
-        world->frame(0.0, 1.0);
-        const LightState& light = world->light();
-        EXPECT_EQ(world->sunIcon()->isVisible(), light.position.y > 4000.0f);
-        EXPECT_EQ(world->moonIcon()->isVisible(), light.position.y < 510.0f);
-    }
-}
-
 TEST_F(WorldTest, AThrowBlursTheSwoopAndEndsInGameOver)
 {
     GameLogic* logic = world->gameLogicNow();
@@ -259,6 +248,17 @@ TEST_F(WorldTest, AThrowBlursTheSwoopAndEndsInGameOver)
     saveFrame("world-game-over");
     world->onSpace();
     EXPECT_EQ(logic->state(), GameLogic::STATE_AIMING);
+}
+
+TEST_F(WorldTest, TheIconsFollowTheLight)
+{
+    for (int i = 0; i < 20; ++i) {
+        clock->advance(1.0);
+        world->frame(0.0, 1.0);
+        const LightState& light = world->light();
+        EXPECT_EQ(world->sunIcon()->isVisible(), light.position.y > 4000.0f);
+        EXPECT_EQ(world->moonIcon()->isVisible(), light.position.y < 510.0f);
+    }
 }
 
 } // namespace
