@@ -178,6 +178,7 @@ void GameLogic::onSpace()
         intro->channel().setLoopCount(PLAY_ONCE);
         grunt->play();
         windUpClock = 0.0f;
+        windUpRecorded = false;
         switchState(STATE_WIND_UP);
         break;
     case STATE_FLIGHT:
@@ -205,14 +206,18 @@ void GameLogic::updateAiming(double gameDt)
 void GameLogic::updateWindUp(double gameDt)
 {
     windUpClock += float(gameDt);
-    if (windUpClock < WIND_UP_HOLD) {
+    // A slow first frame (0.3 s or more on a struggling machine) must still take this throw's
+    // keyframes: stale or unset ones would fly the camera from the origin, under the ground.
+    if (windUpClock < WIND_UP_HOLD || !windUpRecorded) {
         windUpEye0 = camera->eye();
         windUpEye1 = windUpEye0 + WIND_UP_BACK_OFF;
         windUpEye2 = grov->position() + CAMERA_OFFSET;
         windUpCenter0 = camera->center();
         windUpCenter1 = LOOK_VECTOR;
-        return;
+        windUpRecorded = true;
     }
+    if (windUpClock < WIND_UP_HOLD)
+        return;
 
     // Hidden in every later phase, so that a long first frame that skips a phase cannot
     // leave the wheel hanging over the flight.

@@ -143,6 +143,7 @@ private:
     Text2D* endTexts[3] = {nullptr, nullptr, nullptr}; // game over, result, press space
     bool finalWindUp = false;
     float windUpClock = 0.0f;              // seconds since SPACE in aiming
+    bool windUpRecorded = false;           // this throw's keyframes are taken
 
     // The wind-up's keyframes, recorded during its first 0.3 s and kept from throw to throw.
     glm::vec3 windUpEye0{0.0f};

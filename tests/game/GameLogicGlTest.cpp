@@ -83,6 +83,21 @@ TEST_F(GameLogicGlTest, OneLongWindUpFrameStillHidesTheWheel)
     EXPECT_FALSE(rig->wheel.isVisible() || rig->arrow.isVisible());
 }
 
+TEST_F(GameLogicGlTest, ASlowFirstWindUpFrameStillBacksAwayFromGrov)
+{
+    // On a struggling machine the first wind-up frame can pass the 0.3 s hold at once; the
+    // camera must still back away from where it stood, not from the origin under the ground.
+    const glm::vec3 start = rig->camera.eye();
+    rig->logic.onSpace();
+    rig->frame(0.5);
+    ASSERT_EQ(rig->logic.state(), GameLogic::STATE_WIND_UP);
+    const float u = (0.5f - 0.3f) / 0.7f;
+    const glm::vec3 expected = start + u * glm::vec3(0.0f, -3.0f, 30.0f);
+    EXPECT_NEAR(rig->camera.eye().y, expected.y, 1e-3f);
+    EXPECT_NEAR(rig->camera.eye().z, expected.z, 1e-3f);
+    EXPECT_GT(rig->camera.eye().y, rig->terrain.heightAt(rig->camera.eye()));
+}
+
 TEST_F(GameLogicGlTest, DistanceIsLengthwiseWhateverTheSteering)
 {
     ASSERT_TRUE(rig->launchAt(-270));
