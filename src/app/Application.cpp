@@ -164,6 +164,10 @@ void Application::shutdown()
     }
     TextureManager::destroy();
     SoundSystem::destroy(SoundSystem::instance());
+    // Closes the window and gives the display connection back before the process ends.
+    setInputSource(nullptr);
+    setClock(nullptr);
+    glfwTerminate();
 }
 
 void Application::onKey(int key, int pressed)
