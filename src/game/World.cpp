@@ -335,8 +335,6 @@ void World::onResize(int width, int height)
     projection = sceneProjection(width, height);
     hudProjectionMatrix = hudProjection(width, height);
     offscreenTarget.resize(width, height);
-    lastWidth = width;
-    lastHeight = height;
     if (motionBlurQuad) {
         motionBlurQuad->setTexture(static_cast<int>(offscreenTarget.colorTexture()), 1);
         motionBlurQuad->setDepthTexture(static_cast<int>(offscreenTarget.depthTexture()), 2);

@@ -133,8 +133,6 @@ private:
     Sprite* altitudeWarning = nullptr;
 
     float messageTime = 0.0f; // clock seconds when the message was last shown
-    int lastWidth = 0;
-    int lastHeight = 0;
     bool wireframe = false;
     int samplingMode = 1;
     int mipmapMode = 2;
