@@ -165,8 +165,6 @@ void Application::shutdown()
     TextureManager::destroy();
     SoundSystem::destroy(SoundSystem::instance());
     // Closes the window and gives the display connection back before the process ends.
-    setInputSource(nullptr);
-    setClock(nullptr);
     glfwTerminate();
 }
 
