@@ -72,3 +72,15 @@ void SceneObject::render()
     if (transparent_ && !blendWasOn)
         glDisable(GL_BLEND);
 }
+
+void SceneObject::drawTexturedStrip(int texture, int unit) const
+{
+    const int boundUnit = unit < 0 ? 0 : unit;
+    const GLuint name = texture < 0 ? 0 : static_cast<GLuint>(texture);
+    setUniform1i(UNIFORM_TEXTURE_MAP, boundUnit);
+    glActiveTexture(GL_TEXTURE0 + boundUnit);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glBindVertexArray(vertexArray_);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, vertexCount_);
+    glBindVertexArray(0);
+}

@@ -59,6 +59,10 @@ public:
     int indexCount() const { return indexCount_; }
 
 protected:
+    // Binds texture on unit as "textureMap" and draws the mesh as one triangle strip; an
+    // unset texture or unit (-1) draws with texture 0 on unit 0.
+    void drawTexturedStrip(int texture, int unit) const;
+
     // Mesh handles; each subclass fills (and deletes) the ones it uses.
     GLuint vertexArray_ = 0;
     GLuint positionBuffer_ = 0;

@@ -58,13 +58,5 @@ void Sprite::setTexture(int texture, int unit)
 
 void Sprite::draw(Shader*)
 {
-    // A sprite that never got a texture draws with texture 0 on unit 0.
-    const int unit = textureUnit_ < 0 ? 0 : textureUnit_;
-    const GLuint name = texture_ < 0 ? 0 : static_cast<GLuint>(texture_);
-    setUniform1i(UNIFORM_TEXTURE_MAP, unit);
-    glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glBindVertexArray(vertexArray_);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, vertexCount_);
-    glBindVertexArray(0);
+    drawTexturedStrip(texture_, textureUnit_);
 }

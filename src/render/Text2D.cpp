@@ -149,12 +149,5 @@ void Text2D::draw(Shader*)
 {
     if (vertexCount_ == 0)
         return;
-    const int unit = textureUnit_ < 0 ? 0 : textureUnit_;
-    const GLuint name = fontTexture_ < 0 ? 0 : static_cast<GLuint>(fontTexture_);
-    setUniform1i(UNIFORM_TEXTURE_MAP, unit);
-    glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glBindVertexArray(vertexArray_);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, vertexCount_);
-    glBindVertexArray(0);
+    drawTexturedStrip(fontTexture_, textureUnit_);
 }
