@@ -3,27 +3,15 @@
 
 #include "../tests/game/GameLogicRig.h"
 #include "GlTestContext.h"
+#include "QuietConsole.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <iostream>
-#include <sstream>
 
 std::size_t benchAllocationCount();
 
 namespace {
-
-// Model loading and every state switch print lines; keep them out of the figures.
-class QuietConsole {
-public:
-    QuietConsole() : previous(std::cout.rdbuf(sink.rdbuf())) {}
-    ~QuietConsole() { std::cout.rdbuf(previous); }
-
-private:
-    std::ostringstream sink;
-    std::streambuf* previous;
-};
 
 constexpr float LAUNCH_ANGLE = -230.0f; // degrees of the arrow: a strong throw
 

@@ -2,6 +2,7 @@
 
 #include "GlTestContext.h"
 #include "LandscapeScene.h"
+#include "QuietConsole.h"
 
 #include "model/BoneObject.h"
 #include "model/Tank.h"
@@ -9,22 +10,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <iostream>
 #include <memory>
-#include <sstream>
 
 namespace {
-
-// The loaders print two lines per model; keep them out of the figures.
-class QuietConsole {
-public:
-    QuietConsole() : previous(std::cout.rdbuf(sink.rdbuf())) {}
-    ~QuietConsole() { std::cout.rdbuf(previous); }
-
-private:
-    std::ostringstream sink;
-    std::streambuf* previous;
-};
 
 template <typename Model>
 void importModel(benchmark::State& state, const char* path)
