@@ -2,6 +2,7 @@
 // the framebuffer.
 
 #include "GlTestContext.h"
+#include "LandscapeScene.h"
 #include "render/Shader.h"
 #include "render/ShaderCache.h"
 #include "render/Sprite.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <memory>
 #include <unistd.h>
 #include <vector>
 
@@ -49,8 +51,7 @@ protected:
     {
         if (!GlTestContext::open())
             GTEST_SKIP() << "no OpenGL 3.3 context";
-        ASSERT_NE(getcwd(previousDir, sizeof previousDir), nullptr);
-        ASSERT_EQ(chdir(GROV_GAME_DIR), 0);
+        workingDirectory = std::make_unique<ScopedWorkingDirectory>(GROV_GAME_DIR);
         cache.createDefaultEntry();
         hud = cache.get("shader/simple.vert", "shader/texture.frag");
         ASSERT_NE(hud->program(), 0u);
@@ -67,9 +68,7 @@ protected:
         TextureManager::destroy();
         std::error_code ignored;
         std::filesystem::remove(imagePath, ignored);
-        if (previousDir[0] != '\0') {
-            EXPECT_EQ(chdir(previousDir), 0);
-        }
+        workingDirectory.reset();
     }
 
     // What the World does for each HUD object; an identity projection makes HUD units the
@@ -105,7 +104,7 @@ protected:
     ShaderCache cache;
     Shader* hud = nullptr;
     std::string imagePath;
-    char previousDir[4096] = {};
+    std::unique_ptr<ScopedWorkingDirectory> workingDirectory;
 };
 
 } // namespace

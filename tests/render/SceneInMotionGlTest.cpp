@@ -4,6 +4,7 @@
 // set, the dive over the landscape is saved there sharp and blurred, to look at.
 
 #include "GlTestContext.h"
+#include "LandscapeScene.h"
 #include "render/Framebuffer.h"
 #include "render/MovableCamera.h"
 #include "render/SceneInMotion.h"
@@ -17,7 +18,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
+#include <memory>
 
 #include <algorithm>
 #include <cstdlib>
@@ -77,8 +78,7 @@ protected:
     {
         if (!GlTestContext::open())
             GTEST_SKIP() << "no OpenGL 3.3 context";
-        ASSERT_NE(getcwd(previousDir, sizeof previousDir), nullptr);
-        ASSERT_EQ(chdir(GROV_GAME_DIR), 0);
+        workingDirectory = std::make_unique<ScopedWorkingDirectory>(GROV_GAME_DIR);
         cache.createDefaultEntry();
         sceneProgram = cache.get("shader/standard.vert", "shader/texture.frag");
         blurProgram = cache.get("shader/fullscreen.vert", "shader/motionblur.frag");
@@ -112,9 +112,7 @@ protected:
         cache.clear();
         glViewport(0, 0, VIEW_SIZE, VIEW_SIZE);
         glEnable(GL_DEPTH_TEST);
-        if (previousDir[0] != '\0') {
-            EXPECT_EQ(chdir(previousDir), 0);
-        }
+        workingDirectory.reset();
     }
 
     // Both targets at this size, and the quad on the new textures as after a window resize.
@@ -184,7 +182,7 @@ protected:
         return compose(glm::inverse(projection * now), projection * before, blurScale);
     }
 
-    char previousDir[4096] = {};
+    std::unique_ptr<ScopedWorkingDirectory> workingDirectory;
     ShaderCache cache;
     Shader* sceneProgram = nullptr;
     Shader* blurProgram = nullptr;

@@ -1,13 +1,14 @@
 // The glyph-grid mesh of a text line and when it is rebuilt.
 
 #include "GlTestContext.h"
+#include "LandscapeScene.h"
 #include "render/Text2D.h"
 #include "render/TextureManager.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <unistd.h>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -36,19 +37,16 @@ protected:
         if (!GlTestContext::open())
             GTEST_SKIP() << "no OpenGL 3.3 context";
         // The default font is a path relative to the run directory.
-        ASSERT_NE(getcwd(previousDir, sizeof previousDir), nullptr);
-        ASSERT_EQ(chdir(GROV_GAME_DIR), 0);
+        workingDirectory = std::make_unique<ScopedWorkingDirectory>(GROV_GAME_DIR);
     }
 
     void TearDown() override
     {
         TextureManager::destroy();
-        if (previousDir[0] != '\0') {
-            EXPECT_EQ(chdir(previousDir), 0);
-        }
+        workingDirectory.reset();
     }
 
-    char previousDir[4096] = {};
+    std::unique_ptr<ScopedWorkingDirectory> workingDirectory;
 };
 
 } // namespace
