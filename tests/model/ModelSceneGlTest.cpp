@@ -9,7 +9,6 @@
 #include "model/Tank.h"
 #include "render/Shader.h"
 #include "render/ShaderCache.h"
-#include "render/ShaderVariable.h"
 
 #include <FreeImage.h>
 #include <GL/glew.h>
@@ -38,7 +37,6 @@ protected:
             scene.reset();
             return;
         }
-        makeTarget();
         Shader* tankProgram = scene->shaders->get("shader/BlinnPhongTexture.vert", "shader/BlinnPhongTexture.frag");
         Shader* grovProgram = scene->shaders->get("shader/vertexSkinning.vert", "shader/BlinnPhongTexture.frag");
         grov = std::make_unique<BoneObject>("assets/grov_anim.dae");
@@ -69,10 +67,6 @@ protected:
     {
         tanks.clear();
         grov.reset();
-        if (framebuffer) {
-            glDeleteFramebuffers(1, &framebuffer);
-            glDeleteRenderbuffers(2, buffers);
-        }
         scene.reset();
         directory.reset();
     }
@@ -83,56 +77,18 @@ protected:
             GTEST_SKIP() << "no OpenGL 3.3 context or landscape";
     }
 
-    static void makeTarget()
-    {
-        glGenFramebuffers(1, &framebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glGenRenderbuffers(2, buffers);
-        glBindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, WIDTH, HEIGHT);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
-        glBindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, WIDTH, HEIGHT);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    }
-
-    static void drawObject(SceneObject& object)
-    {
-        Shader* shader = object.shader();
-        shader->use();
-        shader->setViewMatrix(scene->activeCamera->viewMatrix());
-        shader->setProjectionMatrix(scene->projection);
-        setUniform3f(UNIFORM_LIGHT_POSITION_WORLD, scene->lightPosition.x, scene->lightPosition.y,
-                     scene->lightPosition.z);
-        object.render();
-        Shader::unuse();
-    }
-
     // One frame from the eye, as the World draws it: terrain, models, sky. Returns RGBA rows.
     static std::vector<unsigned char> frame(const glm::vec3& eye, const glm::vec3& center, bool withModels)
     {
         scene->gameCamera->lookAt(eye, center, glm::vec3(0.0f, 1.0f, 0.0f));
-        scene->terrain->update(0.0);
-        scene->sky->update(0.0);
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glViewport(0, 0, WIDTH, HEIGHT);
-        glEnable(GL_DEPTH_TEST);
-        glEnable(GL_CULL_FACE);
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        drawObject(*scene->terrain);
+        std::vector<SceneObject*> models;
         if (withModels) {
-            drawObject(*grov);
+            models.push_back(grov.get());
             for (auto& tank : tanks)
-                drawObject(*tank);
+                models.push_back(tank.get());
         }
-        drawObject(*scene->sky);
-        std::vector<unsigned char> pixels(size_t(WIDTH) * HEIGHT * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        return pixels;
+        scene->draw(models);
+        return scene->readColour();
     }
 
     static void save(const std::vector<unsigned char>& pixels, const std::string& name)
@@ -180,8 +136,6 @@ protected:
     static inline std::unique_ptr<LandscapeScene> scene;
     static inline std::unique_ptr<BoneObject> grov;
     static inline std::vector<std::unique_ptr<Tank>> tanks;
-    static inline GLuint framebuffer = 0;
-    static inline GLuint buffers[2] = {0, 0};
     static inline glm::vec3 gameEye{0.0f};
     static inline glm::vec3 gameCenter{0.0f};
 };

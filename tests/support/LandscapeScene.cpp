@@ -125,7 +125,7 @@ void LandscapeScene::drawObject(SceneObject& object)
     Shader::unuse();
 }
 
-void LandscapeScene::draw()
+void LandscapeScene::draw(const std::vector<SceneObject*>& models)
 {
     terrain->update(0.0);
     sky->update(0.0);
@@ -137,6 +137,8 @@ void LandscapeScene::draw()
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawObject(*terrain);
+    for (SceneObject* model : models)
+        drawObject(*model);
     drawObject(*sky);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }

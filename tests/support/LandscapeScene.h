@@ -36,9 +36,9 @@ public:
     bool build(const std::string& gameDir, int width, int height);
     ~LandscapeScene();
 
-    // One frame: update terrain and sky from the active camera, clear, draw both as the World
-    // does (terrain first, the sky last at the far end of the depth range).
-    void draw();
+    // One frame: update terrain and sky from the active camera, clear, draw as the World does
+    // (terrain first, then any models given, the sky last at the far end of the depth range).
+    void draw(const std::vector<SceneObject*>& models = {});
 
     // Rows bottom-up, as GL reads them.
     std::vector<unsigned char> readColour() const; // RGBA bytes
