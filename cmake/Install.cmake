@@ -1,0 +1,1 @@
+# What `cmake --install` puts where, and the Debian package.
