@@ -6,10 +6,20 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
 SoundSystem* current = nullptr;
+
+// Songs and effects of systems already destroyed. Their sound is gone, but the game may still
+// hold pointers to them (music callbacks, a late bounce), and a late call must stay harmless:
+// so they are freed only when the process ends, after everything that could call them.
+std::vector<std::unique_ptr<AudioResource>>& retiredResources()
+{
+    static std::vector<std::unique_ptr<AudioResource>> retired;
+    return retired;
+}
 
 } // namespace
 
@@ -77,8 +87,11 @@ SoundSystem::~SoundSystem()
 
 void SoundSystem::shutdown()
 {
-    for (AudioResource* resource : created)
+    std::vector<std::unique_ptr<AudioResource>>& retired = retiredResources();
+    for (AudioResource* resource : created) {
         resource->release();
+        retired.emplace_back(resource);
+    }
     created.clear();
     if (system)
         system->release();

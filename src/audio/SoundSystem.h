@@ -26,7 +26,8 @@ public:
     // The sound system, created and started on the first call.
     static SoundSystem* instance();
     // Releases every resource in creation order and shuts the mixer down. The Song and
-    // SoundEffect objects stay allocated; playing them afterwards does nothing.
+    // SoundEffect objects stay allocated until the process ends; playing them afterwards does
+    // nothing.
     static void destroy(SoundSystem* system);
 
     // Once per frame: refills streams, renders the no-sound output and calls end callbacks.
