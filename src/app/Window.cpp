@@ -2,6 +2,9 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 constexpr int multisampleCount = 4;
@@ -12,16 +15,25 @@ constexpr char windowTitle[] = "Grov Rage";
 
 GLFWwindow* openedWindow = nullptr;
 
+// side x numerator / denominator, between 1 and the largest int.
+int fourByThreeSide(int side, int numerator, int denominator)
+{
+    const long long other = static_cast<long long>(side) * numerator / denominator;
+    return static_cast<int>(std::clamp(other, 1LL, static_cast<long long>(std::numeric_limits<int>::max())));
+}
+
 } // namespace
 
 WindowSize resolveWindowSize(bool fullscreen, int width, int height, int monitorWidth, int monitorHeight)
 {
     if (width > 0 && height > 0)
         return {width, height};
+    // The other side is worked out wide, so a huge value in the settings cannot overflow, and
+    // kept at one pixel or more, so a tiny one still opens a window.
     if (width > 0)
-        return {width, width * 3 / 4};
+        return {width, fourByThreeSide(width, 3, 4)};
     if (height > 0)
-        return {height * 4 / 3, height};
+        return {fourByThreeSide(height, 4, 3), height};
     if (fullscreen && monitorWidth > 0 && monitorHeight > 0)
         return {monitorWidth, monitorHeight};
     return {fallbackWidth, fallbackHeight};

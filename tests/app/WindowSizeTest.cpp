@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 TEST(WindowSize, GivenSizeIsKept)
@@ -35,6 +37,18 @@ TEST(WindowSize, OneSideGivenGivesFourByThree)
     WindowSize fromHeight = resolveWindowSize(true, 0, 300, 1920, 1080);
     EXPECT_EQ(fromHeight.width, 400);
     EXPECT_EQ(fromHeight.height, 300);
+}
+
+// Values a damaged settings.txt may hold: the derived side never overflows and never
+// reaches zero, so the game always asks for a window it can describe.
+TEST(WindowSize, ExtremeSidesStayPositive)
+{
+    EXPECT_EQ(resolveWindowSize(false, 1, -1, 0, 0).height, 1);
+    EXPECT_EQ(resolveWindowSize(false, -1, 1, 0, 0).width, 1);
+    const int largest = std::numeric_limits<int>::max();
+    EXPECT_EQ(resolveWindowSize(false, largest, -1, 0, 0).height, 1610612735);
+    EXPECT_EQ(resolveWindowSize(false, -1, largest, 0, 0).width, largest);
+    EXPECT_EQ(resolveWindowSize(false, 1000000000, 0, 0, 0).height, 750000000);
 }
 
 } // namespace
