@@ -214,7 +214,9 @@ void TextureManager::remove(const std::string& path)
     if (found == textures.end())
         return;
     glDeleteTextures(1, &found->second);
-    textures.erase(found);
+    // path may be the registry's own key (destroy passes it so): the filters go first, while
+    // that key still exists.
     minFilters.erase(path);
     magFilters.erase(path);
+    textures.erase(found);
 }
