@@ -1,6 +1,7 @@
 #include "render/Terrain.h"
 
 #include "render/MovableCamera.h"
+#include "render/Shader.h"
 #include "render/ShaderVariable.h"
 #include "render/TextureManager.h"
 
@@ -111,6 +112,8 @@ void Terrain::generate(int width, int depth)
     }
     vertexCount_ = width * depth;
     indexCount_ = int(indices.size());
+    // The vertex program lifts a vertex by the heightmap's 0..1, which the model matrix scales.
+    culling_ = TerrainCulling(width, depth, 1.0f);
 
     TextureManager& textures = TextureManager::instance();
     heightmapUnit_ = HEIGHTMAP_UNIT;
@@ -176,7 +179,7 @@ void Terrain::update(double)
     follow(eye.z, position_.z, scale_.z);
 }
 
-void Terrain::draw(Shader*)
+void Terrain::draw(Shader* shader)
 {
     setUniform1f(UNIFORM_TEXTURE_SCALE1, textureScale1_);
     setUniform1f(UNIFORM_TEXTURE_SCALE2, DETAIL_TILING);
@@ -195,7 +198,14 @@ void Terrain::draw(Shader*)
     bind(UNIFORM_TEXTURE_MAP, colorUnit_, colorTexture_);
 
     glBindVertexArray(vertexArray_);
-    glDrawElements(GL_TRIANGLE_STRIP, indexCount_, GL_UNSIGNED_INT, nullptr);
+    if (cullingEnabled && shader) {
+        culling_.cull(shader->projectionMatrix() * shader->viewMatrix() * shader->modelMatrix());
+        if (culling_.rangeCount() > 0)
+            glMultiDrawElements(GL_TRIANGLE_STRIP, culling_.counts().data(), GL_UNSIGNED_INT,
+                                culling_.offsets().data(), GLsizei(culling_.rangeCount()));
+    } else {
+        glDrawElements(GL_TRIANGLE_STRIP, indexCount_, GL_UNSIGNED_INT, nullptr);
+    }
     glBindVertexArray(0);
 }
 

@@ -6,6 +6,7 @@
 // with which the game lands, bounces and stands things on the ground.
 
 #include "render/SceneObject.h"
+#include "render/TerrainCulling.h"
 
 #include <cstdint>
 #include <memory>
@@ -27,6 +28,8 @@ public:
 
     // Keeps the grid within one cell of being centred on the camera, moving it in whole cells.
     void update(double dt) override;
+    // Draws the whole strip, or with cullingEnabled only the index ranges that can reach the
+    // view of the shader's current matrices; the picture is the same either way.
     void draw(Shader* shader) override;
 
     // Ground height at a world point (nearest heightmap pixel, mirrored tiling). 0 when no
@@ -56,6 +59,8 @@ public:
     GLuint colorTexture() const { return colorTexture_; }
     GLuint heightmapTexture() const { return heightmapTexture_; }
     GLuint normalTexture() const { return normalTexture_; }
+    // The ranges the last culled draw sent.
+    const TerrainCulling& culling() const { return culling_; }
 
 private:
     void releaseMesh();
@@ -71,4 +76,5 @@ private:
     std::uint32_t heightmapWidth_ = 0;
     std::uint32_t heightmapHeight_ = 0;
     float textureScale1_; // world units covered by one heightmap tile
+    TerrainCulling culling_{0, 0};
 };
