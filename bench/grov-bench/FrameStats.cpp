@@ -25,13 +25,15 @@ double percentile(std::vector<double> samples, double fraction)
 
 namespace {
 
-TimeSummary summarise(const std::vector<FrameRecord>& frames, int state, bool terrain)
+TimeSummary summarise(const std::vector<FrameRecord>& frames, int state, bool terrain, int culling,
+                      bool cpu = false)
 {
     std::vector<double> samples;
     for (const FrameRecord& frame : frames) {
-        if ((state >= 0 && frame.state != state) || (terrain && !frame.terrainDrawn))
+        if ((state >= 0 && frame.state != state) || (terrain && !frame.terrainDrawn)
+            || (culling >= 0 && frame.culling != culling))
             continue;
-        samples.push_back(terrain ? frame.terrainSeconds : frame.gameSeconds);
+        samples.push_back(terrain ? frame.terrainSeconds : cpu ? frame.gameCpuSeconds : frame.gameSeconds);
     }
     TimeSummary summary;
     summary.count = static_cast<int>(samples.size());
@@ -44,10 +46,15 @@ TimeSummary summarise(const std::vector<FrameRecord>& frames, int state, bool te
 
 TimeSummary summariseGame(const std::vector<FrameRecord>& frames, int state)
 {
-    return summarise(frames, state, false);
+    return summarise(frames, state, false, -1);
+}
+
+TimeSummary summariseGame(const std::vector<FrameRecord>& frames, int state, int culling, bool cpu)
+{
+    return summarise(frames, state, false, culling, cpu);
 }
 
 TimeSummary summariseTerrain(const std::vector<FrameRecord>& frames, int state)
 {
-    return summarise(frames, state, true);
+    return summarise(frames, state, true, -1);
 }

@@ -7,8 +7,10 @@
 struct FrameRecord {
     int state = 0;               // the game's state while the frame was updated
     double gameSeconds = 0.0;    // wall time of the whole game frame, swap included
+    double gameCpuSeconds = 0.0; // processor time of the frame over all threads (the GL's too)
     bool terrainDrawn = false;   // the bare terrain is drawn after only some frames
     double terrainSeconds = 0.0; // wall time of the bare terrain draw from the same pose
+    int culling = -1;            // 0 or 1 when the run switches terrain culling frame by frame
 };
 
 // The middle sample, or the mean of the two middle ones; 0 for no samples.
@@ -26,4 +28,7 @@ struct TimeSummary {
 // Frames of one state, or of every state when state is negative; the terrain's summary counts
 // only the frames after which it was drawn.
 TimeSummary summariseGame(const std::vector<FrameRecord>& frames, int state);
+// The same for the frames drawn with culling off (0) or on (1) only, in wall time or in
+// processor time.
+TimeSummary summariseGame(const std::vector<FrameRecord>& frames, int state, int culling, bool cpu = false);
 TimeSummary summariseTerrain(const std::vector<FrameRecord>& frames, int state);

@@ -2,12 +2,16 @@
 // scripted throw at a fixed step of 1/60 s, draws the bare terrain from the camera pose of
 // every frame right after it, and prints what it measured, one figure per line as
 // "name: value unit". Run it from the run directory, like the game:
-//   ./grov-bench [--frames N] [--terrain-every N]
+//   ./grov-bench [--frames N] [--terrain-every N] [--compare-culling]
 //
 // Each bare terrain draw follows its game frame at once rather than in a second pass, so a
 // machine whose load changes during the run still compares like with like. By default only
 // every third frame gets one, which keeps a whole throw of some 1200 frames near two minutes
 // in software GL.
+//
+// --compare-culling plays the same throw with terrain and model culling switched on and off on
+// alternate frames (the game's rules do not depend on it), so both halves see the same machine
+// load, and prints each state's median for both and their ratio instead of the bare terrain.
 
 #include "BareTerrain.h"
 #include "FrameStats.h"
@@ -20,6 +24,7 @@
 #include "game/GameLogic.h"
 #include "game/World.h"
 #include "render/ShaderCache.h"
+#include "render/SceneObject.h"
 #include "render/Sprite.h"
 #include "render/TextureManager.h"
 
@@ -81,6 +86,14 @@ double secondsSinceProcessStart()
     return sinceStatics;
 }
 
+// Processor time of the whole process, the GL driver's threads included.
+double processSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
 double peakResidentMegabytes()
 {
     rusage usage{};
@@ -105,13 +118,22 @@ int frameCount(const char* text)
     return end != text && *end == '\0' && value >= 1 && value <= safetyFrames ? int(value) : 0;
 }
 
-bool parseArguments(int argc, char** argv, ThrowScript::Plan& plan, int& terrainEvery)
+struct Options {
+    ThrowScript::Plan plan;
+    int terrainEvery = defaultTerrainEvery;
+    bool compareCulling = false;
+};
+
+bool parseArguments(int argc, char** argv, Options& options)
 {
+    ThrowScript::Plan& plan = options.plan;
+    int& terrainEvery = options.terrainEvery;
     plan.maxFrames = safetyFrames;
-    terrainEvery = defaultTerrainEvery;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
-        if (hasValue && std::strcmp(argv[i], "--frames") == 0)
+        if (std::strcmp(argv[i], "--compare-culling") == 0)
+            options.compareCulling = true;
+        else if (hasValue && std::strcmp(argv[i], "--frames") == 0)
             plan.maxFrames = frameCount(argv[++i]);
         else if (hasValue && std::strcmp(argv[i], "--terrain-every") == 0)
             terrainEvery = frameCount(argv[++i]);
@@ -140,17 +162,41 @@ void printRatio(const std::string& prefix, const TimeSummary& game, const TimeSu
         printFigure((prefix + "_median_over_terrain").c_str(), game.median / terrain.median, "x", 2);
 }
 
+// The medians of one state (or all, state -1) with culling off and on, how many times faster
+// culling makes it, and the frame rate its median frame gives with culling on.
+void printCullingComparison(const std::string& prefix, const std::vector<FrameRecord>& records, int state)
+{
+    const TimeSummary off = summariseGame(records, state, 0);
+    const TimeSummary on = summariseGame(records, state, 1);
+    if (off.count == 0 || on.count == 0)
+        return;
+    printFigure((prefix + "_median_culling_off").c_str(), off.median * 1000.0, "ms", 1);
+    printFigure((prefix + "_median_culling_on").c_str(), on.median * 1000.0, "ms", 1);
+    if (on.median > 0.0) {
+        printFigure((prefix + "_culling_speedup").c_str(), off.median / on.median, "x", 2);
+        printFigure((prefix + "_fps_culling_on").c_str(), 1.0 / on.median, "fps", 1);
+    }
+    // Processor time over all threads: steadier than wall time while others share the machine.
+    const TimeSummary cpuOff = summariseGame(records, state, 0, true);
+    const TimeSummary cpuOn = summariseGame(records, state, 1, true);
+    printFigure((prefix + "_cpu_median_culling_off").c_str(), cpuOff.median * 1000.0, "ms", 1);
+    printFigure((prefix + "_cpu_median_culling_on").c_str(), cpuOn.median * 1000.0, "ms", 1);
+    if (cpuOn.median > 0.0)
+        printFigure((prefix + "_cpu_culling_speedup").c_str(), cpuOff.median / cpuOn.median, "x", 2);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    ThrowScript::Plan plan;
-    int terrainEvery = 0;
-    if (!parseArguments(argc, argv, plan, terrainEvery)) {
-        std::fprintf(stderr, "usage: grov-bench [--frames N] [--terrain-every N]   (N from 1 to %d)\n",
+    Options options;
+    if (!parseArguments(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: grov-bench [--frames N] [--terrain-every N] [--compare-culling]   (N from 1 to %d)\n",
                      safetyFrames);
         return 2;
     }
+    const ThrowScript::Plan& plan = options.plan;
 
     std::srand(benchSeed);
     if (!glfwInit()) {
@@ -211,15 +257,22 @@ int main(int argc, char** argv)
         record.state = logic->state();
         if (logic->wantsMotionBlur())
             ++blurredFrames;
+        if (options.compareCulling) {
+            // The first frame is drawn as the game draws it, with culling on.
+            record.culling = records.size() % 2 == 0 ? 1 : 0;
+            cullingEnabled = record.culling == 1;
+        }
         clock.advance(frameStep);
         const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = processSeconds();
         world->frame(frameStep, frameStep);
         glFinish();
         record.gameSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        record.gameCpuSeconds = processSeconds() - cpuStart;
         if (records.empty())
             firstFrame = secondsSinceProcessStart();
         SoundSystem::instance()->update();
-        if (records.size() % std::size_t(terrainEvery) == 0) {
+        if (!options.compareCulling && records.size() % std::size_t(options.terrainEvery) == 0) {
             record.terrainSeconds = drawBareTerrain(*world);
             record.terrainDrawn = true;
         }
@@ -237,6 +290,7 @@ int main(int argc, char** argv)
     }
 
     const double peakRss = peakResidentMegabytes();
+    cullingEnabled = true;
 
     // The game's own order of shutting down.
     world->release();
@@ -251,7 +305,11 @@ int main(int argc, char** argv)
     std::printf("renderer: %s\n", renderer.c_str());
     std::printf("window: %d x %d px\n", size.width, size.height);
     printFigure("first_frame", firstFrame, "s", 2);
-    for (int state = 0; state < 4; ++state) {
+    for (int state = 0; state < 4 && options.compareCulling; ++state)
+        printCullingComparison(stateNames[state], records, state);
+    if (options.compareCulling)
+        printCullingComparison("frame", records, -1);
+    for (int state = 0; state < 4 && !options.compareCulling; ++state) {
         const TimeSummary game = summariseGame(records, state);
         if (game.count == 0)
             continue;
@@ -264,10 +322,12 @@ int main(int argc, char** argv)
         }
     }
     const TimeSummary game = summariseGame(records, -1);
-    const TimeSummary terrain = summariseTerrain(records, -1);
-    printTimes("frame", game);
-    printTimes("terrain", terrain);
-    printRatio("frame", game, terrain);
+    if (!options.compareCulling) {
+        const TimeSummary terrain = summariseTerrain(records, -1);
+        printTimes("frame", game);
+        printTimes("terrain", terrain);
+        printRatio("frame", game, terrain);
+    }
     printFigure("peak_rss", peakRss, "MB", 0);
     printFigure("throw_distance", distance, "m", 2);
     std::printf("blurred_frames: %d\n", blurredFrames);

@@ -83,9 +83,29 @@ TEST(GrovBenchRunTest, AShortRunPrintsEveryFigureAndExitsCleanly)
     EXPECT_NEAR(found.at("blurred_frames").first, 15.0, 1.0);
 }
 
+TEST(GrovBenchRunTest, TheCullingComparisonSplitsTheFramesBetweenOffAndOn)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display; run the suite through ./test.sh";
+
+    const BenchRun run = runBench("--compare-culling --frames 6");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const auto found = figures(run.output);
+    for (const char* name : {"aiming_median_culling_off", "aiming_median_culling_on", "aiming_culling_speedup",
+                             "aiming_fps_culling_on", "aiming_cpu_culling_speedup", "frame_culling_speedup",
+                             "first_frame", "peak_rss"}) {
+        auto figure = found.find(name);
+        ASSERT_NE(figure, found.end()) << name << " missing from:\n" << run.output;
+        EXPECT_GT(figure->second.first, 0.0) << name;
+    }
+    // The bare terrain is not drawn in this mode, so it has no figures.
+    EXPECT_EQ(found.count("terrain_median"), 0u);
+    EXPECT_EQ(found.at("frames").first, 6.0);
+}
+
 TEST(GrovBenchRunTest, BadArgumentsGetTheUsageBeforeAnyWindowOpens)
 {
-    for (const char* arguments : {"--frames 0", "--frames 12x", "--frames", "--terrain-every -3", "--fast"}) {
+    for (const char* arguments : {"--frames 0", "--compare-culling --frames 12x", "--frames", "--terrain-every -3", "--fast"}) {
         // Without a display, a run that got past the arguments would fail to open its window
         // with exit code 1 instead.
         const BenchRun run = runBench(arguments, "DISPLAY= ");
