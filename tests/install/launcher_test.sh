@@ -92,6 +92,9 @@ start HOME="$p/home" XDG_CACHE_HOME="$p/cache"
 check "without a run directory the game runs in the data" says "cwd=$(readlink -f "$data")"
 check "without a run directory the defaults are read" says "settings=$default"
 check "without a run directory the launcher says so" warned "cannot prepare the run directory"
+start XDG_CONFIG_HOME="$p/config"
+check "without HOME the game runs in the data" says "cwd=$(readlink -f "$data")"
+check "without HOME nothing is written" [ ! -e "$p/config" ]
 
 # No configuration directory can be made: the game starts without settings, as with no
 # settings.txt, and the launcher names the file it could not write.
