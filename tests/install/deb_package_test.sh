@@ -3,6 +3,7 @@
 # game starts through its command from another directory on a player's first start.
 # Usage: deb_package_test.sh <build dir>
 
+# shellcheck source=installkit.sh
 . "$(dirname "$0")/installkit.sh"
 needs_display
 
@@ -19,7 +20,7 @@ check "the package is in games" [ "$(field Section)" = games ]
 check "the package has a maintainer" [ -n "$(field Maintainer)" ]
 check "the package has a long description" [ "$(field Description | wc -l)" -gt 1 ]
 depends=$(field Depends)
-depended=$(tr ',|' '\n\n' <<< "$depends" | awk '{print $1}')
+depended=$(tr ',|' '\n' <<< "$depends" | awk '{print $1}')
 for library in libglfw3 libglew2.2 libopengl0 libglx0 libgl1 libgl1-mesa-dri libassimp5 libfreeimage3 \
     libopenal1 libsndfile1 libstdc++6; do
     check "the package depends on $library" grep -qxF "$library" <<< "$depended"

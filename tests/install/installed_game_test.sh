@@ -4,6 +4,7 @@
 # directory with the player's own settings.
 # Usage: installed_game_test.sh <build dir>
 
+# shellcheck source=installkit.sh
 . "$(dirname "$0")/installkit.sh"
 needs_display
 

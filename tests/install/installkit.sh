@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the install tests (sourced): a scratch folder, checks that name what went wrong,
 # and a real game started through an installed launcher in the virtual display.
 
@@ -48,7 +49,7 @@ play_and_quit() {
     game_size=
     (cd "$workdir" && exec env "$@" "$launcher" < /dev/null > "$scratch/game.out" 2> "$scratch/game.err") &
     # Deadlines in wall-clock seconds: a busy machine starts the game slowly, but it does start.
-    local pid=$! window= deadline=$((SECONDS + 90))
+    local pid=$! window='' deadline=$((SECONDS + 90))
     while [ $SECONDS -lt $deadline ] && kill -0 $pid 2> /dev/null; do
         window=$(xdotool search --onlyvisible --pid $pid --name '^Grov Rage$' 2> /dev/null | head -n 1)
         [ -n "$window" ] && grep -q '^OpenGL Version: ' "$scratch/game.out" && break

@@ -3,6 +3,7 @@
 # in and what it finds there, so that every start-up case runs in a moment without a display.
 # Usage: launcher_test.sh <build dir>
 
+# shellcheck source=installkit.sh
 . "$(dirname "$0")/installkit.sh"
 
 prefix="$scratch/pre fix"   # a space in the path, as under a home folder's "My Games"

@@ -3,6 +3,7 @@
 # at each other and at the installed command by the same names.
 # Usage: metadata_test.sh <build dir>
 
+# shellcheck source=installkit.sh
 . "$(dirname "$0")/installkit.sh"
 
 prefix=$scratch/prefix
