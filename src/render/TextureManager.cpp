@@ -2,12 +2,29 @@
 
 #include <FreeImage.h>
 
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 
 namespace {
 
 TextureManager* theManager = nullptr;
+
+// What the decoder said about the image being opened, for the line that names the file.
+std::string decoderMessage;
+
+void keepDecoderMessage(FREE_IMAGE_FORMAT, const char* message)
+{
+    if (decoderMessage.empty() && message)
+        decoderMessage = message;
+}
+
+// The game draws on with texture 0 in place of an image it cannot use; this line tells the
+// player which file to replace.
+void reportUnusable(const std::string& path, const std::string& reason)
+{
+    std::cout << "Could not load image '" << path << "': " << reason << std::endl;
+}
 
 // FreeImage pads every row to whole 32-bit words, which is also GL's default unpack alignment.
 constexpr GLint FREEIMAGE_ROW_ALIGNMENT = 4; // bytes
@@ -76,12 +93,28 @@ void TextureManager::destroy()
 
 FIBITMAP* TextureManager::openImage(const std::string& path)
 {
+    FreeImage_SetOutputMessage(keepDecoderMessage);
+    decoderMessage.clear();
+    if (FILE* file = std::fopen(path.c_str(), "rb"))
+        std::fclose(file);
+    else {
+        reportUnusable(path, "no such file");
+        return nullptr;
+    }
     FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
     if (format == FIF_UNKNOWN)
         format = FreeImage_GetFIFFromFilename(path.c_str());
-    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
+    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) {
+        reportUnusable(path, "not an image the game can read");
         return nullptr;
-    return FreeImage_Load(format, path.c_str(), 0);
+    }
+    FIBITMAP* image = FreeImage_Load(format, path.c_str(), 0);
+    if (!image)
+        reportUnusable(path, decoderMessage.empty() ? "the image is damaged" : decoderMessage);
+    else if (!decoderMessage.empty())
+        // A picture cut short still decodes, with the rest filled in; it is used as it is.
+        std::cout << "Image '" << path << "' is damaged: " << decoderMessage << std::endl;
+    return image;
 }
 
 GLuint TextureManager::load(const std::string& path, GLint internalFormat, GLenum pixelFormat,
@@ -102,6 +135,7 @@ GLuint TextureManager::load(const std::string& path, GLint internalFormat, GLenu
     const unsigned width = FreeImage_GetWidth(image);
     const unsigned height = FreeImage_GetHeight(image);
     if (!pixels || width == 0 || height == 0) {
+        reportUnusable(path, "the image has no pixels");
         FreeImage_Unload(image);
         return 0;
     }

@@ -40,8 +40,8 @@ public:
     void remove(const std::string& path);
     std::size_t size() const { return textures.size(); }
 
-    // Decodes an image by content, or by file name when the content says nothing; nullptr
-    // when FreeImage cannot read it. Release it with FreeImage_Unload.
+    // Decodes an image by content, or by file name when the content says nothing; nullptr,
+    // after a line naming the file, when FreeImage cannot read it. Release it with FreeImage_Unload.
     static FIBITMAP* openImage(const std::string& path);
 
 private:

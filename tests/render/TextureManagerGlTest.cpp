@@ -6,6 +6,8 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -94,7 +96,7 @@ TEST_F(TextureManagerGlTest, SecondLoadReturnsTheFirstNameAndKeepsItsFilters)
     EXPECT_EQ(smallest, 1);
 }
 
-TEST_F(TextureManagerGlTest, UnreadableFilesGiveNameZeroSilently)
+TEST_F(TextureManagerGlTest, UnreadableFilesGiveNameZeroAndAreNamed)
 {
     const std::string good = writeGrey("good.png", 16, 16, [](unsigned x, unsigned) { return BYTE(x * 9); });
     std::ifstream in(good, std::ios::binary);
@@ -108,8 +110,8 @@ TEST_F(TextureManagerGlTest, UnreadableFilesGiveNameZeroSilently)
         writeBytes("notes.png", "this is not an image at all"),
         writeBytes("notes.txt", "this is not an image either"),
     };
-    testing::internal::CaptureStdout();
     for (const std::string& path : paths) {
+        testing::internal::CaptureStdout();
         EXPECT_EQ(loadHud(path), 0u) << path;
         EXPECT_FALSE(TextureManager::instance().contains(path)) << path;
         std::uint32_t width = 7;
@@ -117,8 +119,13 @@ TEST_F(TextureManagerGlTest, UnreadableFilesGiveNameZeroSilently)
         unsigned char* pixels = TextureManager::instance().loadPixels(path, width, height, GL_RED);
         EXPECT_EQ(pixels, nullptr) << path;
         delete[] pixels;
+        // Both loads say which file could not be used, one whole line each.
+        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string line = "Could not load image '" + path + "': ";
+        EXPECT_EQ(out.find(line), 0u) << out;
+        EXPECT_NE(out.find(line, 1), std::string::npos) << out;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;
     }
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
