@@ -24,6 +24,17 @@ void printLine(const char* text)
     std::cout << text << std::endl;
 }
 
+// The importer's own line says only that a read failed; this one says which file and why,
+// so a player with a damaged copy knows what to replace.
+void reportUnreadable(const std::string& path, const char* reason)
+{
+    std::string text = reason && *reason ? reason : "no scene";
+    for (char& c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    std::cout << "Could not import '" << path << "': " << text << std::endl;
+}
+
 template <typename T>
 GLuint uploadBuffer(GLenum target, const std::vector<T>& data)
 {
@@ -69,6 +80,8 @@ const aiScene* ImportObject::import(const std::string& path)
     if (scene && !scene->mRootNode)
         scene = nullptr;
     printLine(scene ? "AssimpLoader: ReadFile ok" : "AssimpLoader: ReadFile not ok");
+    if (!scene)
+        reportUnreadable(path, importer.GetErrorString());
     return scene;
 }
 
@@ -178,6 +191,7 @@ bool ImportObject::computeBox(const aiScene& scene)
         if (!source || !source->mRootNode) {
             // Without its static twin the character has no box: the load stops here.
             printLine("AssimpLoader: ReadFile not ok");
+            reportUnreadable(CHARACTER_BOX_FILE, boxImporter->GetErrorString());
             return false;
         }
     }
