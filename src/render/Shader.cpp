@@ -120,6 +120,9 @@ Shader* Shader::build(const std::string& vertexPath, const std::string& fragment
     glGetProgramiv(program, GL_LINK_STATUS, &status);
     if (status != GL_TRUE) {
         std::cout << "Failed to link the shader:" << std::endl << programLog(program) << std::endl;
+        // The linker's log names no file; a stage cut short may still compile, so say which.
+        std::cout << "Could not link '" << vertexPath << "' with '" << fragmentPath << "'"
+                  << (geometryPath.empty() ? "" : " and '" + geometryPath + "'") << std::endl;
         glDeleteProgram(program);
         deleteStages(vertex, geometry, fragment);
         return nullptr;

@@ -155,6 +155,8 @@ TEST_F(ShaderGlTest, LinkFailureIsReportedWithItsLog)
     const std::string output = request(shader, vertex, fragment);
     EXPECT_EQ(output.rfind("Failed to link the shader:\n", 0), 0u) << output;
     EXPECT_GT(output.size(), std::string("Failed to link the shader:\n\n").size());
+    // The linker's log names no file; the line after it does.
+    EXPECT_NE(output.find("Could not link '" + vertex + "' with '" + fragment + "'\n"), std::string::npos) << output;
     EXPECT_EQ(shader, cache.defaultShader());
     EXPECT_EQ(cache.size(), 1u);
 }
