@@ -13,6 +13,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +72,32 @@ constexpr const char* INTRO_SONG = "res/sounds/intro.wav";
 constexpr int LOOP_FOREVER = -1;
 constexpr int PLAY_ONCE = 0;
 
+// One piece of the music chain and how often it plays before the next takes over.
+struct MusicPiece {
+    Song* song;
+    int loops;
+};
+constexpr std::size_t MUSIC_PIECES = 3;
+using MusicChain = std::array<MusicPiece, MUSIC_PIECES>;
+
+// Plays the chain from piece index on: the first piece that has a sound starts, and when it
+// ends by itself the next one follows. A piece whose file could not be loaded is passed over,
+// so one damaged song does not silence the rest of the music.
+void playMusicFrom(const MusicChain& chain, std::size_t index)
+{
+    for (; index < chain.size(); ++index) {
+        Song* song = chain[index].song;
+        if (!song || !song->sound())
+            continue;
+        Voice voice = song->play(false, chain[index].loops);
+        if (voice.isNull())
+            continue;
+        if (index + 1 < chain.size())
+            voice.setEndCallback([chain, index](Voice) { playMusicFrom(chain, index + 1); });
+        return;
+    }
+}
+
 std::string formatted(const char* format, float value)
 {
     char buffer[100];
@@ -128,13 +155,9 @@ void GameLogic::startMusic()
     // The intro loops until the first SPACE, then ends its pass; "inbetween" follows once and
     // hands over to "flight", which loops for the rest of the run. The callbacks hold only the
     // songs, which the sound system keeps alive until it is destroyed.
-    Song* second = inbetween;
-    Song* third = flightMusic;
-    intro->play(false, LOOP_FOREVER);
-    intro->channel().setEndCallback([second, third](Voice) {
-        second->play(false, PLAY_ONCE);
-        second->channel().setEndCallback([third](Voice) { third->play(false, LOOP_FOREVER); });
-    });
+    playMusicFrom({MusicPiece{intro, LOOP_FOREVER}, MusicPiece{inbetween, PLAY_ONCE},
+                   MusicPiece{flightMusic, LOOP_FOREVER}},
+                  0);
 }
 
 void GameLogic::switchState(int state)

@@ -9,6 +9,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <sstream>
 
@@ -301,6 +302,61 @@ TEST_F(GameLogicGlTest, MusicChainRunsIntroInbetweenThenFlight)
     const Voice flight = rig->logic.flightSong()->channel();
     runUntil([] { return false; }, soundLength("res/sounds/flight.wav") + 1.0);
     EXPECT_TRUE(flight.isAlive()) << "flight loops";
+}
+
+// A song that could not be loaded is passed over: the chain goes on with the next piece
+// instead of falling silent for the rest of the run.
+TEST_F(GameLogicGlTest, MusicChainGoesOnPastASongThatDidNotLoad)
+{
+    rig.reset();
+    // A run directory like the real one, with one song missing.
+    const std::filesystem::path game(GROV_GAME_DIR);
+    const std::filesystem::path copy = std::filesystem::temp_directory_path() / "grov-music-chain";
+    const auto runUntil = [](GameLogicRig& rig, const auto& done, double limit) {
+        double t = 0.0;
+        for (; t < limit && !done(); t += 0.05) {
+            rig.clock.advance(0.05);
+            SoundSystem::instance()->update();
+        }
+        return t;
+    };
+    for (const char* missing : {"intro.wav", "inbetween.wav"}) {
+        std::filesystem::remove_all(copy);
+        std::filesystem::create_directories(copy / "res" / "sounds");
+        for (const char* entry : {"assets", "shader", "settings.txt"})
+            std::filesystem::create_directory_symlink(game / entry, copy / entry);
+        for (const auto& entry : std::filesystem::directory_iterator(game / "res"))
+            if (entry.path().filename() != "sounds")
+                std::filesystem::create_symlink(entry.path(), copy / "res" / entry.path().filename());
+        for (const auto& entry : std::filesystem::directory_iterator(game / "res" / "sounds"))
+            if (entry.path().filename() != missing)
+                std::filesystem::create_symlink(entry.path(), copy / "res" / "sounds" / entry.path().filename());
+
+        testing::internal::CaptureStdout();
+        GameLogicRig damaged(copy.string());
+        damaged.wire();
+        const std::string output = testing::internal::GetCapturedStdout();
+        EXPECT_NE(output.find(std::string("Sound not loaded: res/sounds/") + missing), std::string::npos) << output;
+
+        GameLogic& logic = damaged.logic;
+        if (std::string(missing) == "intro.wav") {
+            // Without the intro the aiming gets "inbetween" at once, then "flight" for good.
+            const Voice inbetween = logic.inbetweenSong()->channel();
+            ASSERT_TRUE(inbetween.isAlive());
+            runUntil(damaged, [&] { return !inbetween.isAlive(); }, 60.0);
+        } else {
+            // Without "inbetween" the intro hands over to "flight" after SPACE.
+            const Voice intro = logic.introSong()->channel();
+            ASSERT_TRUE(intro.isAlive());
+            logic.onSpace();
+            runUntil(damaged, [&] { return !intro.isAlive(); }, 60.0);
+        }
+        const Voice flight = logic.flightSong()->channel();
+        EXPECT_TRUE(flight.isAlive()) << "flight follows when " << missing << " is missing";
+        runUntil(damaged, [] { return false; }, soundLength("res/sounds/flight.wav") + 1.0);
+        EXPECT_TRUE(flight.isAlive()) << "flight loops";
+    }
+    std::filesystem::remove_all(copy);
 }
 
 } // namespace

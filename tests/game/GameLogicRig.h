@@ -16,13 +16,15 @@
 #include "render/Text2D.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 struct GameLogicRig {
     static constexpr double FRAME = 1.0 / 60.0; // seconds
 
-    GameLogicRig()
-        : directory(GROV_GAME_DIR),
+    // gameDir: the run directory to load from; a test may hand in a damaged copy.
+    explicit GameLogicRig(const std::string& gameDir = GROV_GAME_DIR)
+        : directory(gameDir),
           camera(glm::vec3(0, 15, 15), glm::vec3(0, 0, -28), glm::vec3(0, 1, 0), 0.00045f, 20.0f),
           grov("assets/grov_anim.dae")
     {
