@@ -2,6 +2,7 @@
 
 #include "audio/Mixer.h"
 
+#include <cstring>
 #include <unistd.h>
 
 AudioClip::~AudioClip()
@@ -37,6 +38,11 @@ MixerResult AudioClip::open(const char* path, SNDFILE** fileOut)
         sf_close(opened);
         return MIXER_ERR_FILE_EMPTY;
     }
+    // libsndfile plays a cut file up to where it ends and notes in its log that a chunk is
+    // shorter than its header says ("data : 37044 (should be 18500)").
+    char log[2048] = {};
+    sf_command(opened, SFC_GET_LOG_INFO, log, sizeof log);
+    truncated = std::strstr(log, "(should be") != nullptr;
     channelCount = info.channels;
     rate = info.samplerate;
     frameCount = info.frames;

@@ -29,6 +29,9 @@ public:
     long long frames() const { return frameCount; }
     double lengthSeconds() const { return rate > 0 ? double(frameCount) / rate : 0.0; }
     const std::string& path() const { return filePath; }
+    // True when the file holds less sound than its header promises (a copy cut short); the
+    // clip then plays what is there.
+    bool cutShort() const { return truncated; }
 
 private:
     friend class Mixer;
@@ -55,6 +58,7 @@ private:
     int channelCount = 0;
     int rate = 0;
     long long frameCount = 0;
+    bool truncated = false;
 
     ALuint sampleBuffer = 0;          // samples only
 

@@ -13,6 +13,8 @@ Song::Song(Mixer* mixer, const char* path, MixGroup* group, unsigned mode)
     SoundSystem::checkResult(result);
     if (result != MIXER_OK)
         SoundSystem::reportUnloaded(path);
+    else if (stream && stream->cutShort())
+        SoundSystem::reportCutShort(path);
 }
 
 Voice Song::play(bool startPaused, int loopCount)

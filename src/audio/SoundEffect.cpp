@@ -12,6 +12,8 @@ SoundEffect::SoundEffect(Mixer* mixer, const char* path, MixGroup* group, unsign
     SoundSystem::checkResult(result);
     if (result != MIXER_OK)
         SoundSystem::reportUnloaded(path);
+    else if (sample && sample->cutShort())
+        SoundSystem::reportCutShort(path);
 }
 
 void SoundEffect::play()

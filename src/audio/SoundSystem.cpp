@@ -140,3 +140,9 @@ void SoundSystem::reportUnloaded(const char* path)
     std::printf("Sound not loaded: %s\n", path ? path : "(no path)");
     std::fflush(stdout);
 }
+
+void SoundSystem::reportCutShort(const char* path)
+{
+    std::printf("Sound cut short: %s\n", path ? path : "(no path)");
+    std::fflush(stdout);
+}

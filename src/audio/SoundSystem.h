@@ -42,6 +42,8 @@ public:
     static void checkResult(int result);
     // Names the file after a failed load, so the player knows which sound is missing.
     static void reportUnloaded(const char* path);
+    // Names a file that loaded but holds less sound than its header says.
+    static void reportCutShort(const char* path);
 
     Mixer* mixer() const { return system; }
     MixGroup* musicGroup() const { return music; }

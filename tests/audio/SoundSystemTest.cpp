@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <unistd.h>
 
 using namespace audiotest;
@@ -333,6 +336,31 @@ TEST_F(SoundSystemTest, MissingAndBrokenFilesAreReportedListedAndHarmless)
     run(0.1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(voicesPlaying(), 0);
+}
+
+TEST_F(SoundSystemTest, AFileCutShortIsNamedAndPlaysWhatIsThere)
+{
+    start();
+    // The first half of a one-second tone: its header still promises the whole second.
+    std::ifstream in(writeTone("whole.wav", 1.0, 0.3), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string cut = writeBytes("cut.wav", bytes.substr(0, bytes.size() / 2));
+    testing::internal::CaptureStdout();
+    Song* song = system->createSong(cut.c_str(), 0);
+    SoundEffect* effect = system->createSoundEffect(cut.c_str(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Sound cut short: " + cut + "\nSound cut short: " + cut + "\n");
+    ASSERT_NE(effect->sound(), nullptr);
+    EXPECT_NEAR(effect->sound()->lengthSeconds(), 0.5, 0.01);
+
+    // A whole file says nothing.
+    testing::internal::CaptureStdout();
+    system->createSoundEffect(writeTone("fine.wav", 0.5, 0.3).c_str(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
+    EXPECT_FALSE(song->play(false, 0).isNull());
+    effect->play();
+    run(0.1);
+    EXPECT_EQ(voicesPlaying(), 2);
 }
 
 TEST_F(SoundSystemTest, DestroyReleasesInOrderAndASecondSystemStartsFresh)
