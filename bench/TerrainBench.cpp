@@ -3,6 +3,7 @@
 
 #include "GlTestContext.h"
 #include "LandscapeScene.h"
+#include "render/SceneObject.h"
 #include "render/Terrain.h"
 
 #include <GL/glew.h>
@@ -66,8 +67,9 @@ BENCHMARK_CAPTURE(BM_TerrainMaxHeightUnderBox, grov, GROV_MIN, GROV_MAX);
 BENCHMARK_CAPTURE(BM_TerrainMaxHeightUnderBox, tank, TANK_MIN, TANK_MAX);
 
 // One full frame of the start view: clear, the 800 x 800 terrain, then the sky, finished on
-// the GPU. "fps" is frames per second in the virtual display.
-void BM_TerrainAndSkyFrame1024x768(benchmark::State& state)
+// the GPU, with the terrain's culling off or on. "fps" is frames per second in the virtual
+// display.
+void BM_TerrainAndSkyFrame1024x768(benchmark::State& state, bool culling)
 {
     if (!GlTestContext::open()) {
         state.SkipWithError("no OpenGL 3.3 context");
@@ -78,14 +80,17 @@ void BM_TerrainAndSkyFrame1024x768(benchmark::State& state)
         state.SkipWithError("could not build the landscape");
         return;
     }
+    cullingEnabled = culling;
     scene.draw();
     glFinish();
     for (auto _ : state) {
         scene.draw();
         glFinish();
     }
+    cullingEnabled = true;
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_TerrainAndSkyFrame1024x768)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_TerrainAndSkyFrame1024x768, cullingOff, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_TerrainAndSkyFrame1024x768, cullingOn, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
