@@ -161,6 +161,44 @@ void GameProcess::resize(int width, int height)
                std::to_string(height) + " 2>/dev/null");
 }
 
+namespace {
+
+// ICCCM window states, as a window manager writes them into WM_STATE.
+constexpr long NORMAL_STATE = 1;
+constexpr long ICONIC_STATE = 3;
+
+void setWindowState(Display* display, Window window, long state)
+{
+    Atom wmState = XInternAtom(display, "WM_STATE", False);
+    long data[2] = {state, 0};
+    XChangeProperty(display, window, wmState, wmState, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(data), 2);
+}
+
+} // namespace
+
+void GameProcess::minimise()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return;
+    XUnmapWindow(display, window);
+    setWindowState(display, window, ICONIC_STATE);
+    XSync(display, False);
+    XCloseDisplay(display);
+}
+
+void GameProcess::restore()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return;
+    setWindowState(display, window, NORMAL_STATE);
+    XMapWindow(display, window);
+    XSync(display, False);
+    XCloseDisplay(display);
+}
+
 void GameProcess::requestClose()
 {
     Display* display = XOpenDisplay(nullptr);

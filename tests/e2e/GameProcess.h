@@ -28,6 +28,10 @@ public:
     // Resizes the window as a player dragging its border would.
     void resize(int width, int height);
     unsigned long windowId() const { return window; }
+    // Minimises and restores the window as a window manager does: unmapped and marked iconic,
+    // then mapped and marked normal again (the virtual display has no window manager).
+    void minimise();
+    void restore();
     // Sends the window manager's close request, as clicking the close button does.
     void requestClose();
 
