@@ -2,10 +2,10 @@
 # Counts the instructions the game's own code runs per frame, under callgrind, so a change can
 # be compared with the one before it without any timing noise.
 #
-#   scripts/callgrind-frame.sh [build dir] [frames]      (defaults: build-release, 90)
+#   scripts/callgrind-frame.sh [build dir] [frames]      (defaults: build-release, 30)
 #
-# It plays grov-bench's scripted throw (the aiming, the wind-up and the start of the flight for
-# 90 frames) in a copy of the run directory with a small 4:3 window, since the software GL's
+# It plays the first frames of grov-bench's scripted throw (30 frames are the aiming; 120 reach
+# the flight) in a copy of the run directory with a small 4:3 window, since the software GL's
 # work grows with the window but the game's does not. Collection is on only inside
 # World::frame, and the figure counts only the instructions of the game's own machine code (the
 # bench binary, into which the game library is linked), not those of the GL driver, the C and
@@ -17,7 +17,7 @@ fi
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build-release}
-frames=${2:-90}
+frames=${2:-30}
 game=$(cd "$build/game" 2>/dev/null && pwd) || { echo "no run directory in $build; build first" >&2; exit 1; }
 [ -x "$game/grov-bench" ] || { echo "no grov-bench in $game; build first" >&2; exit 1; }
 command -v valgrind >/dev/null || { echo "valgrind is not installed (scripts/install-deps.sh test)" >&2; exit 1; }
