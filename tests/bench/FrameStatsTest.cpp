@@ -56,20 +56,4 @@ TEST(FrameStatsTest, SummariesSplitByStateAndCountOnlyDrawnTerrain)
     EXPECT_EQ(summariseGame(frames, 3).count, 0);
 }
 
-TEST(FrameStatsTest, TheCullingComparisonCountsEachHalfInWallOrProcessorTime)
-{
-    std::vector<FrameRecord> frames(6);
-    for (int i = 0; i < 6; ++i) {
-        frames[std::size_t(i)].culling = i % 2;
-        frames[std::size_t(i)].gameSeconds = i % 2 ? 0.1 : 0.3;
-        frames[std::size_t(i)].gameCpuSeconds = i % 2 ? 0.15 : 0.5;
-    }
-    frames[5].state = 2;
-    EXPECT_EQ(summariseGame(frames, -1, 1).count, 3);
-    EXPECT_DOUBLE_EQ(summariseGame(frames, -1, 0).median, 0.3);
-    EXPECT_DOUBLE_EQ(summariseGame(frames, -1, 1, true).median, 0.15);
-    EXPECT_EQ(summariseGame(frames, 2, 1).count, 1);
-    EXPECT_EQ(summariseGame(frames, 2, 0).count, 0);
-}
-
 } // namespace
