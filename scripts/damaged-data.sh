@@ -53,9 +53,16 @@ run_worker() {
   local name log
   awk -v w="$worker" -v n="$jobs" 'NR % n == w' "$work/cases" | while read -r name; do
     log=$work/$name.log
-    DISPLAY=:$display timeout -s KILL "$caseTimeout" nice -n 10 "$binary" \
-      --gtest_filter="Files/DamagedFile.GameCarriesOn/$name" > "$log" 2>&1
-    local rc=$?
+    local rc try
+    for try in 1 2; do
+      DISPLAY=:$display timeout -s KILL "$caseTimeout" nice -n 10 "$binary" \
+        --gtest_filter="Files/DamagedFile.GameCarriesOn/$name" > "$log" 2>&1
+      rc=$?
+      # A game that could not be started at all (the display refused it, or the binary was
+      # being rebuilt) says nothing about the damaged file: such a case is tried once more.
+      grep -q 'exit=127 \|Failed to initialize GLFW' "$log" || break
+      echo "retry: $name" >> "$work/retries"
+    done
     if ! grep -q '^damage-result: ' "$log"; then
       # The test itself was killed or failed before it could judge the game.
       echo "damage-result: $name ? harness-rc-$rc exit=? states=?" >> "$log"
@@ -113,5 +120,6 @@ echo "hangs: $hangs"
 echo "stuck (no throw to the retry): $stuck"
 echo "unnamed (no console line for the file): $unnamed"
 echo "other failures (exit code, harness): $others"
+echo "tried again after the game could not start: $(cat "$work/retries" 2>/dev/null | wc -l)"
 echo "time: $seconds s with $jobs at once"
 [ "$ok" -eq "$total" ]

@@ -136,7 +136,7 @@ TEST_P(DamagedFile, GameCarriesOn)
         else if (exitCode >= 128)
             verdict = "crash";
         else if (exitCode != 0)
-            verdict = "exit " + std::to_string(exitCode);
+            verdict = "exit-" + std::to_string(exitCode);
         else if (!passesThrough(states, goal))
             verdict = "stuck";
         else if (!mentioned)
