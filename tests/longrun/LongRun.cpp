@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -181,7 +182,8 @@ int main(int argc, char** argv)
     SoundSystem::instance()->setVolume(0.4f, MUSIC_GROUP);
     GameLogic* logic = world->gameLogicNow();
 
-    const long totalFrames = long(minutes * 60.0 / frameStep);
+    // Rounded up, so a step that does not divide the time still plays at least all of it.
+    const long totalFrames = long(std::ceil(minutes * 60.0 / frameStep));
     const auto wallStart = std::chrono::steady_clock::now();
     Player player;
     long frames = 0;
