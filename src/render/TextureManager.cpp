@@ -26,6 +26,9 @@ void reportUnusable(const std::string& path, const std::string& reason)
     std::cout << "Could not load image '" << path << "': " << reason << std::endl;
 }
 
+// The largest side of any image the game accepts; no GL texture can be larger anyway.
+constexpr unsigned MAX_IMAGE_SIDE = 16384; // pixels
+
 // FreeImage pads every row to whole 32-bit words, which is also GL's default unpack alignment.
 constexpr GLint FREEIMAGE_ROW_ALIGNMENT = 4; // bytes
 
@@ -107,6 +110,19 @@ FIBITMAP* TextureManager::openImage(const std::string& path)
     if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) {
         reportUnusable(path, "not an image the game can read");
         return nullptr;
+    }
+    // A damaged header can claim billions of pixels, and FreeImage would allocate them all
+    // before finding the data short. Where the format allows it the header is read alone first.
+    if (FreeImage_FIFSupportsNoPixels(format)) {
+        FIBITMAP* header = FreeImage_Load(format, path.c_str(), FIF_LOAD_NOPIXELS);
+        const bool plausible = header && FreeImage_GetWidth(header) <= MAX_IMAGE_SIDE &&
+                               FreeImage_GetHeight(header) <= MAX_IMAGE_SIDE;
+        if (header)
+            FreeImage_Unload(header);
+        if (header && !plausible) {
+            reportUnusable(path, "the image claims to be larger than any texture");
+            return nullptr;
+        }
     }
     FIBITMAP* image = FreeImage_Load(format, path.c_str(), 0);
     if (!image)

@@ -129,6 +129,21 @@ TEST_F(TextureManagerGlTest, UnreadableFilesGiveNameZeroAndAreNamed)
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+// A one-bit BMP of 74 bytes whose header claims 5 x 1073741827 pixels: FreeImage would
+// allocate four gigabytes for it before finding the data short.
+TEST_F(TextureManagerGlTest, AHeaderClaimingBillionsOfPixelsIsRefusedUnread)
+{
+    const char bytes[] = "\x42\x4d\x4a\x00\x00\x00\x00\x00\x00\x00\x3e\x00\x00\x00\x28\x00\x00\x00\x05\x00\x00\x00\x03\x00\x00\x40\x01\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x6f\x00\x00\x00\xde\x00\x00\x00\x4d\x00\x00\x00";
+    const std::string path = writeBytes("huge.bmp", std::string(bytes, sizeof bytes - 1));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loadHud(path), 0u);
+    std::uint32_t width = 7;
+    std::uint32_t height = 7;
+    EXPECT_EQ(TextureManager::instance().loadPixels(path, width, height, GL_RGBA), nullptr);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find("Could not load image '" + path + "': "), 0u) << out;
+}
+
 TEST_F(TextureManagerGlTest, PixelsStartAtTheBottomLeft)
 {
     // Each pixel encodes its own place, so order and orientation both show.
