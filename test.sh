@@ -39,7 +39,7 @@ CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo 
 asan_tests=(app_unit_tests audio_unit_tests game_unit_tests game_gl_tests model_unit_tests
             model_gl_tests render_unit_tests render_gl_tests world_gl_tests)
 fuzzers=(fuzz_settings fuzz_text2d fuzz_import_object fuzz_bone_object fuzz_texture grov-fuzz-seeds)
-cmake --build build-asan -j "$(nproc)" --target "${asan_tests[@]}" "${fuzzers[@]}" grov-rage grov_test_support
+cmake --build build-asan -j "$(nproc)" --target "${asan_tests[@]}" "${fuzzers[@]}" grov-rage grov_test_support grov_e2e_support
 make -C build-asan --no-print-directory -j "$(nproc)" e2e_tests/fast > /dev/null
 for data in res assets; do
   cmake -E copy_directory "build/game/$data" "build-asan/game/$data"
