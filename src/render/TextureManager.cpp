@@ -28,6 +28,15 @@ void reportUnusable(const std::string& path, const std::string& reason)
 
 // The largest side of any image the game accepts; no GL texture can be larger anyway.
 constexpr unsigned MAX_IMAGE_SIDE = 16384; // pixels
+// And the most pixels in all: a picture of 8192 x 8192 already takes a few hundred megabytes
+// once decoded, widened and handed to GL, and the game's own are at most 1024 x 1024.
+constexpr unsigned long long MAX_IMAGE_PIXELS = 8192ULL * 8192ULL;
+
+bool plausibleSize(unsigned width, unsigned height)
+{
+    return width <= MAX_IMAGE_SIDE && height <= MAX_IMAGE_SIDE &&
+           static_cast<unsigned long long>(width) * height <= MAX_IMAGE_PIXELS;
+}
 
 // FreeImage pads every row to whole 32-bit words, which is also GL's default unpack alignment.
 constexpr GLint FREEIMAGE_ROW_ALIGNMENT = 4; // bytes
@@ -115,8 +124,8 @@ FIBITMAP* TextureManager::openImage(const std::string& path)
     // before finding the data short. Where the format allows it the header is read alone first.
     if (FreeImage_FIFSupportsNoPixels(format)) {
         FIBITMAP* header = FreeImage_Load(format, path.c_str(), FIF_LOAD_NOPIXELS);
-        const bool plausible = header && FreeImage_GetWidth(header) <= MAX_IMAGE_SIDE &&
-                               FreeImage_GetHeight(header) <= MAX_IMAGE_SIDE;
+        const bool plausible =
+            header && plausibleSize(FreeImage_GetWidth(header), FreeImage_GetHeight(header));
         if (header)
             FreeImage_Unload(header);
         if (header && !plausible) {
@@ -127,7 +136,12 @@ FIBITMAP* TextureManager::openImage(const std::string& path)
     FIBITMAP* image = FreeImage_Load(format, path.c_str(), 0);
     if (!image)
         reportUnusable(path, decoderMessage.empty() ? "the image is damaged" : decoderMessage);
-    else if (!decoderMessage.empty())
+    else if (!plausibleSize(FreeImage_GetWidth(image), FreeImage_GetHeight(image))) {
+        // Formats whose header cannot be read alone end up here.
+        FreeImage_Unload(image);
+        reportUnusable(path, "the image claims to be larger than any texture");
+        return nullptr;
+    } else if (!decoderMessage.empty())
         // A picture cut short still decodes, with the rest filled in; it is used as it is.
         std::cout << "Image '" << path << "' is damaged: " << decoderMessage << std::endl;
     return image;

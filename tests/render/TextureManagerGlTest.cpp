@@ -144,6 +144,19 @@ TEST_F(TextureManagerGlTest, AHeaderClaimingBillionsOfPixelsIsRefusedUnread)
     EXPECT_EQ(out.find("Could not load image '" + path + "': "), 0u) << out;
 }
 
+TEST_F(TextureManagerGlTest, AHeaderClaimingTooManyPixelsInAllIsRefusedUnread)
+{
+    // Each side is allowed on its own; the two together would be a quarter of a billion pixels.
+    std::string bytes(
+        "\x42\x4d\x4a\x00\x00\x00\x00\x00\x00\x00\x3e\x00\x00\x00\x28\x00\x00\x00\x80\x3e\x00\x00\x80\x3e\x00\x00\x01\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x6f\x00\x00\x00\xde\x00\x00\x00\x4d\x00\x00\x00",
+        74);
+    const std::string path = writeBytes("wide.bmp", bytes);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loadHud(path), 0u);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Could not load image '" + path + "': the image claims to be larger than any texture\n");
+}
+
 TEST_F(TextureManagerGlTest, PixelsStartAtTheBottomLeft)
 {
     // Each pixel encodes its own place, so order and orientation both show.
