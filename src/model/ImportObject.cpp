@@ -10,6 +10,21 @@
 
 #include <functional>
 #include <iostream>
+#include <stdexcept>
+#include <string>
+
+// Debian's Assimp is built with its internal checks on, and a failed one aborts the process:
+// a damaged model would take the whole game down. This definition takes the place of the
+// library's own; the exception it throws is caught inside Importer::ReadFile, which then
+// returns no scene with this text as its error, and the game goes on without the model.
+namespace Assimp {
+void aiAssertViolation(const char* failedExpression, const char* file, int line)
+{
+    throw std::runtime_error(std::string("the importer's check failed: ") +
+                             (failedExpression ? failedExpression : "?") + " (" +
+                             (file ? file : "?") + ":" + std::to_string(line) + ")");
+}
+} // namespace Assimp
 
 namespace {
 

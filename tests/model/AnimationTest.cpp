@@ -117,3 +117,17 @@ TEST(ImportRules, CullingNeedsAllCornersBeyondOnePlane)
 }
 
 } // namespace
+
+namespace Assimp {
+void aiAssertViolation(const char* failedExpression, const char* file, int line);
+}
+
+TEST(ImporterChecks, AFailedCheckInsideTheImporterThrowsInsteadOfEndingTheGame)
+{
+    try {
+        Assimp::aiAssertViolation("pos < size", "ColladaLoader.cpp", 1743);
+        FAIL() << "returned";
+    } catch (const std::exception& error) {
+        EXPECT_STREQ(error.what(), "the importer's check failed: pos < size (ColladaLoader.cpp:1743)");
+    }
+}
