@@ -6,7 +6,7 @@
 #   fuzz <target>: <execs> execs in <seconds> s, coverage <cov> edges, corpus <n> inputs, <verdict>
 # Inputs it finds are kept in build-asan/fuzz/long/<target>/ (and reused by the next run);
 # a crash, leak or hang is written there as crash-*, leak-* or timeout-* and ends the run
-# (the model targets count Assimp's own out-of-memory and abort cases and go on, see below).
+# (the model targets count Assimp's own out-of-memory cases and go on, see below).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,9 +18,10 @@ extra=()
 case "$target" in
   import_object|bone_object)
     # Assimp reserves memory by the counts a file claims, so a damaged count can ask for
-    # gigabytes inside Assimp itself, and Debian's Assimp aborts on some of its own internal
-    # checks (ai_assert). Fork mode counts those inputs, keeps them as oom-* and crash-*, and
-    # goes on; every crash-* is then checked by scripts/fuzz-triage.sh for the game's own frames.
+    # gigabytes inside Assimp itself. (Its internal checks, which abort in Debian's build, are
+    # turned into failed imports by the game.) Fork mode counts those inputs, keeps them as
+    # oom-* and crash-*, and goes on; every crash-* is then checked by scripts/fuzz-triage.sh
+    # for the game's own frames.
     extra=(-fork=1 -ignore_ooms=1 -ignore_crashes=1)
     ;;
 esac
