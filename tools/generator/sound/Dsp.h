@@ -86,7 +86,6 @@ public:
 private:
     float advance(float frequencyHz); // returns the phase increment
     float phase;
-    float triState = 0.0f;
 };
 
 // Attack/decay/sustain/release envelope evaluated at time t for a note held gateSeconds.
