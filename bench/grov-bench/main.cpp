@@ -16,6 +16,7 @@
 #include "BareTerrain.h"
 #include "FrameStats.h"
 #include "ManualClock.h"
+#include "ScriptedGameWindow.h"
 #include "ScriptedInput.h"
 #include "ThrowScript.h"
 #include "app/Settings.h"
@@ -199,37 +200,14 @@ int main(int argc, char** argv)
     const ThrowScript::Plan& plan = options.plan;
 
     std::srand(benchSeed);
-    if (!glfwInit()) {
-        std::fprintf(stderr, "grov-bench: Failed to initialize GLFW\n");
-        return 1;
-    }
     Settings& settings = Settings::instance();
-    GLFWwindow* window = openGameWindow(settings.getInt("FULLSCREEN") != 0, settings.getInt("WIDTH"),
-                                        settings.getInt("HEIGHT"));
-    if (!window) {
-        std::fprintf(stderr, "grov-bench: Failed to open GLFW window.\n");
-        glfwTerminate();
-        return 1;
-    }
-    // Without VSync a frame takes as long as its work, not until the next refresh.
-    setSwapInterval(0);
-
     // The game's input and clock seams, driven by the script instead of the window.
-    WindowSize size = framebufferSize();
     ScriptedInput input;
-    input.windowWidth = size.width;
-    input.windowHeight = size.height;
-    input.mouseX = size.width / 2;
-    input.mouseY = size.height / 2;
-    ManualClock clock(0.0);
-
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        std::fprintf(stderr, "grov-bench: Failed to initialize GLEW\n");
-        glfwTerminate();
+    if (!openScriptedGameWindow("grov-bench", settings.getInt("FULLSCREEN") != 0, settings.getInt("WIDTH"),
+                                settings.getInt("HEIGHT"), input))
         return 1;
-    }
-    glGetError();
+    WindowSize size = framebufferSize();
+    ManualClock clock(0.0);
     const GLubyte* rendererName = glGetString(GL_RENDERER);
     const std::string renderer = rendererName ? reinterpret_cast<const char*>(rendererName) : "unknown";
 

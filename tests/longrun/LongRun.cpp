@@ -7,6 +7,7 @@
 //   ./grov-longrun [--minutes M] [--step S] [--width W] [--height H]
 
 #include "ManualClock.h"
+#include "ScriptedGameWindow.h"
 #include "ScriptedInput.h"
 #include "app/Window.h"
 #include "audio/Song.h"
@@ -145,33 +146,11 @@ int main(int argc, char** argv)
     }
 
     std::srand(runSeed);
-    if (!glfwInit()) {
-        std::fprintf(stderr, "grov-longrun: Failed to initialize GLFW\n");
-        return 1;
-    }
-    if (!openGameWindow(false, width, height)) {
-        std::fprintf(stderr, "grov-longrun: Failed to open GLFW window.\n");
-        glfwTerminate();
-        return 1;
-    }
-    setSwapInterval(0);
-    WindowSize size = framebufferSize();
     ScriptedInput input;
-    input.windowWidth = size.width;
-    input.windowHeight = size.height;
-    input.mouseX = size.width / 2;
-    input.mouseY = size.height / 2;
-    ManualClock clock(0.0);
-
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        std::fprintf(stderr, "grov-longrun: Failed to initialize GLEW\n");
-        glfwTerminate();
+    if (!openScriptedGameWindow("grov-longrun", false, width, height, input))
         return 1;
-    }
-    // GLEW's start leaves an error of its own behind on core contexts.
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    WindowSize size = framebufferSize();
+    ManualClock clock(0.0);
 
     auto* shaderCache = new ShaderCache();
     shaderCache->createDefaultEntry();

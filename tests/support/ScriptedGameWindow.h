@@ -1,0 +1,10 @@
+#pragma once
+// The start shared by the tools that play the game's own code with scripted input (grov-bench,
+// grov-longrun): GLFW, the game's window without VSync, GLEW, and the input seam sized to the
+// framebuffer with the mouse in its middle.
+
+class ScriptedInput;
+
+// Prints "<tool>: <what failed>" on stderr and returns false, with GLFW shut down again, when
+// the window or its GL cannot be had. GL's error flag is clear on success.
+bool openScriptedGameWindow(const char* tool, bool fullscreen, int width, int height, ScriptedInput& input);
