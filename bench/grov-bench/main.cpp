@@ -24,13 +24,10 @@
 #include "audio/SoundSystem.h"
 #include "game/GameLogic.h"
 #include "game/World.h"
-#include "render/ShaderCache.h"
 #include "render/SceneObject.h"
 #include "render/Sprite.h"
-#include "render/TextureManager.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -211,11 +208,8 @@ int main(int argc, char** argv)
     const GLubyte* rendererName = glGetString(GL_RENDERER);
     const std::string renderer = rendererName ? reinterpret_cast<const char*>(rendererName) : "unknown";
 
-    auto* shaderCache = new ShaderCache();
-    shaderCache->createDefaultEntry();
-    auto* world = new World();
-    world->init(shaderCache);
-    glViewport(0, 0, size.width, size.height);
+    ScriptedGame session = startScriptedGame();
+    World* world = session.world;
     world->onResize(size.width, size.height);
 
     GameLogic* logic = world->gameLogicNow();
@@ -271,13 +265,7 @@ int main(int argc, char** argv)
     cullingEnabled = true;
 
     // The game's own order of shutting down.
-    world->release();
-    delete world;
-    shaderCache->clear();
-    delete shaderCache;
-    TextureManager::destroy();
-    SoundSystem::destroy(SoundSystem::instance());
-    glfwTerminate();
+    shutDownScriptedGame(session);
 
     std::fflush(stdout);
     std::printf("renderer: %s\n", renderer.c_str());

@@ -14,11 +14,8 @@
 #include "audio/SoundSystem.h"
 #include "game/GameLogic.h"
 #include "game/World.h"
-#include "render/ShaderCache.h"
-#include "render/TextureManager.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 #include <unistd.h>
 
@@ -152,11 +149,8 @@ int main(int argc, char** argv)
     WindowSize size = framebufferSize();
     ManualClock clock(0.0);
 
-    auto* shaderCache = new ShaderCache();
-    shaderCache->createDefaultEntry();
-    auto* world = new World();
-    world->init(shaderCache);
-    glViewport(0, 0, size.width, size.height);
+    ScriptedGame session = startScriptedGame();
+    World* world = session.world;
     world->onResize(size.width, size.height);
     SoundSystem::instance()->setVolume(0.4f, MUSIC_GROUP);
     GameLogic* logic = world->gameLogicNow();
@@ -217,13 +211,7 @@ int main(int argc, char** argv)
     const double wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
 
-    world->release();
-    delete world;
-    shaderCache->clear();
-    delete shaderCache;
-    TextureManager::destroy();
-    SoundSystem::destroy(SoundSystem::instance());
-    glfwTerminate();
+    shutDownScriptedGame(session);
 
     const double growth = afterFirstThrow > 0.0 ? atEnd - afterFirstThrow : 0.0;
     std::printf("window: %d x %d px\n", size.width, size.height);

@@ -2,6 +2,10 @@
 
 #include "ScriptedInput.h"
 #include "app/Window.h"
+#include "audio/SoundSystem.h"
+#include "game/World.h"
+#include "render/ShaderCache.h"
+#include "render/TextureManager.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -38,4 +42,29 @@ bool openScriptedGameWindow(const char* tool, bool fullscreen, int width, int he
     while (glGetError() != GL_NO_ERROR) {
     }
     return true;
+}
+
+ScriptedGame startScriptedGame()
+{
+    ScriptedGame game;
+    game.shaders = new ShaderCache();
+    game.shaders->createDefaultEntry();
+    game.world = new World();
+    game.world->init(game.shaders);
+    const WindowSize size = framebufferSize();
+    glViewport(0, 0, size.width, size.height);
+    return game;
+}
+
+void shutDownScriptedGame(ScriptedGame& game)
+{
+    game.world->release();
+    delete game.world;
+    game.world = nullptr;
+    game.shaders->clear();
+    delete game.shaders;
+    game.shaders = nullptr;
+    TextureManager::destroy();
+    SoundSystem::destroy(SoundSystem::instance());
+    glfwTerminate();
 }
