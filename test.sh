@@ -54,5 +54,5 @@ dri_driver=$(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -n 1 || true)
 
 in_display ctest --test-dir build-asan --output-on-failure -j "$(nproc)" -L "unit|gl|fuzz"
 echo "== One end-to-end throw of the sanitized game"
-in_display env ${dri_driver:+LD_PRELOAD=$dri_driver} \
+in_display tests/sanitizers/rerun-on-lsan-fault.sh env ${dri_driver:+LD_PRELOAD=$dri_driver} \
   build-asan/tests/e2e/e2e_tests --gtest_filter=Gameplay.OneThrowFromStartToTheRetry

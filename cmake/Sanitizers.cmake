@@ -25,6 +25,9 @@ if(GROV_SANITIZE)
   endif()
   add_compile_options(${GROV_SANITIZER_FLAGS} -fno-omit-frame-pointer ${GROV_SANITIZER_DEBUG})
   add_link_options(${GROV_SANITIZER_FLAGS})
+  # Every sanitized test runs through this, which gives a run one more try when LeakSanitizer
+  # itself broke down in it (see the script).
+  set(GROV_TEST_LAUNCHER bash ${CMAKE_SOURCE_DIR}/tests/sanitizers/rerun-on-lsan-fault.sh)
 endif()
 
 if(GROV_BUILD_FUZZERS)
