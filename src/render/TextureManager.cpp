@@ -32,10 +32,28 @@ constexpr unsigned MAX_IMAGE_SIDE = 16384; // pixels
 // once decoded, widened and handed to GL, and the game's own are at most 1024 x 1024.
 constexpr unsigned long long MAX_IMAGE_PIXELS = 8192ULL * 8192ULL;
 
-bool plausibleSize(unsigned width, unsigned height)
+constexpr const char* TOO_LARGE = "the image claims to be larger than any texture";
+
+bool plausibleSize(FIBITMAP* image)
 {
+    const unsigned width = FreeImage_GetWidth(image);
+    const unsigned height = FreeImage_GetHeight(image);
     return width <= MAX_IMAGE_SIDE && height <= MAX_IMAGE_SIDE &&
            static_cast<unsigned long long>(width) * height <= MAX_IMAGE_PIXELS;
+}
+
+// A damaged header can claim billions of pixels, and FreeImage would allocate them all before
+// finding the data short. Where the format allows it, the header is read alone first.
+bool headerClaimsTooMuch(FREE_IMAGE_FORMAT format, const std::string& path)
+{
+    if (!FreeImage_FIFSupportsNoPixels(format))
+        return false;
+    FIBITMAP* header = FreeImage_Load(format, path.c_str(), FIF_LOAD_NOPIXELS);
+    if (!header)
+        return false;
+    const bool tooMuch = !plausibleSize(header);
+    FreeImage_Unload(header);
+    return tooMuch;
 }
 
 // FreeImage pads every row to whole 32-bit words, which is also GL's default unpack alignment.
@@ -120,26 +138,17 @@ FIBITMAP* TextureManager::openImage(const std::string& path)
         reportUnusable(path, "not an image the game can read");
         return nullptr;
     }
-    // A damaged header can claim billions of pixels, and FreeImage would allocate them all
-    // before finding the data short. Where the format allows it the header is read alone first.
-    if (FreeImage_FIFSupportsNoPixels(format)) {
-        FIBITMAP* header = FreeImage_Load(format, path.c_str(), FIF_LOAD_NOPIXELS);
-        const bool plausible =
-            header && plausibleSize(FreeImage_GetWidth(header), FreeImage_GetHeight(header));
-        if (header)
-            FreeImage_Unload(header);
-        if (header && !plausible) {
-            reportUnusable(path, "the image claims to be larger than any texture");
-            return nullptr;
-        }
+    if (headerClaimsTooMuch(format, path)) {
+        reportUnusable(path, TOO_LARGE);
+        return nullptr;
     }
     FIBITMAP* image = FreeImage_Load(format, path.c_str(), 0);
     if (!image)
         reportUnusable(path, decoderMessage.empty() ? "the image is damaged" : decoderMessage);
-    else if (!plausibleSize(FreeImage_GetWidth(image), FreeImage_GetHeight(image))) {
+    else if (!plausibleSize(image)) {
         // Formats whose header cannot be read alone end up here.
         FreeImage_Unload(image);
-        reportUnusable(path, "the image claims to be larger than any texture");
+        reportUnusable(path, TOO_LARGE);
         return nullptr;
     } else if (!decoderMessage.empty())
         // A picture cut short still decodes, with the rest filled in; it is used as it is.

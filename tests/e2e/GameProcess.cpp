@@ -175,46 +175,50 @@ void setWindowState(Display* display, Window window, long state)
                     reinterpret_cast<unsigned char*>(data), 2);
 }
 
+// Runs act on a connection of its own to the test's display, and makes sure the server has
+// taken every request before the connection closes. Without a display it does nothing.
+template <typename Act>
+void withDisplay(Act act)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return;
+    act(display);
+    XSync(display, False);
+    XCloseDisplay(display);
+}
+
 } // namespace
 
 void GameProcess::minimise()
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return;
-    XUnmapWindow(display, window);
-    setWindowState(display, window, ICONIC_STATE);
-    XSync(display, False);
-    XCloseDisplay(display);
+    withDisplay([this](Display* display) {
+        XUnmapWindow(display, window);
+        setWindowState(display, window, ICONIC_STATE);
+    });
 }
 
 void GameProcess::restore()
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return;
-    setWindowState(display, window, NORMAL_STATE);
-    XMapWindow(display, window);
-    XSync(display, False);
-    XCloseDisplay(display);
+    withDisplay([this](Display* display) {
+        setWindowState(display, window, NORMAL_STATE);
+        XMapWindow(display, window);
+    });
 }
 
 void GameProcess::requestClose()
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return;
-    XEvent event;
-    std::memset(&event, 0, sizeof event);
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
-    XFlush(display);
-    XCloseDisplay(display);
+    withDisplay([this](Display* display) {
+        XEvent event;
+        std::memset(&event, 0, sizeof event);
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(display, window, False, NoEventMask, &event);
+    });
 }
 
 void GameProcess::suspendFor(double seconds)
