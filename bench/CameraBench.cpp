@@ -2,7 +2,7 @@
 
 #include "render/MovableCamera.h"
 
-#include "app/Input.h"
+#include "core/Input.h"
 
 #include <benchmark/benchmark.h>
 

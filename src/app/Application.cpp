@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "app/Window.h"
 #include "audio/SoundSystem.h"
+#include "core/Trace.h"
 #include "game/World.h"
 #include "render/SceneObject.h"
 #include "render/ShaderCache.h"
@@ -191,6 +192,7 @@ void Application::onKey(int key, int pressed)
         break;
     case GLFW_KEY_F3:
         world->setWireframe(!world->isWireframe());
+        traceEvent("toggle", world->isWireframe() ? "wireframe ON" : "wireframe OFF");
         break;
     case GLFW_KEY_F4:
         world->toggleSampling();
@@ -201,6 +203,7 @@ void Application::onKey(int key, int pressed)
     case GLFW_KEY_F7:
         vsync = 1 - vsync;
         world->showMessage(vsync ? "VSync is ON" : "VSync is OFF");
+        traceEvent("toggle", vsync ? "vsync ON" : "vsync OFF");
         setSwapInterval(vsync);
         break;
     case GLFW_KEY_F8:

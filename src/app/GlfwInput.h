@@ -1,8 +1,8 @@
 #pragma once
 // The windowing library's side of the input and clock seams.
 
-#include "app/Clock.h"
-#include "app/Input.h"
+#include "core/Clock.h"
+#include "core/Input.h"
 
 struct GLFWwindow;
 

@@ -1,6 +1,6 @@
 #include "audio/Mixer.h"
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 
 #include <AL/al.h>
 

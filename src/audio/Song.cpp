@@ -2,9 +2,10 @@
 
 #include "audio/Mixer.h"
 #include "audio/SoundSystem.h"
+#include "core/Trace.h"
 
 Song::Song(Mixer* mixer, const char* path, MixGroup* group, unsigned mode)
-    : mixer(mixer), group(group)
+    : AudioResource(path), mixer(mixer), group(group)
 {
     if (!mixer)
         return;
@@ -23,7 +24,8 @@ Voice Song::play(bool startPaused, int loopCount)
     if (!stream)
         return Voice();
     stop();
-    SoundSystem::checkResult(mixer->play(stream, true, &currentChannel));
+    MixerResult result = mixer->play(stream, true, &currentChannel);
+    SoundSystem::checkResult(result);
     // The channel calls below fail harmlessly on a null handle when play failed.
     if (group)
         currentChannel.setGroup(group);
@@ -32,6 +34,8 @@ Voice Song::play(bool startPaused, int loopCount)
     currentChannel.setPosition(0, MIXER_UNIT_MS);
     if (!startPaused)
         currentChannel.setPaused(false);
+    if (result == MIXER_OK)
+        traceEvent("sound", name());
     return currentChannel;
 }
 

@@ -2,9 +2,10 @@
 
 #include "audio/Mixer.h"
 #include "audio/SoundSystem.h"
+#include "core/Trace.h"
 
 SoundEffect::SoundEffect(Mixer* mixer, const char* path, MixGroup* group, unsigned mode)
-    : mixer(mixer), group(group)
+    : AudioResource(path), mixer(mixer), group(group)
 {
     if (!mixer)
         return;
@@ -20,10 +21,13 @@ void SoundEffect::play()
 {
     if (!sample)
         return;
-    SoundSystem::checkResult(mixer->play(sample, true, &lastChannel));
+    MixerResult result = mixer->play(sample, true, &lastChannel);
+    SoundSystem::checkResult(result);
     if (group)
         lastChannel.setGroup(group);
     lastChannel.setPaused(false);
+    if (result == MIXER_OK)
+        traceEvent("sound", name());
 }
 
 void SoundEffect::release()

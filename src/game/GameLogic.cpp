@@ -1,6 +1,8 @@
 #include "game/GameLogic.h"
 
-#include "app/Input.h"
+#include "core/Clock.h"
+#include "core/Input.h"
+#include "core/Trace.h"
 #include "audio/Song.h"
 #include "audio/SoundEffect.h"
 #include "audio/SoundSystem.h"
@@ -164,6 +166,7 @@ void GameLogic::switchState(int state)
 {
     currentState = state;
     std::cout << "GameLogic -- Switched to state " << state << std::endl;
+    traceEvent("state", std::to_string(state));
 }
 
 void GameLogic::playRandom(const std::vector<SoundEffect*>& effects)
@@ -270,6 +273,7 @@ void GameLogic::launch()
     const float f = a <= 180.0f ? (180.0f - a) / 180.0f : (a - 180.0f) / 180.0f;
     const float launchSpeed = (MAX_SPEED - MIN_SPEED) * f + MIN_SPEED;
     path = FlightPath(launchSpeed, LAUNCH_ANGLE, LAUNCH_START, LAUNCH_FRAME, TIME_SCALE, GRAVITY);
+    traceEvent("launch", formatted("%.2f", launchSpeed));
 
     rageMeter->setValue(f * LAUNCH_RAGE);
     // Otherwise the launch frame would still show the previous throw's distance.
@@ -320,6 +324,7 @@ void GameLogic::updateFlight(double gameDt)
 
     distanceMetres = std::fabs((pos.z - LAUNCH_START.z) * METRES_PER_UNIT);
     distanceText->setText(formatted("%.2f m", distanceMetres));
+    traceDistance();
 
     altitudeWarning->setVisible(pos.y <= WARNING_HEIGHT && step.y < 0.0f && !diving);
 
@@ -341,6 +346,19 @@ void GameLogic::updateFlight(double gameDt)
         if (double(tank->position().z) >= double(eye.z) + RETIRE_BEHIND_CAMERA)
             retireTank(tank);
     }
+}
+
+void GameLogic::traceDistance()
+{
+    if (!traceEnabled())
+        return;
+    const double now = clockNow();
+    const std::string text = distanceText->text();
+    if (text == tracedDistance || now - distanceTracedAt < DISTANCE_TRACE_INTERVAL)
+        return;
+    tracedDistance = text;
+    distanceTracedAt = now;
+    traceEvent("distance", text);
 }
 
 void GameLogic::hitTanks(const std::vector<SceneObject*>& hits, const glm::vec3& pos)
@@ -382,6 +400,7 @@ void GameLogic::startDive()
         return;
     rageMeter->setValue(std::max(rageMeter->value() - DIVE_COST, 0.0f));
     dive = DIVE_VECTOR;
+    traceEvent("dive", formatted("%.3f", rageMeter->value()));
 }
 
 void GameLogic::gameOver()
@@ -391,6 +410,7 @@ void GameLogic::gameOver()
     rageMeter->setVisible(false);
 
     endTexts[1]->setText(formatted("You've reached %.2f m", distanceMetres));
+    traceEvent("result", endTexts[1]->text());
     for (Text2D* text : endTexts)
         text->setVisible(true);
 

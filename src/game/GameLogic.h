@@ -13,6 +13,7 @@
 
 #include <list>
 #include <map>
+#include <string>
 #include <vector>
 
 class MovableCamera;
@@ -115,6 +116,8 @@ private:
     void testGround(glm::vec3& pos, const glm::vec3& prev, const glm::vec3& step);
     void gameOver();
     void startDive();
+    // The distance text in the trace, when it changed and at most four times a second.
+    void traceDistance();
 
     void initTankTraffic();
     void resetTankTraffic();
@@ -125,7 +128,11 @@ private:
 
     static void playRandom(const std::vector<SoundEffect*>& effects);
 
+    static constexpr double DISTANCE_TRACE_INTERVAL = 0.25; // seconds between distance lines
+
     int currentState = -1;                 // set by init
+    std::string tracedDistance;
+    double distanceTracedAt = -1.0e9;      // clock seconds of the last distance line
     MovableCamera* camera = nullptr;
     Camera saved;                          // the camera's pose when attached
     FlightPath path;

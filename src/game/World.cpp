@@ -1,6 +1,7 @@
 #include "game/World.h"
 
-#include "app/Clock.h"
+#include "core/Clock.h"
+#include "core/Trace.h"
 #include "app/Window.h"
 #include "game/GameLogic.h"
 #include "game/RageMeter.h"
@@ -332,6 +333,7 @@ void World::onResize(int width, int height)
     // A minimised window reports 0 x 0: keep the last projections and target until it returns.
     if (width <= 0 || height <= 0)
         return;
+    traceEvent("resize", std::to_string(width) + " " + std::to_string(height));
     projection = sceneProjection(width, height);
     hudProjectionMatrix = hudProjection(width, height);
     offscreenTarget.resize(width, height);
@@ -343,6 +345,9 @@ void World::onResize(int width, int height)
 
 void World::setFps(double fps)
 {
+    char rate[32];
+    std::snprintf(rate, sizeof rate, "%.2f", fps);
+    traceEvent("fps", rate);
     if (!fpsText || !fpsText->isVisible())
         return;
     char text[100];
@@ -355,6 +360,7 @@ void World::showMessage(const std::string& text)
     messageTime = static_cast<float>(clockNow());
     messageText->setText(text);
     messageText->setVisible(true);
+    traceEvent("message", text);
 }
 
 void World::onSpace()

@@ -1,6 +1,6 @@
 #include "render/MovableCamera.h"
 
-#include "app/Input.h"
+#include "core/Input.h"
 
 #include <glm/geometric.hpp>
 

@@ -1,4 +1,4 @@
-#include "app/Input.h"
+#include "core/Input.h"
 #include "ScriptedInput.h"
 
 #include <gtest/gtest.h>

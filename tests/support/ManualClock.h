@@ -1,7 +1,7 @@
 #pragma once
 // A wall clock that only moves when the test says so.
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 
 class ManualClock : public Clock {
 public:

@@ -1,7 +1,7 @@
 #pragma once
 // An input source that a test scripts frame by frame: keys held, mouse position, window size.
 
-#include "app/Input.h"
+#include "core/Input.h"
 
 #include <set>
 #include <utility>

@@ -1,0 +1,29 @@
+#pragma once
+// The trace of events: when the environment variable GROV_TRACE names a file, the game appends
+// one line per event to it, so tests and tools can follow a game without reading the screen.
+// Without the variable nothing is written and nothing else changes.
+//
+// Each line is "<seconds> <event> <details>": the seconds since the trace opened, with three
+// decimals, one word for the event, then its details up to the end of the line. The events:
+//   state <n>                  the game logic entered state n (0 aiming to 3 game over)
+//   message <text>             the HUD's message line shows text
+//   distance <text>            the flight's distance text, at most four times a second
+//   result <text>              the game-over result text
+//   launch <speed>             Grov leaves the ground at speed units per second
+//   arrow <degrees>            the arrow's angle, when the game pauses while aiming
+//   dive <rage>                a dive started, leaving this much rage (0 to 1)
+//   sound <name>               a sound started, by its file's name without folder or ".wav"
+//   toggle <name> <value>      a key switched pause, fps, wireframe, sampling, mipmap, vsync,
+//                              culling or transparency to value
+//   resize <width> <height>    the window's drawing area changed size, in pixels
+//   fps <rate>                 once a second: the frame rate, a sign the frame loop runs
+// Lines are written whole and flushed at once; new events may be added, existing ones keep
+// their form.
+
+#include <string>
+
+// Writes the trace to path from now on, appending; an empty path stops it. The game calls
+// this with GROV_TRACE on first use; tests call it directly.
+void setTraceFile(const std::string& path);
+bool traceEnabled();
+void traceEvent(const std::string& event, const std::string& details);
