@@ -14,7 +14,7 @@ cmake --build build -j "$(nproc)"
 # No screen here: a virtual one, deep enough for the GL visuals the game asks for.
 in_display() {
   if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"
   else
     "$@"
   fi

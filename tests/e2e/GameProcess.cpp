@@ -30,6 +30,15 @@ std::string readFile(const std::string& path)
     return text.str();
 }
 
+// An X server resets itself when its last client leaves, and refuses new clients while it does;
+// a game started just then fails to open its display. The tests stay a client from their first
+// game to their end, so the server never resets between two games.
+void holdDisplayOpen()
+{
+    static Display* held = XOpenDisplay(nullptr);
+    (void)held;
+}
+
 std::string makeTempDir()
 {
     char pattern[] = "/tmp/grov-e2e-XXXXXX";
@@ -67,9 +76,11 @@ void GameProcess::removeDirectory(const std::string& path)
 
 GameProcess::GameProcess(const std::string& workDir, const std::string& extraEnv)
 {
+    holdDisplayOpen();
     std::string logDir = makeTempDir();
     outPath = logDir + "/stdout.txt";
     errPath = logDir + "/stderr.txt";
+    tracePath = logDir + "/trace.txt";
     const std::string binary = std::string(GROV_GAME_DIR) + "/grov-rage";
 
     pid = fork();
@@ -82,6 +93,7 @@ GameProcess::GameProcess(const std::string& workDir, const std::string& extraEnv
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
+        setenv("GROV_TRACE", tracePath.c_str(), 1);
         if (!extraEnv.empty()) {
             std::string::size_type eq = extraEnv.find('=');
             std::string name = extraEnv.substr(0, eq);
@@ -265,4 +277,45 @@ std::string GameProcess::output() const
 std::string GameProcess::errors() const
 {
     return readFile(errPath);
+}
+
+std::vector<TraceLine> GameProcess::trace() const
+{
+    std::vector<TraceLine> lines;
+    std::istringstream in(readFile(tracePath));
+    std::string line;
+    while (std::getline(in, line)) {
+        // A line still being written has no end yet; the next read takes it whole.
+        if (in.eof())
+            break;
+        std::istringstream fields(line);
+        TraceLine entry;
+        fields >> entry.seconds >> entry.event;
+        std::getline(fields >> std::ws, entry.details);
+        lines.push_back(entry);
+    }
+    return lines;
+}
+
+int GameProcess::waitForTrace(const std::string& event, const std::string& detailsPrefix, std::size_t after,
+                              double timeoutSeconds)
+{
+    auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        // Checked after the process ended too: its last lines may have come with its end.
+        bool alive = running();
+        std::vector<TraceLine> lines = trace();
+        for (std::size_t i = after; i < lines.size(); ++i)
+            if (lines[i].event == event && lines[i].details.compare(0, detailsPrefix.size(), detailsPrefix) == 0)
+                return static_cast<int>(i);
+        if (!alive || secondsSince(start) > timeoutSeconds)
+            return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+bool GameProcess::waitForFrameAfter(std::size_t after, double timeoutSeconds)
+{
+    int first = waitForTrace("fps", "", after, timeoutSeconds);
+    return first >= 0 && waitForTrace("fps", "", static_cast<std::size_t>(first) + 1, timeoutSeconds) >= 0;
 }

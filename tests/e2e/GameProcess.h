@@ -4,6 +4,14 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
+
+// One line of the game's event trace: "<seconds> <event> <details>".
+struct TraceLine {
+    double seconds = 0.0;
+    std::string event;
+    std::string details;
+};
 
 class GameProcess {
 public:
@@ -45,6 +53,17 @@ public:
     std::string output() const;   // everything written to standard output so far
     std::string errors() const;   // everything written to standard error so far
 
+    // The game's event trace so far (the game writes it to a file of the test's own).
+    std::vector<TraceLine> trace() const;
+    std::size_t traceSize() const { return trace().size(); }
+    // Waits until a line from index `after` on has this event and details that start with
+    // detailsPrefix; its index, or -1 when the game ends or the timeout passes first.
+    int waitForTrace(const std::string& event, const std::string& detailsPrefix = "", std::size_t after = 0,
+                     double timeoutSeconds = 60.0);
+    // Waits until the game has presented a whole frame begun after trace line `after`: the
+    // second frame-rate report from there on, as the game reports once a second.
+    bool waitForFrameAfter(std::size_t after, double timeoutSeconds = 60.0);
+
 private:
     pid_t pid = -1;
     int exitCode = -1;
@@ -52,6 +71,7 @@ private:
     unsigned long window = 0;
     std::string outPath;
     std::string errPath;
+    std::string tracePath;
 };
 
 // Runs a shell command and returns its standard output.
