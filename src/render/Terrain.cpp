@@ -229,10 +229,12 @@ float Terrain::maxHeightInArea(float x, float z, const glm::vec3& boxMin,
     const float x0 = x + boxMin.x, z0 = z + boxMin.z;
     const float x1 = x + boxMax.x, z1 = z + boxMax.z;
 
-    // Snap the box outward to the corners of the cells it touches.
+    // Snap the box outward to the corners of the cells it touches: the low corner down to the
+    // grid line at or below it, the high corner up to the one at or above it. Rounding toward
+    // zero would pull the box inward on the negative side, where every throw lands.
     const float sx = scale_.x, sz = scale_.z;
-    const float gx0 = std::trunc(x0 / sx) * sx, gz0 = std::trunc(z0 / sz) * sz;
-    float gx1 = std::trunc(x1 / sx) * sx, gz1 = std::trunc(z1 / sz) * sz;
+    const float gx0 = std::floor(x0 / sx) * sx, gz0 = std::floor(z0 / sz) * sz;
+    float gx1 = std::floor(x1 / sx) * sx, gz1 = std::floor(z1 / sz) * sz;
     if (x1 - gx1 > 0.0f)
         gx1 += sx;
     if (z1 - gz1 > 0.0f)

@@ -132,21 +132,32 @@ protected:
     const float raised = 30.0f * 200.0f / 255.0f;
 };
 
+// The map mirrors at 0, so a pixel raised at (x, z) also stands at (-x, -z): a query at the
+// mirrored place must see exactly what the one at the positive place sees. Throws fly toward
+// negative z, so the negative side is where the game lands.
 TEST_F(AreaQuery, AnEmptyBoxSamplesTheSurroundingCellCornersAndItsCentre)
 {
     const glm::vec3 none(0.0f);
-    for (const auto& [x, z] : {std::pair{5, 5}, {5, 10}, {10, 5}, {10, 10}, {7, 7}})
-        EXPECT_FLOAT_EQ(withRaised(x, z, 7.0f, 7.0f, none, none), raised) << x << ", " << z;
-    for (const auto& [x, z] : {std::pair{0, 0}, {15, 10}, {10, 15}, {8, 8}})
-        EXPECT_EQ(withRaised(x, z, 7.0f, 7.0f, none, none), 0.0f) << x << ", " << z;
+    for (float side : {1.0f, -1.0f}) {
+        const float at = 7.0f * side;
+        for (const auto& [x, z] : {std::pair{5, 5}, {5, 10}, {10, 5}, {10, 10}, {7, 7}})
+            EXPECT_FLOAT_EQ(withRaised(x, z, at, at, none, none), raised) << x << ", " << z << " at " << at;
+        for (const auto& [x, z] : {std::pair{0, 0}, {15, 10}, {10, 15}, {8, 8}})
+            EXPECT_EQ(withRaised(x, z, at, at, none, none), 0.0f) << x << ", " << z << " at " << at;
+    }
 }
 
 TEST_F(AreaQuery, ATankSizedBoxSeesGroundAnywhereUnderIt)
 {
     const glm::vec3 low(-3.5f, 0.0f, -5.5f), high(3.5f, 4.0f, 5.5f);
-    EXPECT_FLOAT_EQ(withRaised(25, 45, 22.0f, 40.0f, low, high), raised);
-    EXPECT_FLOAT_EQ(withRaised(20, 35, 22.0f, 40.0f, low, high), raised);
-    EXPECT_EQ(withRaised(35, 40, 22.0f, 40.0f, low, high), 0.0f);
+    for (float side : {1.0f, -1.0f}) {
+        const float atX = 22.0f * side, atZ = 40.0f * side;
+        EXPECT_FLOAT_EQ(withRaised(25, 45, atX, atZ, low, high), raised) << side;
+        EXPECT_FLOAT_EQ(withRaised(20, 35, atX, atZ, low, high), raised) << side;
+        // The outer corner of the cells the box reaches into.
+        EXPECT_FLOAT_EQ(withRaised(30, 50, atX, atZ, low, high), raised) << side;
+        EXPECT_EQ(withRaised(35, 40, atX, atZ, low, high), 0.0f) << side;
+    }
 }
 
 TEST_F(AreaQuery, EndsForHugeCoordinatesAndHugeBoxes)
