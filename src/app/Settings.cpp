@@ -14,12 +14,15 @@ Settings& Settings::instance()
 Settings::Settings(const std::string& path)
 {
     std::ifstream file(path);
-    if (!file.is_open()) {
+    if (file.is_open())
+        read(file);
+    // A file that opens but cannot be read (a directory in its place, a failing disk) counts as
+    // missing: the player gets the same line and the defaults, not half a file.
+    if (!file.is_open() || file.bad()) {
+        values.clear();
         std::printf("ERROR: Could not find setting.txt\n");
         std::fflush(stdout);
-        return;
     }
-    read(file);
 }
 
 Settings::Settings(std::istream& in)

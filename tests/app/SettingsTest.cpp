@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -72,13 +73,18 @@ TEST(Settings, CommentsShiftThePairing)
     EXPECT_EQ(shifted.getInt("#note"), 0);
 }
 
-TEST(Settings, MissingFileReportsAndLeavesEverythingAbsent)
+TEST(Settings, MissingOrUnreadableFileReportsAndLeavesEverythingAbsent)
 {
-    testing::internal::CaptureStdout();
-    Settings settings("/nonexistent/settings.txt");
-    std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(printed, "ERROR: Could not find setting.txt\n");
-    EXPECT_EQ(settings.getInt("WIDTH"), -1);
+    // A directory in the file's place opens, but every read of it fails.
+    char directory[] = "/tmp/grov-settings-dir-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    for (const std::string& path : {std::string("/nonexistent/settings.txt"), std::string(directory)}) {
+        testing::internal::CaptureStdout();
+        Settings settings(path);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: Could not find setting.txt\n") << path;
+        EXPECT_EQ(settings.getInt("WIDTH"), -1) << path;
+    }
+    rmdir(directory);
 }
 
 TEST(Settings, EmptyFileReportsNothing)
