@@ -33,6 +33,8 @@ constexpr unsigned MAX_IMAGE_SIDE = 16384; // pixels
 constexpr unsigned long long MAX_IMAGE_PIXELS = 8192ULL * 8192ULL;
 
 constexpr const char* TOO_LARGE = "the image claims to be larger than any texture";
+// FreeImage widens only 8-bit channels; a 16-bit grey or a floating-point image has none.
+constexpr const char* CANNOT_WIDEN = "the image's pixels cannot be converted to 8-bit channels";
 
 bool plausibleSize(FIBITMAP* image)
 {
@@ -167,8 +169,10 @@ GLuint TextureManager::load(const std::string& path, GLint internalFormat, GLenu
     if (!image)
         return 0;
     image = ensureBytesPerPixel(image, bytesPerPixel(pixelFormat));
-    if (!image)
+    if (!image) {
+        reportUnusable(path, CANNOT_WIDEN);
         return 0;
+    }
 
     BYTE* pixels = FreeImage_GetBits(image);
     const unsigned width = FreeImage_GetWidth(image);
@@ -238,9 +242,12 @@ unsigned char* TextureManager::loadPixels(const std::string& path, std::uint32_t
     // Pixels narrower than the requested components (and 1- or 4-bit ones, which share a
     // byte) are widened first, so every read stays inside its own row.
     image = ensureBytesPerPixel(image, components);
-    if (!image || width == 0 || height == 0) {
-        if (image)
-            FreeImage_Unload(image);
+    if (!image) {
+        reportUnusable(path, CANNOT_WIDEN);
+        return nullptr;
+    }
+    if (width == 0 || height == 0) {
+        FreeImage_Unload(image);
         return nullptr;
     }
     bits = FreeImage_GetBits(image);

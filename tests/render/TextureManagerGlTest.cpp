@@ -101,6 +101,11 @@ TEST_F(TextureManagerGlTest, UnreadableFilesGiveNameZeroAndAreNamed)
     const std::string good = writeGrey("good.png", 16, 16, [](unsigned x, unsigned) { return BYTE(x * 9); });
     std::ifstream in(good, std::ios::binary);
     const std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // A sound 16-bit grey PNG, which FreeImage decodes but cannot widen to 8-bit channels.
+    FIBITMAP* deep = FreeImage_AllocateT(FIT_UINT16, 4, 4, 16);
+    const std::string grey16 = (dir / "grey16.png").string();
+    ASSERT_TRUE(FreeImage_Save(FIF_PNG, deep, grey16.c_str(), 0));
+    FreeImage_Unload(deep);
 
     const std::string paths[] = {
         (dir / "missing.png").string(),
@@ -109,6 +114,7 @@ TEST_F(TextureManagerGlTest, UnreadableFilesGiveNameZeroAndAreNamed)
         writeBytes("header-only.png", png.substr(0, 8)),
         writeBytes("notes.png", "this is not an image at all"),
         writeBytes("notes.txt", "this is not an image either"),
+        grey16,
     };
     for (const std::string& path : paths) {
         testing::internal::CaptureStdout();
@@ -116,7 +122,7 @@ TEST_F(TextureManagerGlTest, UnreadableFilesGiveNameZeroAndAreNamed)
         EXPECT_FALSE(TextureManager::instance().contains(path)) << path;
         std::uint32_t width = 7;
         std::uint32_t height = 7;
-        unsigned char* pixels = TextureManager::instance().loadPixels(path, width, height, GL_RED);
+        unsigned char* pixels = TextureManager::instance().loadPixels(path, width, height, GL_RGBA);
         EXPECT_EQ(pixels, nullptr) << path;
         delete[] pixels;
         // Both loads say which file could not be used, one whole line each.
