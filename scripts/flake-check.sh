@@ -24,7 +24,7 @@ for run in $(seq 1 "$runs"); do
   start=$(date +%s)
   # Each run in a display of its own, as ./test.sh does.
   if xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
-      ctest --test-dir "$build" -L '^(gl|e2e)$' -j "$(nproc)" -V > "$logs/run-$run.txt" 2>&1; then
+      ctest --test-dir "$build" -L '^(gl|e2e)$' -j "$(( $(nproc) * 2 ))" -V > "$logs/run-$run.txt" 2>&1; then
     verdict=passed
   else
     verdict=FAILED
