@@ -122,6 +122,14 @@ TEST(SoundAssets, EveryFileIsSixteenBitPcmWaveTheLayerCanStream)
                 peak = std::max(peak, std::abs(static_cast<int>(s)));
         EXPECT_LT(peak, 32767);
         EXPECT_GT(peak, 32767 / 2);
+
+        // No steady offset: it wastes headroom and thumps where a piece starts and stops.
+        for (const auto& channel : sound.channels) {
+            double sum = 0.0;
+            for (short s : channel)
+                sum += s;
+            EXPECT_LT(std::fabs(sum / channel.size()) / 32768.0, 0.002) << "DC offset";
+        }
     }
 }
 

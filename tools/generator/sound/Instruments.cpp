@@ -11,6 +11,7 @@ namespace {
 
 // Sweeping filters are retuned every few frames: inaudible, and far cheaper than every frame.
 constexpr size_t FILTER_UPDATE_FRAMES = 16;
+constexpr float DC_BLOCK_HZ = 20.0f;            // corner of the blocker that removes offsets
 
 // Length of a note with its envelope's tail, and a buffer for it.
 std::vector<float> noteBuffer(const Note& note, float tailSeconds)
@@ -211,6 +212,10 @@ std::vector<float> sawLead(const Note& note)
     Rng rng(note.seed);
     Oscillator sawA(rng.uniform()), sawB(rng.uniform()), pulse(rng.uniform());
     Svf filter;
+    // The narrow pulse spends most of its cycle low, which is a steady offset a speaker
+    // cannot play; the blocker takes it out while leaving the lowest notes alone.
+    OnePole dcBlocker;
+    dcBlocker.set(DC_BLOCK_HZ);
     for (size_t i = 0; i < out.size(); ++i) {
         const float t = timeOf(static_cast<int>(i));
         // Vibrato only on held notes, after they have settled.
@@ -221,7 +226,7 @@ std::vector<float> sawLead(const Note& note)
         if (i % FILTER_UPDATE_FRAMES == 0)
             filter.set(1800.0f + 3500.0f * std::exp(-t / 0.15f), 0.2f);
         filter.process(raw);
-        out[i] = filter.low * amp.value(t, note.gateSeconds) * note.velocity;
+        out[i] = dcBlocker.highpass(filter.low) * amp.value(t, note.gateSeconds) * note.velocity;
     }
     finish(out);
     return out;

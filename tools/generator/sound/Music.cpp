@@ -277,6 +277,39 @@ void crossfadeEnd(Stereo& piece, const Stereo& next, int frames)
     }
 }
 
+// The mean of one channel of an interleaved stereo piece.
+float channelMean(const std::vector<float>& piece, int channel)
+{
+    double sum = 0.0;
+    for (size_t i = channel; i < piece.size(); i += 2)
+        sum += piece[i];
+    return piece.size() < 2 ? 0.0f : float(sum / (piece.size() / 2));
+}
+
+// Takes the steady offset out of the chain (kicks and pulses are lopsided) without breaking a
+// join: the loops lose their own constant mean, so each still wraps onto itself, and the
+// bridge loses a correction that starts at the intro's and ends at the flight's, bowed in
+// between so that the bridge's own mean goes too.
+void removeOffsets(MusicChain& chain)
+{
+    for (int channel = 0; channel < 2; ++channel) {
+        const float intro = channelMean(chain.intro, channel);
+        const float flight = channelMean(chain.flight, channel);
+        const float bridge = channelMean(chain.inbetween, channel);
+        for (size_t i = channel; i < chain.intro.size(); i += 2)
+            chain.intro[i] -= intro;
+        for (size_t i = channel; i < chain.flight.size(); i += 2)
+            chain.flight[i] -= flight;
+        const size_t frames = chain.inbetween.size() / 2;
+        // A half sine has a mean of 2 / pi: its height makes up the rest of the bridge's mean.
+        const float bow = (bridge - 0.5f * (intro + flight)) * PI / 2.0f;
+        for (size_t frame = 0; frame < frames; ++frame) {
+            const float u = frames > 1 ? float(frame) / float(frames - 1) : 0.0f;
+            chain.inbetween[frame * 2 + channel] -= intro + (flight - intro) * u + bow * std::sin(PI * u);
+        }
+    }
+}
+
 } // namespace
 
 MusicChain composeMusicChain()
@@ -309,6 +342,7 @@ MusicChain composeMusicChain()
     crossfadeEnd(bridgeOut, flightOut, secondsToSamples(0.01));
 
     MusicChain chain{introOut.interleaved(), bridgeOut.interleaved(), flightOut.interleaved()};
+    removeOffsets(chain);
     // One gain for the three pieces, so the chain does not jump in level between them.
     const float peak = std::max({peakOf(chain.intro), peakOf(chain.inbetween), peakOf(chain.flight)});
     const float gain = peak > 0.0f ? TARGET_PEAK / peak : 1.0f;
