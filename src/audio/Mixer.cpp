@@ -198,12 +198,70 @@ MixerResult Mixer::update()
         return MIXER_OK;
     inUpdate = true;
     out.makeCurrent();
+    adaptMargin();
     if (out.isLoopback())
         renderLoopback();
     else
         serviceVoices();
     inUpdate = false;
     return MIXER_OK;
+}
+
+void Mixer::adaptMargin()
+{
+    // A device plays on between two updates; the next pass or piece must be queued before
+    // the queue runs dry, so the decision comes earlier the longer the frames take. The
+    // longest recent gap counts, forgotten slowly once frames come quicker again.
+    const double now = clockNow();
+    if (lastUpdateAt > 0.0 && now > lastUpdateAt)
+        updateGap = std::max(now - lastUpdateAt, updateGap * 0.98);
+    lastUpdateAt = now;
+    const double seconds = std::min(std::max(loopDecisionSeconds, updateGap * 2.5), maxDecisionSeconds);
+    for (VoiceSlot& slot : voices)
+        if (slot.inUse && slot.clip->isStream())
+            slot.setMargin(int(seconds * slot.clip->sampleRate()));
+}
+
+MixerResult Mixer::playAfter(AudioClip* clip, const Voice& previous, MixGroup* group, int loopCount, Voice* result)
+{
+    if (result)
+        *result = Voice();
+    if (!started)
+        return MIXER_ERR_NOT_READY;
+    auto owned = std::find_if(clips.begin(), clips.end(),
+                              [clip](const std::unique_ptr<AudioClip>& c) { return c.get() == clip; });
+    if (!clip || owned == clips.end() || !clip->isStream())
+        return MIXER_ERR_INVALID_PARAM;
+    if (previous.mixerSerial != serial)
+        return MIXER_ERR_INVALID_HANDLE;
+    VoiceSlot* slot = resolve(previous);
+    if (!slot)
+        return MIXER_ERR_INVALID_HANDLE;
+    if (slot->clip == clip)
+        return MIXER_ERR_INVALID_PARAM;
+    if (clip->streamVoice >= 0 && &voices[size_t(clip->streamVoice)] != slot)
+        voices[size_t(clip->streamVoice)].end();
+    if (!slot->follow(clip, group, loopCount))
+        return MIXER_ERR_FORMAT;
+    if (result)
+        *result = Voice(serial, previous.slot, slot->generation + 1);
+    return MIXER_OK;
+}
+
+Follower* Mixer::resolveFollower(const Voice& voice)
+{
+    if (voice.slot < 0 || voice.slot >= int(voices.size()))
+        return nullptr;
+    VoiceSlot& slot = voices[size_t(voice.slot)];
+    if (!slot.inUse || !slot.follower.clip || slot.generation + 1 != voice.generation)
+        return nullptr;
+    return &slot.follower;
+}
+
+void Mixer::cancelFollower(const Voice& voice)
+{
+    if (resolveFollower(voice))
+        voices[size_t(voice.slot)].cancelFollower();
 }
 
 void Mixer::renderLoopback()
@@ -240,11 +298,17 @@ void Mixer::serviceVoices()
     std::vector<Ended> ended;
     for (size_t i = 0; i < voices.size(); ++i) {
         VoiceSlot& slot = voices[i];
-        if (!slot.inUse || !slot.service())
+        if (!slot.inUse)
+            continue;
+        VoiceService service = slot.service();
+        if (service == VOICE_PLAYING)
             continue;
         Voice handle(serial, int(i), slot.generation);
         VoiceEndCallback callback = std::move(slot.onEnd);
-        slot.end();
+        if (service == VOICE_HANDED_OVER)
+            slot.takeOverFollower();
+        else
+            slot.end();
         if (callback)
             ended.push_back({std::move(callback), handle});
     }

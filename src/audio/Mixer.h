@@ -26,7 +26,8 @@ class Mixer {
 public:
     static constexpr int loopbackRate = 44100;             // Hz
     static constexpr int defaultMixBufferFrames = 1024;    // frames per loopback render step
-    static constexpr double loopDecisionSeconds = 0.2;     // s before a stream pass ends
+    static constexpr double loopDecisionSeconds = 0.2;     // s before a stream pass ends, at least
+    static constexpr double maxDecisionSeconds = 1.0;      // s, at most (the queue holds about 1.5 s)
     static constexpr double maxCatchUpSeconds = 10.0;      // s of loopback rendered in one update
 
     Mixer();
@@ -58,6 +59,11 @@ public:
     // Plays on a free voice; when all are busy the longest-playing sample is taken over, a
     // stream only when every voice plays one. A stream still playing elsewhere stops there.
     MixerResult play(AudioClip* clip, bool paused, Voice* out);
+    // Queues a stream to start on the sample after the stream playing on previous ends, on the
+    // same output, so the join has no gap whatever the frame rate. The new handle is not alive
+    // until then; its loop count, end callback and stop work already. A different format
+    // (channels, rate) gives MIXER_ERR_FORMAT: play it from previous's end callback instead.
+    MixerResult playAfter(AudioClip* clip, const Voice& previous, MixGroup* group, int loopCount, Voice* out);
     MixerResult createGroup(MixGroup** out);
     MixerResult voicesPlaying(int* out) const;
 
@@ -75,6 +81,10 @@ private:
     // The live mixer with this serial, or null; handles hold serials, never pointers.
     static Mixer* find(std::uint32_t serial);
     VoiceSlot* resolve(const Voice& voice);
+    // The follower a handle from playAfter stands for while it waits, or null.
+    Follower* resolveFollower(const Voice& voice);
+    void cancelFollower(const Voice& voice);
+    void adaptMargin();
     MixerResult releaseClip(AudioClip* clip);
     void applyGroupVolume(MixGroup* group);
     MixerResult openClip(const char* path, unsigned mode, bool stream, AudioClip** result);
@@ -100,6 +110,8 @@ private:
     std::vector<std::unique_ptr<AudioClip>> clips;
     std::vector<std::unique_ptr<MixGroup>> groups;
     double clockAnchor = 0.0;
+    double lastUpdateAt = 0.0;
+    double updateGap = 0.0;         // s, the longest recent time between two updates
     long long renderedFrames = 0;
 };
 

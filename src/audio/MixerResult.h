@@ -10,7 +10,7 @@ enum MixerResult {
     MIXER_ERR_FILE_NOT_FOUND = 5,
     MIXER_ERR_FILE_UNREADABLE = 6,   // not a sound file the decoder knows, or damaged
     MIXER_ERR_FILE_EMPTY = 7,        // a valid file without a single frame
-    MIXER_ERR_FORMAT = 8,            // more channels than mono or stereo
+    MIXER_ERR_FORMAT = 8,            // more channels than mono or stereo, or a format that cannot join
     MIXER_ERR_OUTPUT = 9,            // neither a device nor the loopback could be opened
     MIXER_ERR_SPEAKER_MODE = 10,     // the output cannot render the chosen speaker mode
     MIXER_ERR_BACKEND = 11,          // OpenAL refused a request

@@ -39,6 +39,21 @@ Voice Song::play(bool startPaused, int loopCount)
     return currentChannel;
 }
 
+Voice Song::playAfter(const Voice& previous, int loopCount)
+{
+    if (!stream)
+        return Voice();
+    stop();
+    // Not reported: a piece that cannot join is started from the end callback instead.
+    if (mixer->playAfter(stream, previous, group, loopCount, &currentChannel) != MIXER_OK) {
+        currentChannel = Voice();
+        return Voice();
+    }
+    const std::string traced = name();
+    currentChannel.setStartCallback([traced] { traceEvent("sound", traced); });
+    return currentChannel;
+}
+
 void Song::stop()
 {
     if (currentChannel.isNull())

@@ -19,6 +19,10 @@ public:
     // loopCount: -1 loops forever, 0 plays once. Returns the new channel (a null handle when
     // the song has no sound).
     Voice play(bool startPaused, int loopCount);
+    // Starts on the sample after the song playing on previous ends, without a gap; loopCount
+    // as for play. The channel comes alive then. A null handle when it cannot be queued
+    // (no sound, previous not playing, another format).
+    Voice playAfter(const Voice& previous, int loopCount);
     void stop();
     void release() override;
 

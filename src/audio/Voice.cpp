@@ -20,8 +20,21 @@ bool Voice::isAlive() const
     return live() != nullptr;
 }
 
+Follower* Voice::waiting(Mixer** owner) const
+{
+    Mixer* mixer = Mixer::find(mixerSerial);
+    if (owner)
+        *owner = mixer;
+    return mixer ? mixer->resolveFollower(*this) : nullptr;
+}
+
 MixerResult Voice::stop()
 {
+    Mixer* mixer = nullptr;
+    if (waiting(&mixer)) {
+        mixer->cancelFollower(*this);
+        return MIXER_OK;
+    }
     VoiceSlot* slot = live();
     if (!slot)
         return MIXER_ERR_INVALID_HANDLE;
@@ -59,6 +72,10 @@ MixerResult Voice::group(MixGroup** out) const
 
 MixerResult Voice::setLoopCount(int count)
 {
+    if (Follower* follower = waiting()) {
+        follower->loopCount = count < -1 ? -1 : count;
+        return MIXER_OK;
+    }
     VoiceSlot* slot = live();
     if (!slot)
         return MIXER_ERR_INVALID_HANDLE;
@@ -159,9 +176,22 @@ MixerResult Voice::paused(bool* out) const
 
 MixerResult Voice::setEndCallback(VoiceEndCallback callback)
 {
+    if (Follower* follower = waiting()) {
+        follower->onEnd = std::move(callback);
+        return MIXER_OK;
+    }
     VoiceSlot* slot = live();
     if (!slot)
         return MIXER_ERR_INVALID_HANDLE;
     slot->onEnd = std::move(callback);
+    return MIXER_OK;
+}
+
+MixerResult Voice::setStartCallback(std::function<void()> callback)
+{
+    Follower* follower = waiting();
+    if (!follower)
+        return MIXER_ERR_INVALID_HANDLE;
+    follower->onStart = std::move(callback);
     return MIXER_OK;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// A handle to one playing sound. It stays safe to use after the sound has ended or its voice
+// A handle to one playing sound, or to a stream queued to follow one (Mixer::playAfter). It stays safe to use after the sound has ended or its voice
 // has been given to another sound: every call then returns MIXER_ERR_INVALID_HANDLE and does
 // nothing. A default-constructed handle refers to nothing.
 
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 
+struct Follower;
 class MixGroup;
 class Mixer;
 class Voice;
@@ -39,6 +40,8 @@ public:
     MixerResult setPaused(bool paused);
     MixerResult paused(bool* out) const;
     MixerResult setEndCallback(VoiceEndCallback callback);
+    // Only for a handle from Mixer::playAfter that still waits: called when it starts.
+    MixerResult setStartCallback(std::function<void()> callback);
 
     bool operator==(const Voice& other) const
     {
@@ -52,6 +55,8 @@ private:
         : mixerSerial(mixerSerial), slot(slot), generation(generation) {}
     // The slot this handle still refers to, or null.
     VoiceSlot* live(Mixer** owner = nullptr) const;
+    // The queued follower this handle stands for until it starts, or null.
+    Follower* waiting(Mixer** owner = nullptr) const;
 
     std::uint32_t mixerSerial = 0;
     int slot = -1;

@@ -16,6 +16,8 @@ void VoiceSlot::begin(AudioClip* newClip, bool startPaused, int index, int margi
     margin = marginFrames;
     lastSampleOffset = 0;
     onEnd = nullptr;
+    follower = Follower();
+    decoding = clip;
 
     alSourcei(source, AL_LOOPING, AL_FALSE);
     if (clip->isStream()) {
@@ -34,18 +36,73 @@ void VoiceSlot::end()
 {
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
-    if (clip && clip->isStream()) {
-        for (const Chunk& chunk : queue)
-            clip->freeBuffers.push_back(chunk.buffer);
-        if (clip->streamVoice == slotIndex)
-            clip->streamVoice = -1;
-    }
-    queue.clear();
+    dropQueue();
+    if (clip && clip->isStream() && clip->streamVoice == slotIndex)
+        clip->streamVoice = -1;
+    cancelFollower();
     inUse = false;
-    ++generation;
+    // The follower's handle was promised the next generation; it must not come alive later.
+    generation += 2;
     clip = nullptr;
+    decoding = nullptr;
     group = nullptr;
     onEnd = nullptr;
+}
+
+void VoiceSlot::dropQueue()
+{
+    for (const Chunk& chunk : queue)
+        chunk.owner->freeBuffers.push_back(chunk.buffer);
+    queue.clear();
+}
+
+bool VoiceSlot::follow(AudioClip* next, MixGroup* nextGroup, int nextLoopCount)
+{
+    // One OpenAL queue holds buffers of one format only.
+    if (!clip->isStream() || next->channels() != clip->channels() || next->sampleRate() != clip->sampleRate())
+        return false;
+    cancelFollower();
+    follower.clip = next;
+    follower.group = nextGroup;
+    follower.loopCount = nextLoopCount < -1 ? -1 : nextLoopCount;
+    next->streamVoice = slotIndex;
+    // A piece that had decided to end may now run on into its follower.
+    if (finished && decoding == clip)
+        finished = false;
+    fillStream();
+    return true;
+}
+
+void VoiceSlot::cancelFollower()
+{
+    if (!follower.clip)
+        return;
+    if (decoding == follower.clip) {
+        // Already partly queued: what is not yet heard cannot be taken back from the source,
+        // so the voice ends with the follower's first chunk instead of carrying on into it.
+        decoding = clip;
+        finished = true;
+    }
+    if (follower.clip->streamVoice == slotIndex)
+        follower.clip->streamVoice = -1;
+    follower = Follower();
+}
+
+void VoiceSlot::takeOverFollower()
+{
+    if (clip->streamVoice == slotIndex)
+        clip->streamVoice = -1;
+    clip = follower.clip;
+    clip->streamVoice = slotIndex;
+    group = follower.group;
+    onEnd = std::move(follower.onEnd);
+    std::function<void()> onStart = std::move(follower.onStart);
+    follower = Follower();
+    ++generation;
+    startSerial = 0;
+    applyGain();
+    if (onStart)
+        onStart();
 }
 
 ALint VoiceSlot::state() const
@@ -55,21 +112,26 @@ ALint VoiceSlot::state() const
     return value;
 }
 
-bool VoiceSlot::service()
+VoiceService VoiceSlot::service()
 {
     ALint now = state();
     if (clip->isStream()) {
         unqueueProcessed();
+        // Every chunk of the piece has been heard and the follower's first one is next.
+        if (!queue.empty() && queue.front().startsPiece && follower.clip && decoding == follower.clip) {
+            queue.front().startsPiece = false;
+            return VOICE_HANDED_OVER;
+        }
         fillStream();
         if (now == AL_STOPPED && started && !paused) {
             // The queue ran dry before the next chunk arrived (a long frame): carry on from it.
             if (!queue.empty()) {
                 alSourcePlay(source);
-                return false;
+                return VOICE_PLAYING;
             }
-            return finished;
+            return finished ? VOICE_ENDED : VOICE_PLAYING;
         }
-        return false;
+        return VOICE_PLAYING;
     }
 
     // A sample loops through AL_LOOPING; a limited count is kept by watching the offset wrap.
@@ -82,7 +144,7 @@ bool VoiceSlot::service()
         }
         lastSampleOffset = offset;
     }
-    return now == AL_STOPPED && started && !paused;
+    return now == AL_STOPPED && started && !paused ? VOICE_ENDED : VOICE_PLAYING;
 }
 
 void VoiceSlot::setGroup(MixGroup* newGroup)
@@ -101,6 +163,9 @@ void VoiceSlot::applyGain()
 
 void VoiceSlot::setLoopCount(int count)
 {
+    // Every pass of a piece is queued once its follower is being read: nothing left to decide.
+    if (decoding != clip)
+        return;
     loopCount = count < -1 ? -1 : count;
     if (clip->isStream()) {
         // A stream that had decided to stop may go on after all, until its last chunk is heard.
@@ -172,9 +237,9 @@ void VoiceSlot::restartStream(long long frame)
 {
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
-    for (const Chunk& chunk : queue)
-        clip->freeBuffers.push_back(chunk.buffer);
-    queue.clear();
+    dropQueue();
+    // Jumping back into the piece reads the follower again from its start, later.
+    decoding = clip;
     passEnded = false;
     finished = !clip->seekFrame(frame);
     nextStartsPass = frame == 0;
@@ -191,7 +256,7 @@ void VoiceSlot::unqueueProcessed()
         queue.pop_front();
         ALuint buffer = chunk.buffer;
         alSourceUnqueueBuffers(source, 1, &buffer);
-        clip->freeBuffers.push_back(buffer);
+        chunk.owner->freeBuffers.push_back(buffer);
         if (chunk.startsPass)
             playedInPass = 0;
         playedInPass += chunk.frames;
@@ -210,23 +275,25 @@ long long VoiceSlot::unplayedFrames() const
 
 void VoiceSlot::fillStream()
 {
-    while (!finished && !clip->freeBuffers.empty()) {
+    while (!finished && !decoding->freeBuffers.empty()) {
         if (passEnded) {
             // Whether another pass follows is decided as late as the queue allows, so a loop
             // count set during a pass still ends the sound at the end of that pass.
             if (unplayedFrames() > margin)
                 return;
-            if (!wantsAnotherPass() || !clip->seekFrame(0)) {
-                finished = true;
-                return;
-            }
-            if (loopCount > 0)
+            if (!wantsAnotherPass() || !decoding->seekFrame(0)) {
+                if (!startFollower()) {
+                    finished = true;
+                    return;
+                }
+            } else if (loopCount > 0) {
                 --loopCount;
+            }
             passEnded = false;
             nextStartsPass = true;
         }
-        int frames = clip->decodeChunk();
-        if (frames < clip->chunkFrames)
+        int frames = decoding->decodeChunk();
+        if (frames < decoding->chunkFrames)
             passEnded = true;
         if (frames == 0) {
             // A file that yields nothing from its start would loop on the spot forever.
@@ -234,12 +301,24 @@ void VoiceSlot::fillStream()
                 finished = true;
             continue;
         }
-        ALuint buffer = clip->freeBuffers.back();
-        clip->freeBuffers.pop_back();
-        alBufferData(buffer, clip->format(), clip->scratch.data(),
-                     ALsizei(frames * clip->channels() * sizeof(short)), clip->sampleRate());
+        ALuint buffer = decoding->freeBuffers.back();
+        decoding->freeBuffers.pop_back();
+        alBufferData(buffer, decoding->format(), decoding->scratch.data(),
+                     ALsizei(frames * decoding->channels() * sizeof(short)), decoding->sampleRate());
         alSourceQueueBuffers(source, 1, &buffer);
-        queue.push_back({buffer, frames, nextStartsPass});
+        queue.push_back({buffer, frames, nextStartsPass, decoding, nextStartsPiece});
         nextStartsPass = false;
+        nextStartsPiece = false;
     }
+}
+
+bool VoiceSlot::startFollower()
+{
+    if (!follower.clip || decoding == follower.clip || !follower.clip->seekFrame(0))
+        return false;
+    decoding = follower.clip;
+    loopCount = follower.loopCount;
+    loopMode = MIXER_LOOP_ON;
+    nextStartsPiece = true;
+    return true;
 }

@@ -9,9 +9,27 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 
 class AudioClip;
 class MixGroup;
+
+// A stream queued to follow the one playing on a voice, on the same source, so that its first
+// sample comes right after the last one of the piece before it.
+struct Follower {
+    AudioClip* clip = nullptr;   // null when nothing follows
+    MixGroup* group = nullptr;
+    int loopCount = 0;
+    VoiceEndCallback onEnd;
+    std::function<void()> onStart; // called when its first sample is heard
+};
+
+// What service found.
+enum VoiceService {
+    VOICE_PLAYING,
+    VOICE_ENDED,        // the sound ended by itself
+    VOICE_HANDED_OVER,  // the piece ended and its follower now plays on this voice
+};
 
 class VoiceSlot {
 public:
@@ -20,8 +38,16 @@ public:
     void begin(AudioClip* clip, bool startPaused, int index, int marginFrames);
     // Silences the source, hands a stream's buffers back and invalidates every handle to it.
     void end();
-    // Refills a stream, counts loop passes and tells whether the sound has ended by itself.
-    bool service();
+    // Refills a stream, counts loop passes and tells whether the sound has ended by itself or
+    // has handed over to its follower.
+    VoiceService service();
+    // Queues a stream to follow this one; false when the formats differ, so no gapless join.
+    bool follow(AudioClip* next, MixGroup* nextGroup, int nextLoopCount);
+    void cancelFollower();
+    // After VOICE_HANDED_OVER: makes the follower the voice's sound, with a new generation.
+    void takeOverFollower();
+    // How close to the end of a pass a stream decides whether another pass or piece follows.
+    void setMargin(int marginFrames) { margin = marginFrames; }
 
     void setGroup(MixGroup* newGroup);
     void applyGain();
@@ -42,20 +68,27 @@ public:
     MixerLoopMode loopMode = MIXER_LOOP_OFF;
     bool paused = false;
     VoiceEndCallback onEnd;
+    Follower follower;
 
 private:
     struct Chunk {
         ALuint buffer;
         int frames;
         bool startsPass;   // the first chunk of a pass through the file
+        AudioClip* owner;  // the clip whose ring the buffer belongs to
+        bool startsPiece;  // the first chunk of the follower
     };
 
     bool wantsAnotherPass() const { return loopMode == MIXER_LOOP_ON && loopCount != 0; }
     ALint state() const;
     void syncSampleLooping();
     void restartStream(long long frame);
+    // Hands every queued buffer back to the clip it came from and empties the queue.
+    void dropQueue();
     void unqueueProcessed();
     void fillStream();
+    // Moves the decoder on to the follower's start; false when there is none to read.
+    bool startFollower();
     long long unplayedFrames() const;
 
     int slotIndex = -1;
@@ -68,4 +101,8 @@ private:
     bool finished = false;      // no further pass will be decoded
     bool nextStartsPass = false;
     long long playedInPass = 0; // frames of this pass in chunks already unqueued
+    // The clip the decoder reads: the playing one, or its follower once all of the playing
+    // one's passes are queued.
+    AudioClip* decoding = nullptr;
+    bool nextStartsPiece = false;
 };
