@@ -1,17 +1,21 @@
 // The rules of a throw, frame by frame through the real scene objects and terrain heights,
-// with scripted keys and the sound system on its no-device output.
+// with scripted keys and the sound system on its no-device output; the sounds started and the
+// states entered are read back from the game's trace.
 
 #include "GameLogicRig.h"
 #include "GlTestContext.h"
 #include "audio/SoundSystem.h"
+#include "core/Trace.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <cstdio>
-#include <sstream>
+#include <fstream>
+#include <set>
 
 namespace {
 
@@ -42,6 +46,34 @@ protected:
         rig->wire();
     }
 
+    void TearDown() override
+    {
+        setTraceFile("");
+        if (!traceDir.empty())
+            std::filesystem::remove_all(traceDir);
+    }
+
+    // From now on the game's trace goes to a file of this test's own.
+    void startTrace()
+    {
+        traceDir = std::filesystem::temp_directory_path() / ("grov-game-trace-" + std::to_string(getpid()));
+        std::filesystem::create_directories(traceDir);
+        std::filesystem::remove(traceDir / "trace.txt");
+        setTraceFile((traceDir / "trace.txt").string());
+    }
+
+    // The details of every such event since startTrace, in order: sound names, states.
+    std::vector<std::string> traced(const std::string& wanted) const
+    {
+        std::ifstream trace(traceDir / "trace.txt");
+        std::vector<std::string> found;
+        std::string seconds, event, details;
+        while (trace >> seconds >> event && std::getline(trace >> std::ws, details))
+            if (event == wanted)
+                found.push_back(details);
+        return found;
+    }
+
     // The next frame of the current arc as the flight would take it, without a dive.
     glm::vec3 nextArcStep() const
     {
@@ -51,7 +83,11 @@ protected:
     }
 
     std::unique_ptr<GameLogicRig> rig;
+    std::filesystem::path traceDir;
 };
+
+const std::set<std::string> BOUNCE_SOUNDS = {"ah", "mm", "uff", "uuh"};
+const std::set<std::string> TANK_HIT_SOUNDS = {"haha", "haha2"};
 
 TEST_F(GameLogicGlTest, ArrowAngleSetsLaunchSpeedAndRage)
 {
@@ -99,17 +135,34 @@ TEST_F(GameLogicGlTest, ASlowFirstWindUpFrameStillBacksAwayFromGrov)
     EXPECT_GT(rig->camera.eye().y, rig->terrain.heightAt(rig->camera.eye()));
 }
 
-TEST_F(GameLogicGlTest, DistanceIsLengthwiseWhateverTheSteering)
+// D steers right and A left at 30 units per second of flight time; the distance stays the
+// lengthwise one, and the camera keeps its place behind and above Grov.
+TEST_F(GameLogicGlTest, SteeringMovesGrovSidewaysWithTheCameraAndCLooksAhead)
 {
+    const glm::vec3 cameraOffset(0, 20, 19);
     ASSERT_TRUE(rig->launchAt(-270));
-    rig->input.press(KEY_D);
-    for (int i = 0; i < 30; ++i) {
-        const float x = rig->grov.position().x;
-        rig->frame();
-        ASSERT_NEAR(rig->grov.position().x - x, 30.0f * STEP, 1e-4f);
-        EXPECT_FLOAT_EQ(rig->logic.distance(), 0.7f * std::fabs(rig->logic.flightPath().getPosition().z));
+    for (const auto& [key, sideways] : {std::pair{KEY_D, 1.0f}, std::pair{KEY_A, -1.0f}}) {
+        SCOPED_TRACE(key == KEY_D ? "D" : "A");
+        rig->input.press(key);
+        for (int i = 0; i < 30; ++i) {
+            const float x = rig->grov.position().x;
+            rig->frame();
+            ASSERT_NEAR(rig->grov.position().x - x, sideways * 30.0f * STEP, 1e-4f);
+            EXPECT_FLOAT_EQ(rig->logic.distance(), 0.7f * std::fabs(rig->logic.flightPath().getPosition().z));
+            ASSERT_LT(glm::distance(rig->camera.eye(), rig->grov.position() + cameraOffset), 1e-4f);
+        }
+        rig->input.release(key);
     }
     EXPECT_EQ(rig->distanceText.text(), format("%.2f m", rig->logic.distance()));
+
+    // C turns the camera to the fixed look ahead and down, whichever way it looked.
+    const glm::vec3 ahead(0, -15, -30);
+    ASSERT_GT(glm::distance(rig->camera.center() - rig->camera.eye(), ahead), 1.0f);
+    rig->input.press(KEY_C);
+    rig->frame();
+    rig->input.release(KEY_C);
+    EXPECT_LT(glm::distance(rig->camera.center() - rig->camera.eye(), ahead), 1e-4f);
+    EXPECT_LT(glm::distance(rig->camera.eye(), rig->grov.position() + cameraOffset), 1e-4f);
 
     rig->grov.setPosition(glm::vec3(0, 60, 40)); // behind the start counts too
     rig->frame();
@@ -139,6 +192,7 @@ TEST_F(GameLogicGlTest, DiveNeedsAQuarterOfRageAndOnlyOneAtATime)
 TEST_F(GameLogicGlTest, TankCountsOnlyOnceGrovStopsRising)
 {
     ASSERT_TRUE(rig->launchAt(-90));
+    startTrace();
     const SceneObject& tank = *rig->tanks[1];
     int risingFrames = 0;
     for (; nextArcStep().y > 0.0f && risingFrames < 600; ++risingFrames) {
@@ -147,10 +201,14 @@ TEST_F(GameLogicGlTest, TankCountsOnlyOnceGrovStopsRising)
         ASSERT_FALSE(rig->isFadingOut(&tank)) << "hit while rising, frame " << risingFrames;
     }
     EXPECT_GT(risingFrames, 10);
+    EXPECT_TRUE(traced("sound").empty());
 
     rig->putGrovOn(tank);
     rig->frame();
     EXPECT_TRUE(rig->isFadingOut(&tank));
+    const std::vector<std::string> sounds = traced("sound");
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_EQ(TANK_HIT_SOUNDS.count(sounds[0]), 1u) << sounds[0];
     EXPECT_FLOAT_EQ(rig->rage.value(), 0.35f);
     // Thrown up again at 40 degrees from where he is.
     EXPECT_EQ(rig->logic.flightPath().predictLanding(),
@@ -206,15 +264,16 @@ TEST_F(GameLogicGlTest, AltitudeWarningOnlyWhileFallingLowAndNotDiving)
 }
 
 // Every bounce keeps 65 percent of the landing speed until one leaves 5 or less; SPACE then
-// sets up the next throw.
+// sets up the next throw. Grov grunts on SPACE, calls out at every bounce and lands with a donk.
 TEST_F(GameLogicGlTest, ThrowPlayedToGameOverAndReset)
 {
     rig.reset();
-    testing::internal::CaptureStdout();
+    startTrace();
     rig = std::make_unique<GameLogicRig>();
     rig->wire();
     const glm::vec3 grovStart = rig->grov.position(), eye0 = rig->camera.eye();
     ASSERT_TRUE(rig->launchAt(-230));
+    EXPECT_EQ(traced("sound"), (std::vector<std::string>{"intro", "grunt"}));
 
     int bounces = 0;
     for (int frames = 0; frames < 60 * 600 && rig->logic.state() == GameLogic::STATE_FLIGHT; ++frames) {
@@ -230,6 +289,11 @@ TEST_F(GameLogicGlTest, ThrowPlayedToGameOverAndReset)
     }
     ASSERT_EQ(rig->logic.state(), GameLogic::STATE_GAME_OVER);
     EXPECT_GE(bounces, 2);
+    const std::vector<std::string> sounds = traced("sound");
+    ASSERT_EQ(sounds.size(), bounces + 3u);
+    EXPECT_EQ(sounds.back(), "donk");
+    for (std::size_t i = 2; i + 1 < sounds.size(); ++i)
+        EXPECT_EQ(BOUNCE_SOUNDS.count(sounds[i]), 1u) << sounds[i];
     const float distance = rig->logic.distance();
     EXPECT_GT(distance, 50.0f);
     EXPECT_EQ(rig->resultText.text(), format("You've reached %.2f m", distance));
@@ -250,14 +314,7 @@ TEST_F(GameLogicGlTest, ThrowPlayedToGameOverAndReset)
     EXPECT_EQ(rig->camera.eye(), eye0);
     EXPECT_EQ(rig->logic.tankMotions().size(), rig->tanks.size());
     EXPECT_TRUE(rig->logic.fadingOutTanks().empty() && rig->logic.fadingInTanks().empty());
-
-    std::istringstream log(testing::internal::GetCapturedStdout());
-    const std::string prefix = "GameLogic -- Switched to state ";
-    std::string line, states;
-    while (std::getline(log, line))
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            states += line.substr(prefix.size()) + " ";
-    EXPECT_EQ(states, "0 1 2 3 0 ");
+    EXPECT_EQ(traced("state"), (std::vector<std::string>{"0", "1", "2", "3", "0"}));
 }
 
 double soundLength(const char* path)

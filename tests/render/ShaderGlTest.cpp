@@ -18,12 +18,20 @@
 
 namespace {
 
+// Uses every matrix that setModelMatrix uploads, so none is optimised away.
 const char* VALID_VERTEX = R"(#version 330 core
 layout(location = 0) in vec3 position;
+uniform mat4 mMatrix;
+uniform mat4 mvMatrix;
 uniform mat4 mvpMatrix;
 uniform mat3 nMatrix;
 out vec3 shade;
-void main() { shade = nMatrix[0]; gl_Position = mvpMatrix * vec4(position, 1.0); }
+void main()
+{
+    vec4 point = vec4(position, 1.0);
+    shade = nMatrix * (mMatrix * point).xyz + (mvMatrix * point).xyz;
+    gl_Position = mvpMatrix * point;
+}
 )";
 const char* VALID_FRAGMENT = R"(#version 330 core
 in vec3 shade;
@@ -223,18 +231,27 @@ TEST_F(ShaderGlTest, ModelMatrixUploadsTheDerivedMatrices)
     shader->setProjectionMatrix(projection);
     shader->setModelMatrix(model);
 
-    glm::mat4 mvp(0.0f);
-    glm::mat3 normal(0.0f);
-    glGetUniformfv(shader->program(), uniformLocation(UNIFORM_MVP_MATRIX), &mvp[0][0]);
-    glGetUniformfv(shader->program(), uniformLocation(UNIFORM_N_MATRIX), &normal[0][0]);
-    const glm::mat4 expectedMvp = projection * view * model;
-    const glm::mat3 expectedNormal = glm::transpose(glm::inverse(glm::mat3(view * model)));
-    for (int column = 0; column < 3; ++column) {
-        for (int row = 0; row < 3; ++row) {
-            EXPECT_NEAR(mvp[column][row], expectedMvp[column][row], 1e-5f);
-            EXPECT_NEAR(normal[column][row], expectedNormal[column][row], 1e-5f);
-        }
+    // Whole matrices: the translation column is where a dropped or misplaced factor shows.
+    const std::pair<int, glm::mat4> expected[] = {
+        {UNIFORM_M_MATRIX, model},
+        {UNIFORM_MV_MATRIX, view * model},
+        {UNIFORM_MVP_MATRIX, projection * view * model},
+    };
+    for (const auto& [uniform, matrix] : expected) {
+        SCOPED_TRACE(uniformName(uniform));
+        ASSERT_NE(uniformLocation(uniform), -1);
+        glm::mat4 sent(0.0f);
+        glGetUniformfv(shader->program(), uniformLocation(uniform), &sent[0][0]);
+        for (int column = 0; column < 4; ++column)
+            for (int row = 0; row < 4; ++row)
+                EXPECT_NEAR(sent[column][row], matrix[column][row], 1e-5f) << "column " << column << " row " << row;
     }
+    glm::mat3 normal(0.0f);
+    glGetUniformfv(shader->program(), uniformLocation(UNIFORM_N_MATRIX), &normal[0][0]);
+    const glm::mat3 expectedNormal = glm::transpose(glm::inverse(glm::mat3(view * model)));
+    for (int column = 0; column < 3; ++column)
+        for (int row = 0; row < 3; ++row)
+            EXPECT_NEAR(normal[column][row], expectedNormal[column][row], 1e-5f);
 
     // A flat HUD object (z scale 0) must not fill the normal matrix with infinities.
     shader->setModelMatrix(glm::scale(glm::mat4(1.0f), glm::vec3(0.4f, 0.08f, 0.0f)));

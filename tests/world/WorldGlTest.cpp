@@ -9,6 +9,7 @@
 #include "game/ViewMath.h"
 #include "game/World.h"
 #include "render/MovableCamera.h"
+#include "render/SceneInMotion.h"
 #include "render/ShaderCache.h"
 #include "render/Sprite.h"
 #include "render/Text2D.h"
@@ -18,6 +19,8 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -163,6 +166,54 @@ Sprite* findArrow()
     return nullptr;
 }
 
+// The blur quad is the HUD's first object, so everything else on the HUD draws over it.
+SceneInMotion* blurQuad()
+{
+    return dynamic_cast<SceneInMotion*>(WorldTest::hud().front());
+}
+
+float largestDifference(const glm::mat4& a, const glm::mat4& b)
+{
+    float largest = 0.0f;
+    for (int column = 0; column < 4; ++column)
+        for (int row = 0; row < 4; ++row)
+            largest = std::max(largest, std::fabs(a[column][row] - b[column][row]));
+    return largest;
+}
+
+// The off-screen target filled with a colour no frame of the game draws, and the number of
+// its pixels that still hold that colour.
+constexpr unsigned char untouched[4] = {255, 0, 255, 17};
+
+void markTarget(const Framebuffer& target)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(target.framebuffer()));
+    glClearColor(untouched[0] / 255.0f, untouched[1] / 255.0f, untouched[2] / 255.0f, untouched[3] / 255.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+int untouchedPixels(const Framebuffer& target)
+{
+    std::vector<unsigned char> rgba(std::size_t(target.width()) * target.height() * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(target.framebuffer()));
+    glReadPixels(0, 0, target.width(), target.height(), GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    int count = 0;
+    for (std::size_t i = 0; i < rgba.size(); i += 4)
+        count += std::equal(untouched, untouched + 4, &rgba[i]);
+    return count;
+}
+
+int textureWidth(int texture)
+{
+    GLint texels = 0;
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &texels);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texels;
+}
+
 TEST_F(WorldTest, PauseFreezesTheGameButTheFreeCameraFlies)
 {
     MovableCamera* gameCamera = world->gameCameraNow();
@@ -189,7 +240,7 @@ TEST_F(WorldTest, PauseFreezesTheGameButTheFreeCameraFlies)
     EXPECT_NE(arrow->rotationAngle(), angle);
 }
 
-TEST_F(WorldTest, MinimisingKeepsTheProjectionsAndTheTarget)
+TEST_F(WorldTest, MinimisingKeepsTheTargetAndAResizeHandsTheBlurItsNewTextures)
 {
     glm::mat4 projection = world->projectionNow();
     glm::mat4 hud = world->hudProjectionNow();
@@ -202,6 +253,13 @@ TEST_F(WorldTest, MinimisingKeepsTheProjectionsAndTheTarget)
     world->onResize(1600, 900);
     EXPECT_EQ(world->hudProjectionNow(), hudProjection(1600, 900));
     EXPECT_EQ(world->target().width(), 1600);
+    // Blurring the old, deleted textures would show nothing, or a stale frame.
+    SceneInMotion* quad = blurQuad();
+    ASSERT_NE(quad, nullptr);
+    EXPECT_EQ(quad->texture(), world->target().colorTexture());
+    EXPECT_EQ(quad->depthTexture(), world->target().depthTexture());
+    EXPECT_EQ(textureWidth(quad->texture()), 1600);
+    EXPECT_EQ(textureWidth(quad->depthTexture()), 1600);
     world->onResize(width, height);
     EXPECT_EQ(world->projectionNow(), projection);
     EXPECT_EQ(world->target().height(), height);
@@ -210,6 +268,17 @@ TEST_F(WorldTest, MinimisingKeepsTheProjectionsAndTheTarget)
 TEST_F(WorldTest, AThrowBlursTheSwoopAndEndsInGameOver)
 {
     GameLogic* logic = world->gameLogicNow();
+    SceneInMotion* quad = blurQuad();
+    ASSERT_NE(quad, nullptr);
+    const Framebuffer& target = world->target();
+    const int targetPixels = target.width() * target.height();
+    // Without blur the scene goes straight to the window and the target is left alone.
+    ASSERT_FALSE(logic->wantsMotionBlur());
+    markTarget(target);
+    frame();
+    EXPECT_EQ(untouchedPixels(target), targetPixels);
+    EXPECT_FALSE(quad->isVisible());
+
     // Stopped on full power, so there is rage for a dive.
     findArrow()->setRotationAngle(-270.0f);
     world->onSpace();
@@ -222,7 +291,17 @@ TEST_F(WorldTest, AThrowBlursTheSwoopAndEndsInGameOver)
             saveFrame("world-wind-up-" + std::to_string(frames));
         if (logic->wantsMotionBlur() && !blurred) {
             blurred = true;
+            // The blur compares where this frame's camera sees a point with where the last
+            // frame's saw it: handed this frame's matrix twice, the swoop would come out sharp.
+            const glm::mat4 before = world->projectionNow() * world->activeCameraNow()->viewMatrix();
+            markTarget(target);
             frame();
+            const glm::mat4 now = world->projectionNow() * world->activeCameraNow()->viewMatrix();
+            ASSERT_GT(largestDifference(now, before), 0.01f) << "the swoop moves the camera";
+            EXPECT_LT(largestDifference(quad->viewProjectionPrevious(), before), 1e-5f);
+            EXPECT_LT(largestDifference(quad->viewProjectionInverse(), glm::inverse(now)), 1e-3f);
+            EXPECT_TRUE(quad->isVisible());
+            EXPECT_EQ(untouchedPixels(target), 0) << "the scene is drawn off-screen for the blur";
             saveFrame("world-swoop");
             // Nothing of the blurred frame may be left empty.
             unsigned int centre = GlTestContext::readPixel(width / 2, height / 4);
