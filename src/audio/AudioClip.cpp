@@ -2,7 +2,9 @@
 
 #include "audio/Mixer.h"
 
+#include <algorithm>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 AudioClip::~AudioClip()
@@ -61,11 +63,26 @@ MixerResult AudioClip::loadSample(const char* path)
     MixerResult result = open(path, &opened);
     if (result != MIXER_OK)
         return result;
-    std::vector<short> pcm(size_t(frameCount) * channelCount);
-    sf_count_t read = sf_readf_short(opened, pcm.data(), frameCount);
+    // The header's frame count may be damaged and ask for gigabytes: the sound grows as it is
+    // decoded, never past what the file's bytes can hold.
+    struct stat status = {};
+    const long long fileBytes = stat(path, &status) == 0 ? (long long)status.st_size : 0;
+    const long long wanted = std::min<long long>(frameCount, fileBytes * maxFramesPerByte / channelCount);
+    std::vector<short> pcm;
+    long long read = 0;
+    while (read < wanted) {
+        const long long chunk = std::min<long long>(sampleReadFrames, wanted - read);
+        pcm.resize(size_t(read + chunk) * channelCount);
+        sf_count_t got = sf_readf_short(opened, pcm.data() + read * channelCount, chunk);
+        if (got <= 0)
+            break;
+        read += got;
+    }
     sf_close(opened);
     if (read <= 0)
         return MIXER_ERR_READ;
+    if (read < frameCount)
+        truncated = true;
     frameCount = read;
 
     alGetError();

@@ -39,6 +39,10 @@ private:
 
     static constexpr int streamBufferCount = 4;
     static constexpr int minChunkFrames = 256;   // frames; shorter chunks would starve the queue
+    static constexpr long long sampleReadFrames = 65536; // frames decoded at a time into a sample
+    // Frames one byte of a file can give: 8-bit mono PCM gives one, 4-bit ADPCM two; more
+    // room is left for other compressed formats.
+    static constexpr long long maxFramesPerByte = 8;
 
     AudioClip(Mixer* mixer, unsigned mode) : mixer(mixer), mode(mode) {}
     // Opens the file and reads its format; shared by both kinds.

@@ -99,8 +99,15 @@ void SoundSystem::shutdown()
 
 void SoundSystem::update()
 {
-    if (system)
-        checkResult(system->update());
+    if (!system)
+        return;
+    // An output that never started fails every frame the same way: one line says it, and the
+    // game plays on silent.
+    MixerResult result = system->update();
+    if (result == lastUpdateResult)
+        return;
+    lastUpdateResult = result;
+    checkResult(result);
 }
 
 void SoundSystem::setVolume(float volume, int group)

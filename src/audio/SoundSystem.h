@@ -2,6 +2,8 @@
 // All of the game's sound: the mixer, the music and effects groups, and every Song and
 // SoundEffect the game creates. One instance, made on first use and freed by destroy.
 
+#include "audio/MixerResult.h"
+
 #include <vector>
 
 class AudioResource;
@@ -62,4 +64,5 @@ private:
     MixGroup* music = nullptr;
     MixGroup* effects = nullptr;
     std::vector<AudioResource*> created;
+    MixerResult lastUpdateResult = MIXER_OK; // reported once, not again every frame
 };

@@ -186,6 +186,7 @@ void VoiceSlot::setLoopMode(MixerLoopMode mode)
 void VoiceSlot::setPaused(bool pause)
 {
     paused = pause;
+    queuedFrom = -1;
     ALint now = state();
     if (pause) {
         if (now == AL_PLAYING)
@@ -200,6 +201,9 @@ void VoiceSlot::setPaused(bool pause)
 void VoiceSlot::setPosition(long long frame)
 {
     if (clip->isStream()) {
+        // A song starting asks for its start, which begin has just queued: decode it once.
+        if (!started && queuedFrom == frame)
+            return;
         restartStream(frame);
         if (started && !paused)
             alSourcePlay(source);
@@ -245,6 +249,7 @@ void VoiceSlot::restartStream(long long frame)
     nextStartsPass = frame == 0;
     playedInPass = frame;
     fillStream();
+    queuedFrom = frame;
 }
 
 void VoiceSlot::unqueueProcessed()

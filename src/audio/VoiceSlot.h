@@ -105,4 +105,5 @@ private:
     // one's passes are queued.
     AudioClip* decoding = nullptr;
     bool nextStartsPiece = false;
+    long long queuedFrom = -1;  // the frame the untouched queue starts at, -1 once it played
 };

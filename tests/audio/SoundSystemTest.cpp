@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -28,6 +29,7 @@ public:
     static unsigned caps;
     static MixerSpeakerMode cardSpeakers;  // what the pretend card reports
     static unsigned reportedVersion;       // 0: the real one
+    static bool outputFails;               // init cannot open any output
 
     static Mixer* make() { return new RecordingMixer(); }
     static void reset()
@@ -37,6 +39,7 @@ public:
         caps = 0;
         cardSpeakers = MIXER_SPEAKERS_STEREO;
         reportedVersion = 0;
+        outputFails = false;
     }
 
     MixerResult version(unsigned* out) override
@@ -79,6 +82,8 @@ public:
     MixerResult init(int maxVoices, unsigned flags) override
     {
         calls.push_back("init " + std::to_string(maxVoices));
+        if (outputFails)
+            return MIXER_ERR_OUTPUT;
         // The pretend card takes nothing but stereo; the real work happens on the loopback.
         if (chosen != MIXER_SPEAKERS_STEREO)
             return MIXER_ERR_SPEAKER_MODE;
@@ -95,6 +100,7 @@ int RecordingMixer::drivers = 0;
 unsigned RecordingMixer::caps = 0;
 MixerSpeakerMode RecordingMixer::cardSpeakers = MIXER_SPEAKERS_STEREO;
 unsigned RecordingMixer::reportedVersion = 0;
+bool RecordingMixer::outputFails = false;
 
 class SoundSystemTest : public testing::Test {
 protected:
@@ -165,6 +171,69 @@ TEST_F(SoundSystemTest, AnUnusableSpeakerModeIsRetriedOnceInStereo)
         "init 100", "setSpeakerMode 2", "init 100"};
     EXPECT_EQ(RecordingMixer::calls, expected);
     EXPECT_TRUE(system->mixer()->isStarted());
+}
+
+TEST_F(SoundSystemTest, AnOutputThatNeverStartsIsReportedOnceAndTheGameGoesOnSilent)
+{
+    RecordingMixer::outputFails = true;
+    testing::internal::CaptureStdout();
+    start();
+    SoundEffect* effect = system->createSoundEffect(writeTone("silent.wav", 0.1, 0.3).c_str(), 0);
+    for (int frame = 0; frame < 30; ++frame) {
+        effect->play();
+        system->update();
+    }
+    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string notReady = std::string("FMOD error! (") + std::to_string(MIXER_ERR_NOT_READY) + ")";
+    std::size_t first = output.find(notReady);
+    EXPECT_NE(first, std::string::npos) << output;
+    // Loading and playing say it as well; the frame loop adds no line of its own after that.
+    testing::internal::CaptureStdout();
+    for (int frame = 0; frame < 30; ++frame)
+        system->update();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST_F(SoundSystemTest, AHeaderClaimingAnEnormousSoundLoadsOnlyWhatTheFileHolds)
+{
+    // A FLAC effect of 0.1 s whose stream header claims 2^36 samples (a day and a half).
+    const std::string path = scratchDir() + "/enormous.flac";
+    SF_INFO info = {};
+    info.samplerate = wavRate;
+    info.channels = 1;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << "libsndfile without FLAC";
+    std::vector<short> tone(4410);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = short(8000.0 * std::sin(2.0 * M_PI * 400.0 * double(i) / wavRate));
+    sf_writef_short(file, tone.data(), sf_count_t(tone.size()));
+    sf_close(file);
+    std::fstream patch(path, std::ios::in | std::ios::out | std::ios::binary);
+    // "fLaC", the block header, then the stream info; its total sample count is the low 36
+    // bits of the eight bytes from its offset 10.
+    constexpr std::streamoff countAt = 4 + 4 + 13;
+    char count[5] = {};
+    patch.seekg(countAt);
+    patch.read(count, 5);
+    count[0] = char(count[0] | 0x0f);
+    for (int i = 1; i < 5; ++i)
+        count[i] = char(0xff);
+    patch.seekp(countAt);
+    patch.write(count, 5);
+    patch.close();
+
+    start();
+    testing::internal::CaptureStdout();
+    SoundEffect* effect = system->createSoundEffect(path.c_str(), 0);
+    const std::string output = testing::internal::GetCapturedStdout();
+    ASSERT_NE(effect->sound(), nullptr) << output;
+    EXPECT_EQ(effect->sound()->frames(), 4410);
+    EXPECT_NE(output.find(path), std::string::npos) << "the cut-short line names the file: " << output;
+    Recorder recorder(system->mixer());
+    effect->play();
+    run(0.3);
+    EXPECT_GT(recorder.peak(0.0, 0.1), 0.1f);
 }
 
 TEST_F(SoundSystemTest, AnOldSoundLayerEndsTheProgram)
