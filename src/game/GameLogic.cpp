@@ -82,9 +82,29 @@ struct MusicPiece {
 constexpr std::size_t MUSIC_PIECES = 3;
 using MusicChain = std::array<MusicPiece, MUSIC_PIECES>;
 
-// Plays the chain from piece index on: the first piece that has a sound starts, and when it
-// ends by itself the next one follows. A piece whose file could not be loaded is passed over,
-// so one damaged song does not silence the rest of the music.
+void playMusicFrom(const MusicChain& chain, std::size_t index);
+
+// Queues the next piece from index on that has a sound to follow previous without a gap; when
+// previous ends and that piece takes over, the piece after it is queued in turn. A piece that
+// cannot be queued (another format) starts from previous's end callback instead.
+void queueMusicAfter(const MusicChain& chain, std::size_t index, Voice previous)
+{
+    for (; index < chain.size(); ++index) {
+        Song* song = chain[index].song;
+        if (!song || !song->sound())
+            continue;
+        Voice next = song->playAfter(previous, chain[index].loops);
+        if (next.isNull())
+            previous.setEndCallback([chain, index](Voice) { playMusicFrom(chain, index); });
+        else
+            previous.setEndCallback([chain, index, next](Voice) { queueMusicAfter(chain, index + 1, next); });
+        return;
+    }
+}
+
+// Plays the chain from piece index on: the first piece that has a sound starts, and the next
+// follows when it ends by itself. A piece whose file could not be loaded is passed over, so
+// one damaged song does not silence the rest of the music.
 void playMusicFrom(const MusicChain& chain, std::size_t index)
 {
     for (; index < chain.size(); ++index) {
@@ -94,8 +114,7 @@ void playMusicFrom(const MusicChain& chain, std::size_t index)
         Voice voice = song->play(false, chain[index].loops);
         if (voice.isNull())
             continue;
-        if (index + 1 < chain.size())
-            voice.setEndCallback([chain, index](Voice) { playMusicFrom(chain, index + 1); });
+        queueMusicAfter(chain, index + 1, voice);
         return;
     }
 }
