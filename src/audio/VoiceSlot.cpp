@@ -3,6 +3,8 @@
 #include "audio/AudioClip.h"
 #include "audio/MixGroup.h"
 
+#include <algorithm>
+
 void VoiceSlot::begin(AudioClip* newClip, bool startPaused, int index, int marginFrames)
 {
     inUse = true;
@@ -14,7 +16,7 @@ void VoiceSlot::begin(AudioClip* newClip, bool startPaused, int index, int margi
     started = !startPaused;
     slotIndex = index;
     margin = marginFrames;
-    lastSampleOffset = 0;
+    queuedPasses = 0;
     onEnd = nullptr;
     follower = Follower();
     decoding = clip;
@@ -134,15 +136,19 @@ VoiceService VoiceSlot::service()
         return VOICE_PLAYING;
     }
 
-    // A sample loops through AL_LOOPING; a limited count is kept by watching the offset wrap.
-    if (loopMode == MIXER_LOOP_ON && loopCount > 0 && now == AL_PLAYING) {
-        ALint offset = 0;
-        alGetSourcei(source, AL_SAMPLE_OFFSET, &offset);
-        if (offset < lastSampleOffset) {
-            --loopCount;
-            syncSampleLooping();
+    // Endless loops go through AL_LOOPING; a limited count is a queue of the passes, and each
+    // pass heard comes back as one processed buffer, so none is missed however long a frame.
+    if (queuedPasses > 0) {
+        ALint processed = 0;
+        alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
+        for (; processed > 0 && queuedPasses > 0; --processed) {
+            ALuint buffer = 0;
+            alSourceUnqueueBuffers(source, 1, &buffer);
+            --queuedPasses;
+            if (loopCount > 0)
+                --loopCount;
         }
-        lastSampleOffset = offset;
+        queueSamplePasses();
     }
     return now == AL_STOPPED && started && !paused ? VOICE_ENDED : VOICE_PLAYING;
 }
@@ -210,15 +216,15 @@ void VoiceSlot::setPosition(long long frame)
         return;
     }
     alSourcei(source, AL_SAMPLE_OFFSET, ALint(frame));
-    lastSampleOffset = int(frame);
 }
 
 long long VoiceSlot::positionFrames() const
 {
     ALint offset = 0;
     alGetSourcei(source, AL_SAMPLE_OFFSET, &offset);
+    // Passes of a counted loop heard since the last service still stand in the queue.
     if (!clip->isStream())
-        return offset;
+        return clip->frames() > 0 ? offset % clip->frames() : offset;
     long long position = playedInPass;
     long long remaining = offset;
     for (const Chunk& chunk : queue) {
@@ -234,7 +240,39 @@ long long VoiceSlot::positionFrames() const
 
 void VoiceSlot::syncSampleLooping()
 {
-    alSourcei(source, AL_LOOPING, wantsAnotherPass() ? AL_TRUE : AL_FALSE);
+    const bool counted = loopMode == MIXER_LOOP_ON && loopCount > 0;
+    if (!counted && queuedPasses == 0) {
+        alSourcei(source, AL_LOOPING, wantsAnotherPass() ? AL_TRUE : AL_FALSE);
+        return;
+    }
+    // The source is rebuilt from where it stands: this pass, then what the count asks for.
+    ALint offset = 0;
+    alGetSourcei(source, AL_SAMPLE_OFFSET, &offset);
+    const ALint now = state();
+    alSourceStop(source);
+    alSourcei(source, AL_BUFFER, 0);
+    alSourcei(source, AL_LOOPING, AL_FALSE);
+    queuedPasses = 0;
+    if (counted) {
+        queueSamplePasses();
+    } else {
+        alSourcei(source, AL_BUFFER, ALint(clip->sampleBuffer));
+        alSourcei(source, AL_LOOPING, wantsAnotherPass() ? AL_TRUE : AL_FALSE);
+    }
+    const long long frames = clip->frames();
+    alSourcei(source, AL_SAMPLE_OFFSET, frames > 0 ? ALint(offset % frames) : 0);
+    if (now == AL_PLAYING)
+        alSourcePlay(source);
+}
+
+void VoiceSlot::queueSamplePasses()
+{
+    // The pass playing and every pass still owed, a few at a time for large counts.
+    const int owed = loopCount < 0 ? 0 : loopCount + 1;
+    while (queuedPasses < std::min(owed, maxQueuedPasses)) {
+        alSourceQueueBuffers(source, 1, &clip->sampleBuffer);
+        ++queuedPasses;
+    }
 }
 
 void VoiceSlot::restartStream(long long frame)

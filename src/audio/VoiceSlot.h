@@ -82,6 +82,7 @@ private:
     bool wantsAnotherPass() const { return loopMode == MIXER_LOOP_ON && loopCount != 0; }
     ALint state() const;
     void syncSampleLooping();
+    void queueSamplePasses();
     void restartStream(long long frame);
     // Hands every queued buffer back to the clip it came from and empties the queue.
     void dropQueue();
@@ -94,7 +95,8 @@ private:
     int slotIndex = -1;
     int margin = 0;
     bool started = false;       // playback has been asked for since the voice began
-    int lastSampleOffset = 0;
+    int queuedPasses = 0;       // a sample with a loop count: its passes queued on the source
+    static constexpr int maxQueuedPasses = 64;
 
     std::deque<Chunk> queue;
     bool passEnded = false;     // the decoder reached the end of the file in the current pass

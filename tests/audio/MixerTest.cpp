@@ -194,6 +194,20 @@ TEST_F(MixerTest, SamplesLoopOrPlayOnce)
     looping.setLoopCount(0);
     run(0.3);
     EXPECT_FALSE(looping.isAlive());
+
+    // A count is kept exactly even when passes are shorter than the time between two looks:
+    // here four passes of 10 ms, while the mix is looked at every 23 ms.
+    AudioClip* tick = sample(writeTone("tick.wav", 0.01, 0.3));
+    Voice counted;
+    const double start = recorder.seconds();
+    ASSERT_EQ(mixer.play(tick, true, &counted), MIXER_OK);
+    counted.setLoopMode(MIXER_LOOP_ON);
+    counted.setLoopCount(3);
+    counted.setPaused(false);
+    run(0.3);
+    EXPECT_FALSE(counted.isAlive());
+    EXPECT_GT(recorder.peak(start + 0.035, start + 0.039), 0.1f) << "the fourth pass is heard";
+    EXPECT_LT(recorder.peak(start + 0.042, start + 0.3), 1e-4f) << "and no fifth";
 }
 
 TEST_F(MixerTest, PausedVoicesAreSilentAndGroupsScaleTheirVoices)
