@@ -20,11 +20,41 @@ struct BenchRun {
     std::string output; // standard output and standard error together
 };
 
+// A run directory of links to the game's data with a small window of its own: the figures'
+// form does not depend on the size, and a small window keeps the software renderer quick.
+struct SmallRunDirectory {
+    SmallRunDirectory()
+    {
+        char pattern[] = "/tmp/grov-bench-test-XXXXXX";
+        if (!mkdtemp(pattern))
+            return;
+        made = pattern;
+        path = made;
+        const std::string command = "cd '" + path + "' && for entry in shader res assets; do ln -s '" GROV_GAME_DIR
+                                    "'/$entry .; done && printf 'FULLSCREEN 0\\nWIDTH 320\\nHEIGHT 240\\n' > settings.txt";
+        (void)std::system(command.c_str());
+    }
+    ~SmallRunDirectory()
+    {
+        if (!made.empty())
+            (void)std::system(("rm -rf '" + made + "'").c_str());
+    }
+    std::string made;          // empty when no folder could be made
+    std::string path = "/tmp";
+};
+
+const std::string& smallRunDirectory()
+{
+    static const SmallRunDirectory dir;
+    return dir.path;
+}
+
 // environment: "NAME=value " settings for the tool alone, or empty.
 BenchRun runBench(const std::string& arguments, const std::string& environment = "")
 {
     BenchRun run;
-    const std::string command = "cd '" GROV_GAME_DIR "' && " + environment + "./grov-bench " + arguments + " 2>&1";
+    const std::string command =
+        "cd '" + smallRunDirectory() + "' && " + environment + "'" GROV_GAME_DIR "/grov-bench' " + arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return run;
