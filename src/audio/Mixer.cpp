@@ -447,8 +447,10 @@ MixerResult Mixer::releaseClip(AudioClip* clip)
     if (owned == clips.end())
         return MIXER_ERR_INVALID_PARAM;
     out.makeCurrent();
+    // A voice may hold the clip as its follower, or buffers of it already queued: it ends too,
+    // so nothing reaches the clip once it is gone.
     for (VoiceSlot& slot : voices)
-        if (slot.inUse && slot.clip == clip)
+        if (slot.inUse && slot.uses(clip))
             slot.end();
     clips.erase(owned);
     return MIXER_OK;

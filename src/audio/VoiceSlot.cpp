@@ -51,6 +51,16 @@ void VoiceSlot::end()
     onEnd = nullptr;
 }
 
+bool VoiceSlot::uses(const AudioClip* other) const
+{
+    if (clip == other || decoding == other || follower.clip == other)
+        return true;
+    for (const Chunk& chunk : queue)
+        if (chunk.owner == other)
+            return true;
+    return false;
+}
+
 void VoiceSlot::dropQueue()
 {
     for (const Chunk& chunk : queue)

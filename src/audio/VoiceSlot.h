@@ -44,6 +44,8 @@ public:
     // Queues a stream to follow this one; false when the formats differ, so no gapless join.
     bool follow(AudioClip* next, MixGroup* nextGroup, int nextLoopCount);
     void cancelFollower();
+    // True when the voice plays, follows with or still holds buffers of the clip.
+    bool uses(const AudioClip* other) const;
     // After VOICE_HANDED_OVER: makes the follower the voice's sound, with a new generation.
     void takeOverFollower();
     // How close to the end of a pass a stream decides whether another pass or piece follows.

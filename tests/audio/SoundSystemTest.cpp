@@ -395,6 +395,22 @@ TEST_F(SoundSystemTest, TheMusicChainJoinsWithoutAGapAndCallsBackInOrder)
     EXPECT_EQ(voicesPlaying(), 1);
 }
 
+TEST_F(SoundSystemTest, ReleasingAQueuedSongEndsTheVoiceThatHoldsItsBuffers)
+{
+    start();
+    Song* first = system->createSong(writeTone("first.wav", 1.0, 0.2).c_str(), 0);
+    Song* next = system->createSong(writeTone("next.wav", 1.0, 0.2).c_str(), 0);
+    Voice playing = first->play(false, 0);
+    ASSERT_FALSE(next->playAfter(playing, -1).isNull());
+    // Near the first song's end the follower's chunks are already queued behind it.
+    run(0.9);
+    next->release();
+    EXPECT_FALSE(playing.isAlive());
+    run(0.5);
+    first->release();
+    EXPECT_EQ(voicesPlaying(), 0);
+}
+
 TEST_F(SoundSystemTest, MissingAndBrokenFilesAreReportedListedAndHarmless)
 {
     start();
