@@ -20,6 +20,7 @@ void VoiceSlot::begin(AudioClip* newClip, bool startPaused, int index, int margi
     onEnd = nullptr;
     follower = Follower();
     decoding = clip;
+    followerReached = false;
 
     alSourcei(source, AL_LOOPING, AL_FALSE);
     if (clip->isStream()) {
@@ -66,6 +67,7 @@ void VoiceSlot::dropQueue()
     for (const Chunk& chunk : queue)
         chunk.owner->freeBuffers.push_back(chunk.buffer);
     queue.clear();
+    followerReached = false;
 }
 
 bool VoiceSlot::follow(AudioClip* next, MixGroup* nextGroup, int nextLoopCount)
@@ -129,9 +131,14 @@ VoiceService VoiceSlot::service()
     ALint now = state();
     if (clip->isStream()) {
         unqueueProcessed();
-        // Every chunk of the piece has been heard and the follower's first one is next.
-        if (!queue.empty() && queue.front().startsPiece && follower.clip && decoding == follower.clip) {
+        // Every chunk of the piece has been heard and the follower's first one is next, or was
+        // heard already when a long frame let the queue run dry.
+        if (!queue.empty() && queue.front().startsPiece) {
             queue.front().startsPiece = false;
+            followerReached = true;
+        }
+        if (followerReached && follower.clip && decoding == follower.clip) {
+            followerReached = false;
             return VOICE_HANDED_OVER;
         }
         fillStream();
@@ -310,6 +317,8 @@ void VoiceSlot::unqueueProcessed()
         ALuint buffer = chunk.buffer;
         alSourceUnqueueBuffers(source, 1, &buffer);
         chunk.owner->freeBuffers.push_back(buffer);
+        if (chunk.startsPiece)
+            followerReached = true;
         if (chunk.startsPass)
             playedInPass = 0;
         playedInPass += chunk.frames;

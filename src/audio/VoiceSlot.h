@@ -109,5 +109,6 @@ private:
     // one's passes are queued.
     AudioClip* decoding = nullptr;
     bool nextStartsPiece = false;
+    bool followerReached = false; // the follower's first chunk is playing or has played
     long long queuedFrom = -1;  // the frame the untouched queue starts at, -1 once it played
 };
