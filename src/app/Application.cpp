@@ -6,6 +6,7 @@
 #include "app/Window.h"
 #include "audio/SoundSystem.h"
 #include "core/Trace.h"
+#include "game/PlayerFile.h"
 #include "game/World.h"
 #include "render/SceneObject.h"
 #include "render/ShaderCache.h"
@@ -97,6 +98,9 @@ void Application::init()
     shaderCache->createDefaultEntry();
     world = new World();
     world->init(shaderCache);
+    // A "GHOST 0" line in settings.txt starts with the ghost hidden; it shows by default.
+    world->setGhostVisible(Settings::instance().getInt("GHOST") != 0);
+    world->openRecords(playerDataDirectory());
 
     registerCallbacks();
     SoundSystem::instance()->setVolume(musicVolume, MUSIC_GROUP);
@@ -211,6 +215,9 @@ void Application::onKey(int key, int pressed)
         break;
     case GLFW_KEY_F9:
         world->setTransparencyEnabled(!transparencyEnabled);
+        break;
+    case GLFW_KEY_G:
+        world->toggleGhost();
         break;
     default:
         break;

@@ -14,9 +14,16 @@
 //   dive <rage>                a dive started, leaving this much rage (0 to 1)
 //   sound <name>               a sound started, by its file's name without folder or ".wav"
 //   toggle <name> <value>      a key switched pause, fps, wireframe, sampling, mipmap, vsync,
-//                              culling or transparency to value
+//                              culling, transparency or ghost to value
 //   resize <width> <height>    the window's drawing area changed size, in pixels
 //   fps <rate>                 once a second: the frame rate, a sign the frame loop runs
+//   record <place> <metres>    a throw ended and was entered in the records: its place among
+//                              the ten longest (0 outside them) and its distance
+//   best <text>                the game-over line under the result: "Best: 412.37 m",
+//                              "New record!" or "3rd best throw"
+//   ghost shown <seconds>      the ghost of the best throw was drawn for the first time in this
+//                              flight, this many seconds of game time after the launch
+//   ghost gone                 the ghost's path ended while the flight went on
 // Lines are written whole and flushed at once; new events may be added, existing ones keep
 // their form.
 

@@ -4,7 +4,10 @@
 #include "core/Trace.h"
 #include "app/Window.h"
 #include "game/GameLogic.h"
+#include "game/Ghost.h"
+#include "game/GhostPath.h"
 #include "game/RageMeter.h"
+#include "game/RecordStore.h"
 #include "game/ViewMath.h"
 #include "model/BoneObject.h"
 #include "model/Tank.h"
@@ -57,7 +60,11 @@ GLuint loadHudImage(const std::string& path)
 
 } // namespace
 
-World::World() = default;
+World::World()
+    : records(std::make_unique<RecordStore>()), flightPath(std::make_unique<GhostPath>()),
+      ghost(std::make_unique<Ghost>())
+{
+}
 
 World::~World()
 {
@@ -128,7 +135,7 @@ void World::build3DObjects()
     terrain->setCamera(&activeCamera);
     objects3D.push_back(terrain);
 
-    auto* character = new BoneObject("assets/grov_anim.dae");
+    character = new BoneObject("assets/grov_anim.dae");
     character->setShader(grovProgram);
     setGrovMaterial(character->material());
     character->setPosition(glm::vec3(0.0f));
@@ -233,6 +240,8 @@ void World::buildHud()
 
     altitudeWarning = addSprite("res/altitudewarning.png", 1, {0.0f, 0.75f, 0.0f}, {0.4f, 0.4f, 0.0f});
     altitudeWarning->setVisible(false);
+
+    buildStandingLine();
 }
 
 void World::wireGameLogic()
@@ -261,11 +270,13 @@ void World::update(double gameDt, double realDt)
     if (isPaused())
         freeCamera->update(realDt);
     gameCamera->update(realDt);
+    const int stateBefore = gameLogic->state();
     gameLogic->update(gameDt, realDt);
     for (SceneObject* object : objects3D)
         object->update(gameDt);
     for (SceneObject* object : hudObjects)
         object->update(gameDt);
+    followThrow(stateBefore, gameDt);
 
     lightState = lightCircuit.advance(activeCamera->eye(), realDt);
     sunSprite->setVisible(lightState.sunVisible);
@@ -284,6 +295,7 @@ void World::frame(double gameDt, double realDt)
         clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
     }
     drawList(objects3D, projection, camera);
+    drawGhost(projection, camera);
     if (blur)
         offscreenTarget.unbind();
 
@@ -299,6 +311,8 @@ void World::frame(double gameDt, double realDt)
     bool wasWireframe = wireframe;
     setWireframe(false);
     drawList(hudObjects, hudProjectionMatrix, camera);
+    if (standingLine)
+        drawObject(standingLine.get(), hudProjectionMatrix, camera);
     setWireframe(wasWireframe);
     setDepthTest(true);
 
@@ -377,6 +391,9 @@ void World::release()
     for (SceneObject* object : hudObjects)
         delete object;
     hudObjects.clear();
+    standingLine.reset();
+    character = nullptr;
+    grov = nullptr;
     freeCamera.reset();
     gameCamera.reset();
     activeCamera = nullptr;

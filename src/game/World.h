@@ -10,9 +10,13 @@
 #include <string>
 #include <vector>
 
+class BoneObject;
 class GameLogic;
+class Ghost;
+class GhostPath;
 class MovableCamera;
 class RageMeter;
+class RecordStore;
 class SceneInMotion;
 class SceneObject;
 class Shader;
@@ -56,6 +60,14 @@ public:
     void setCullingEnabled(bool enabled);
     void toggleFpsText();
 
+    // Records and the ghost of the best throw (WorldRecords.cpp). Until openRecords names the
+    // player's folder, the records last for this run only.
+    void openRecords(const std::string& directory);
+    void setGhostVisible(bool visible);
+    bool isGhostVisible() const;
+    // G: shows or hides the ghost, with a message.
+    void toggleGhost();
+
     // For tests and the benchmark tool.
     MovableCamera* activeCameraNow() const { return activeCamera; }
     MovableCamera* gameCameraNow() const { return gameCamera.get(); }
@@ -73,6 +85,11 @@ public:
     int mipmapModeNow() const { return mipmapMode; }
     const std::vector<SceneObject*>& sceneObjects() const { return objects3D; }
     const std::vector<SceneObject*>& hudList() const { return hudObjects; }
+    const RecordStore& recordStore() const { return *records; }
+    const Ghost& ghostNow() const { return *ghost; }
+    const GhostPath& flightRecording() const { return *flightPath; }
+    // The game-over line under the result: the best distance, a new record or the place.
+    Text2D* standingLineNow() const { return standingLine.get(); }
 
 private:
     static constexpr float nominalFrameRate = 60.0f; // frames per second
@@ -88,6 +105,12 @@ private:
     Text2D* addText(const std::string& text, const glm::vec3& position, const glm::vec3& scale, int alignment);
     void drawList(const std::vector<SceneObject*>& objects, const glm::mat4& projection, MovableCamera* camera);
     void drawObject(SceneObject* object, const glm::mat4& projection, MovableCamera* camera);
+    void buildStandingLine();
+    // After the game logic and the objects have moved: records the flight, moves the ghost on
+    // and, when a throw has just ended, enters it in the records.
+    void followThrow(int stateBefore, double gameDt);
+    void endThrow();
+    void drawGhost(const glm::mat4& projection, MovableCamera* camera);
 
     glm::mat4 projection{1.0f};
     glm::mat4 hudProjectionMatrix{1.0f};
@@ -101,6 +124,11 @@ private:
     std::vector<SceneObject*> hudObjects; // owned, drawn in order over the scene
     LightCircuit lightCircuit;
     LightState lightState;
+    std::unique_ptr<RecordStore> records;
+    std::unique_ptr<GhostPath> flightPath; // this flight's, while it is flown
+    std::unique_ptr<Ghost> ghost;
+    // Drawn after the HUD list, which keeps the game's fixed set of objects.
+    std::unique_ptr<Text2D> standingLine;
     ShaderCache* shaderCache = nullptr;
 
     // Programs, in the order they are built.
@@ -121,6 +149,7 @@ private:
     Sprite* moonSprite = nullptr;
     Sprite* sunSprite = nullptr;
     SceneObject* grov = nullptr;
+    BoneObject* character = nullptr; // Grov as the skinned model he is
     Tank* tankA = nullptr;
     Tank* tankB = nullptr;
     Text2D* distanceText = nullptr;

@@ -132,6 +132,22 @@ void BoneObject::update(double dt)
 void BoneObject::animate(double dt, int clip)
 {
     animationClock += dt;
+    poseClip(animationClock, clip);
+}
+
+void BoneObject::poseAt(double clockSeconds)
+{
+    uploading = shader_ != nullptr;
+    if (uploading)
+        shader_->use();
+    poseClip(clockSeconds, 0);
+    if (uploading)
+        Shader::unuse();
+    uploading = false;
+}
+
+void BoneObject::poseClip(double clockSeconds, int clip)
+{
     if (!root)
         return;
     // A file without clips keeps its own transforms: the bind pose.
@@ -140,7 +156,7 @@ void BoneObject::animate(double dt, int clip)
         return;
     }
     const Animation& animation = *clips[std::size_t(clip)];
-    const double time = clipTime(animationClock, ticksPerSecond_, animation.duration);
+    const double time = clipTime(clockSeconds, ticksPerSecond_, animation.duration);
     poseNode(time, animation.duration > 0.0 ? clip : -1, *root, glm::mat4(1.0f));
 }
 

@@ -45,6 +45,10 @@ public:
     void load(const std::string& path) override;
 
     void animate(double dt, int clip);
+    // Poses the skeleton for clip 0 as it stood at clockSeconds of the animation clock and
+    // uploads it like update, without moving the clock: the ghost of the best throw is this
+    // model drawn a second time in a pose of its own, which is then put back.
+    void poseAt(double clockSeconds);
     void poseNode(double time, int clip, const SceneNode& node, const glm::mat4& parent);
 
     const std::map<std::string, BoneInfo>& boneTable() const { return bones; }
@@ -61,6 +65,7 @@ public:
 private:
     void buildBones(const aiScene& scene);
     void loadAnimations(const aiScene& scene);
+    void poseClip(double clockSeconds, int clip);
 
     std::map<std::string, BoneInfo> bones;
     std::vector<std::unique_ptr<Animation>> clips;
