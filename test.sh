@@ -6,6 +6,10 @@
 # GROV_SANITIZER_PASS=0 leaves it out.
 set -euo pipefail
 cd "$(dirname "$0")"
+# The games the tests play keep records; they go to a folder of the run's own, never a real home.
+player_data=$(mktemp -d "${TMPDIR:-/tmp}/grov-test-data-XXXXXX")
+trap 'rm -rf "$player_data"' EXIT
+export XDG_DATA_HOME="$player_data"
 
 scripts/install-deps.sh test
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release > /dev/null

@@ -5,6 +5,10 @@
 # A test that passes fewer than all runs fails at random: that is a defect to mend.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The games the tests play keep records; they go to a folder of the run's own, never a real home.
+player_data=$(mktemp -d "${TMPDIR:-/tmp}/grov-test-data-XXXXXX")
+trap 'rm -rf "$player_data"' EXIT
+export XDG_DATA_HOME="$player_data"
 runs=${1:-10}
 build=${2:-build}
 
@@ -18,7 +22,7 @@ logs=$(mktemp -d /tmp/grov-flake-XXXXXX)
 # The extra load: one busy loop, at the machine's normal priority.
 bash -c 'while :; do :; done' &
 busy=$!
-trap 'kill $busy 2>/dev/null || true' EXIT
+trap 'kill $busy 2>/dev/null || true; rm -rf "$player_data"' EXIT
 
 for run in $(seq 1 "$runs"); do
   start=$(date +%s)
