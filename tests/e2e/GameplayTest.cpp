@@ -308,10 +308,18 @@ TEST_F(Gameplay, EveryToggleSaysWhatItDid)
     std::size_t mark = game->traceSize();
     game->pressKey("F2");
     std::size_t shown = expectTrace("toggle", "fps ON", mark);
-    // The rate is written at the next report, once a second.
-    std::size_t report = expectTrace("fps", "", shown);
-    std::string rate = readText(shotAfter(*game, report), hud.around(0.0f, -0.85f, 0.3f, 0.06f), true);
-    EXPECT_GT(closeness(rate.substr(0, 4), "FPS:"), 0.6) << rate;
+    // The rate is written at each report, once a second; OCR slips on a reading now and then,
+    // and the next report draws it afresh.
+    std::string reads;
+    bool rateRead = false;
+    std::size_t report = shown;
+    for (int attempt = 0; attempt < 5 && !rateRead; ++attempt) {
+        report = expectTrace("fps", "", report + 1);
+        std::string rate = readText(shotAfter(*game, report), hud.around(0.0f, -0.85f, 0.3f, 0.06f), true);
+        reads += "[" + rate + "]";
+        rateRead = closeness(rate.substr(0, 4), "FPS:") > 0.6;
+    }
+    EXPECT_TRUE(rateRead) << "the frame rate line read " << reads;
 
     mark = game->traceSize();
     game->pressKey("F3");
