@@ -84,22 +84,27 @@ using MusicChain = std::array<MusicPiece, MUSIC_PIECES>;
 
 void playMusicFrom(const MusicChain& chain, std::size_t index);
 
+// The first piece from index on whose song has a sound, or the chain's size when none has.
+std::size_t nextWithSound(const MusicChain& chain, std::size_t index)
+{
+    while (index < chain.size() && !(chain[index].song && chain[index].song->sound()))
+        ++index;
+    return index;
+}
+
 // Queues the next piece from index on that has a sound to follow previous without a gap; when
 // previous ends and that piece takes over, the piece after it is queued in turn. A piece that
 // cannot be queued (another format) starts from previous's end callback instead.
 void queueMusicAfter(const MusicChain& chain, std::size_t index, Voice previous)
 {
-    for (; index < chain.size(); ++index) {
-        Song* song = chain[index].song;
-        if (!song || !song->sound())
-            continue;
-        Voice next = song->playAfter(previous, chain[index].loops);
-        if (next.isNull())
-            previous.setEndCallback([chain, index](Voice) { playMusicFrom(chain, index); });
-        else
-            previous.setEndCallback([chain, index, next](Voice) { queueMusicAfter(chain, index + 1, next); });
+    index = nextWithSound(chain, index);
+    if (index == chain.size())
         return;
-    }
+    Voice next = chain[index].song->playAfter(previous, chain[index].loops);
+    if (next.isNull())
+        previous.setEndCallback([chain, index](Voice) { playMusicFrom(chain, index); });
+    else
+        previous.setEndCallback([chain, index, next](Voice) { queueMusicAfter(chain, index + 1, next); });
 }
 
 // Plays the chain from piece index on: the first piece that has a sound starts, and the next
@@ -107,15 +112,12 @@ void queueMusicAfter(const MusicChain& chain, std::size_t index, Voice previous)
 // one damaged song does not silence the rest of the music.
 void playMusicFrom(const MusicChain& chain, std::size_t index)
 {
-    for (; index < chain.size(); ++index) {
-        Song* song = chain[index].song;
-        if (!song || !song->sound())
-            continue;
-        Voice voice = song->play(false, chain[index].loops);
-        if (voice.isNull())
-            continue;
-        queueMusicAfter(chain, index + 1, voice);
-        return;
+    for (index = nextWithSound(chain, index); index < chain.size(); index = nextWithSound(chain, index + 1)) {
+        Voice voice = chain[index].song->play(false, chain[index].loops);
+        if (!voice.isNull()) {
+            queueMusicAfter(chain, index + 1, voice);
+            return;
+        }
     }
 }
 

@@ -119,14 +119,8 @@ double BoneObject::clipTime(double clockSeconds, double ticksPerSecond, double d
 
 void BoneObject::update(double dt)
 {
-    // Without a program there is nowhere to send the pose; it is still worked out.
-    uploading = shader_ != nullptr;
-    if (uploading)
-        shader_->use();
-    animate(dt, 0);
-    if (uploading)
-        Shader::unuse();
-    uploading = false;
+    animationClock += dt;
+    poseAt(animationClock);
 }
 
 void BoneObject::animate(double dt, int clip)
@@ -137,6 +131,7 @@ void BoneObject::animate(double dt, int clip)
 
 void BoneObject::poseAt(double clockSeconds)
 {
+    // Without a program there is nowhere to send the pose; it is still worked out.
     uploading = shader_ != nullptr;
     if (uploading)
         shader_->use();
