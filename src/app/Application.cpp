@@ -144,6 +144,7 @@ void Application::run()
     frameClock = std::make_unique<FrameClock>(clockNow(), world->nominalRate());
 
     while (running) {
+        pollGamepad();
         FrameDeltas deltas = frameClock->tick(clockNow());
         if (deltas.fpsReported)
             world->setFps(deltas.fps);
@@ -153,6 +154,22 @@ void Application::run()
     }
 
     frameClock.reset();
+}
+
+void Application::pollGamepad()
+{
+    input->pollGamepad();
+    const GamepadChanges changes = gamepadWatcher.update(input->gamepad());
+    if (changes.connected || changes.disconnected) {
+        const std::string what = changes.connected ? "connected" : "disconnected";
+        world->showMessage("Gamepad " + what + ": " + changes.name);
+        traceEvent("gamepad", what + " " + changes.name);
+    }
+    // The south button throws and dives as SPACE does, Start pauses as P does; none quits.
+    if (changes.southPressed)
+        onKey(GLFW_KEY_SPACE, 1);
+    if (changes.startPressed)
+        onKey(GLFW_KEY_P, 1);
 }
 
 void Application::shutdown()
@@ -219,6 +236,12 @@ void Application::onKey(int key, int pressed)
     case GLFW_KEY_G:
         world->toggleGhost();
         break;
+    case GLFW_KEY_F11: {
+        const bool fullscreen = toggleFullscreen();
+        world->showMessage(fullscreen ? "Full screen ON" : "Full screen OFF");
+        traceEvent("toggle", fullscreen ? "fullscreen ON" : "fullscreen OFF");
+        break;
+    }
     default:
         break;
     }

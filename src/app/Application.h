@@ -2,6 +2,8 @@
 // The one top-level object: opens the window, builds the world, runs the frame loop and
 // tears everything down in a fixed order.
 
+#include "core/Gamepad.h"
+
 #include <memory>
 
 class FrameClock;
@@ -32,6 +34,7 @@ public:
 private:
     void openWindow();
     void registerCallbacks();
+    void pollGamepad();
 
     bool running = false;
     int vsync = 1;
@@ -39,6 +42,7 @@ private:
     World* world = nullptr;
     ShaderCache* shaderCache = nullptr;
     std::unique_ptr<GlfwInput> input;
+    GamepadWatcher gamepadWatcher;
     std::unique_ptr<GlfwClock> clock;
 };
 

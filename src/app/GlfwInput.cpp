@@ -6,7 +6,16 @@ static_assert(KEY_SPACE == GLFW_KEY_SPACE && KEY_A == GLFW_KEY_A && KEY_C == GLF
               KEY_D == GLFW_KEY_D && KEY_P == GLFW_KEY_P && KEY_S == GLFW_KEY_S && KEY_W == GLFW_KEY_W,
               "letter keys must match the windowing library");
 static_assert(KEY_ESCAPE == GLFW_KEY_ESCAPE && KEY_F1 == GLFW_KEY_F1 && KEY_F2 == GLFW_KEY_F2 &&
-              KEY_F9 == GLFW_KEY_F9, "special keys must match the windowing library");
+              KEY_F9 == GLFW_KEY_F9 && KEY_F11 == GLFW_KEY_F11 && KEY_F12 == GLFW_KEY_F12,
+              "special keys must match the windowing library");
+static_assert(KEY_G == GLFW_KEY_G && KEY_M == GLFW_KEY_M, "letter keys must match the windowing library");
+static_assert(PAD_SOUTH == GLFW_GAMEPAD_BUTTON_A && PAD_NORTH == GLFW_GAMEPAD_BUTTON_Y &&
+              PAD_START == GLFW_GAMEPAD_BUTTON_START && PAD_DPAD_LEFT == GLFW_GAMEPAD_BUTTON_DPAD_LEFT &&
+              PAD_BUTTON_COUNT == GLFW_GAMEPAD_BUTTON_LAST + 1,
+              "gamepad buttons must match the windowing library");
+static_assert(PAD_LEFT_X == GLFW_GAMEPAD_AXIS_LEFT_X && PAD_RIGHT_Y == GLFW_GAMEPAD_AXIS_RIGHT_Y &&
+              PAD_AXIS_COUNT == GLFW_GAMEPAD_AXIS_LAST + 1,
+              "gamepad axes must match the windowing library");
 
 bool GlfwInput::isKeyDown(int key) const
 {
@@ -35,6 +44,24 @@ void GlfwInput::getWindowSize(int& width, int& height) const
 void GlfwInput::setCursorVisible(bool visible)
 {
     glfwSetInputMode(window, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
+}
+
+void GlfwInput::pollGamepad()
+{
+    for (int joystick = GLFW_JOYSTICK_1; joystick <= GLFW_JOYSTICK_LAST; ++joystick) {
+        GLFWgamepadstate state;
+        if (!glfwJoystickIsGamepad(joystick) || !glfwGetGamepadState(joystick, &state))
+            continue;
+        pad.connected = true;
+        const char* name = glfwGetGamepadName(joystick);
+        pad.name = name ? name : "Gamepad";
+        for (int button = 0; button < PAD_BUTTON_COUNT; ++button)
+            pad.buttons[button] = state.buttons[button] == GLFW_PRESS;
+        for (int axis = 0; axis < PAD_AXIS_COUNT; ++axis)
+            pad.axes[axis] = state.axes[axis];
+        return;
+    }
+    pad = GamepadState();
 }
 
 double GlfwClock::now() const

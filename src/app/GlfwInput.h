@@ -15,9 +15,15 @@ public:
     void setMousePos(int x, int y) override;
     void getWindowSize(int& width, int& height) const override;
     void setCursorVisible(bool visible) override;
+    GamepadState gamepad() const override { return pad; }
+
+    // Reads the first joystick the windowing library has a gamepad mapping for; once a frame,
+    // so everything in one frame sees the same state.
+    void pollGamepad();
 
 private:
     GLFWwindow* window;
+    GamepadState pad;
 };
 
 class GlfwClock : public Clock {

@@ -15,6 +15,15 @@ constexpr char windowTitle[] = "Grov Rage";
 
 GLFWwindow* openedWindow = nullptr;
 
+// Where the window was before it went full screen, for the way back.
+struct WindowPlace {
+    int x = 0;
+    int y = 0;
+    int width = fallbackWidth;
+    int height = fallbackHeight;
+};
+WindowPlace windowedPlace;
+
 // side x numerator / denominator, between 1 and the largest int.
 int fourByThreeSide(int side, int numerator, int denominator)
 {
@@ -60,8 +69,17 @@ GLFWwindow* openGameWindow(bool fullscreen, int width, int height)
     WindowSize size = resolveWindowSize(fullscreen, width, height, monitorWidth, monitorHeight);
 
     openedWindow = glfwCreateWindow(size.width, size.height, windowTitle, monitor, nullptr);
-    if (openedWindow)
-        glfwMakeContextCurrent(openedWindow);
+    if (!openedWindow)
+        return nullptr;
+    glfwMakeContextCurrent(openedWindow);
+    if (monitor) {
+        // Started full screen: a window of the settings' size, in the middle of the screen.
+        WindowSize windowed = resolveWindowSize(false, width, height, 0, 0);
+        windowedPlace.width = windowed.width;
+        windowedPlace.height = windowed.height;
+        windowedPlace.x = std::max((monitorWidth - windowed.width) / 2, 0);
+        windowedPlace.y = std::max((monitorHeight - windowed.height) / 2, 0);
+    }
     return openedWindow;
 }
 
@@ -90,6 +108,30 @@ WindowSize framebufferSize()
     if (openedWindow)
         glfwGetFramebufferSize(openedWindow, &size.width, &size.height);
     return size;
+}
+
+bool isFullscreen()
+{
+    return openedWindow && glfwGetWindowMonitor(openedWindow);
+}
+
+bool toggleFullscreen()
+{
+    if (!openedWindow)
+        return false;
+    if (isFullscreen()) {
+        glfwSetWindowMonitor(openedWindow, nullptr, windowedPlace.x, windowedPlace.y, windowedPlace.width,
+                             windowedPlace.height, GLFW_DONT_CARE);
+        return false;
+    }
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (!mode)
+        return false;
+    glfwGetWindowPos(openedWindow, &windowedPlace.x, &windowedPlace.y);
+    glfwGetWindowSize(openedWindow, &windowedPlace.width, &windowedPlace.height);
+    glfwSetWindowMonitor(openedWindow, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+    return isFullscreen();
 }
 
 bool windowStillOpen()

@@ -29,3 +29,10 @@ void setSwapInterval(int interval);
 WindowSize framebufferSize();
 
 bool windowStillOpen();
+
+bool isFullscreen();
+
+// Switches between the window and full screen at the primary monitor's own mode; back in a
+// window it takes the size and place it had before. The new size reaches the game through the
+// framebuffer-size callback, as any resize does. Whether the window is now full screen.
+bool toggleFullscreen();

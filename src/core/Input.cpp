@@ -58,3 +58,8 @@ void showCursor(bool visible)
 {
     current->setCursorVisible(visible);
 }
+
+GamepadState gamepad()
+{
+    return current->gamepad();
+}

@@ -1,6 +1,9 @@
 #pragma once
-// The one seam through which the game polls keys, the mouse and the window size, and shows or
-// hides the cursor. The window installs its own source; tests install a scripted one.
+// The one seam through which the game polls keys, the mouse, the gamepad and the window size,
+// and shows or hides the cursor. The window installs its own source; tests install a scripted
+// one.
+
+#include "core/Gamepad.h"
 
 // Key codes, equal to the windowing library's, so the game rules need not include it.
 enum Key {
@@ -8,6 +11,8 @@ enum Key {
     KEY_A = 65,
     KEY_C = 67,
     KEY_D = 68,
+    KEY_G = 71,
+    KEY_M = 77,
     KEY_P = 80,
     KEY_S = 83,
     KEY_W = 87,
@@ -21,6 +26,8 @@ enum Key {
     KEY_F7 = 296,
     KEY_F8 = 297,
     KEY_F9 = 298,
+    KEY_F11 = 300,
+    KEY_F12 = 301,
 };
 
 class InputSource {
@@ -31,6 +38,8 @@ public:
     virtual void setMousePos(int x, int y) = 0;
     virtual void getWindowSize(int& width, int& height) const = 0;
     virtual void setCursorVisible(bool visible) = 0;
+    // The first connected gamepad; a source without one says it is not connected.
+    virtual GamepadState gamepad() const { return GamepadState(); }
 };
 
 // Makes source the one the helpers below use; nullptr falls back to a source with no keys
@@ -45,3 +54,4 @@ void getWindowSize(int& width, int& height);
 // Moves the cursor to the middle of the window (integer division, as the camera expects).
 void centerMouse();
 void showCursor(bool visible);
+GamepadState gamepad();

@@ -121,6 +121,15 @@ void playMusicFrom(const MusicChain& chain, std::size_t index)
     }
 }
 
+// Left to right, -1 to 1. A or D held decide; with neither, the gamepad steers, as far as
+// its stick is pushed.
+float steering(const GamepadState& pad)
+{
+    if (isKeyDown(KEY_A) || isKeyDown(KEY_D))
+        return (isKeyDown(KEY_D) ? 1.0f : 0.0f) - (isKeyDown(KEY_A) ? 1.0f : 0.0f);
+    return padSteering(pad);
+}
+
 std::string formatted(const char* format, float value)
 {
     char buffer[100];
@@ -330,11 +339,9 @@ void GameLogic::updateFlight(double gameDt)
 
     // Already holds any turn the camera's own mouse look made this frame.
     glm::vec3 look = camera->center() - camera->eye();
-    if (isKeyDown(KEY_A))
-        pos.x -= STEER_SPEED * float(t2);
-    if (isKeyDown(KEY_D))
-        pos.x += STEER_SPEED * float(t2);
-    if (isKeyDown(KEY_C))
+    const GamepadState pad = gamepad();
+    pos.x += STEER_SPEED * steering(pad) * float(t2);
+    if (isKeyDown(KEY_C) || pad.held(PAD_NORTH))
         look = LOOK_VECTOR;
 
     // A paused frame moves nothing and tells nothing about the speed: keep the last one.

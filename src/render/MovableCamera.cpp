@@ -15,6 +15,7 @@ constexpr double HALF_PI_DOUBLE = 1.5707963267948966; // radians
 constexpr float TWO_PI = 6.2831855f;              // radians, one full turn
 constexpr double DEGREES_TO_RADIANS = 3.141592653589793 / 180.0;
 
+constexpr float STICK_TURN_SPEED = 1.5f;         // radians per second with the right stick at its stop
 constexpr float INITIAL_YAW = 3.14159265f;        // radians, looking toward -z
 constexpr float DEFAULT_YAW_MIN = 0.0f;           // degrees
 constexpr float DEFAULT_YAW_MAX = 360.0f;         // degrees
@@ -57,8 +58,10 @@ float yawOf(float dx, float dz)
     return HALF_PI;
 }
 
-// W, S, D and A in that order; all held keys act in the same frame.
-void moveWithKeys(glm::vec3& eye, const glm::vec3& forward, const glm::vec3& right, float step)
+// W, S, D and A in that order; all held keys act in the same frame. The left stick adds its
+// push to theirs, up to the keys' own speed.
+void moveWithKeys(glm::vec3& eye, const glm::vec3& forward, const glm::vec3& right, float step,
+                  const GamepadState& pad)
 {
     if (isKeyDown(KEY_W))
         eye += forward * step;
@@ -68,6 +71,13 @@ void moveWithKeys(glm::vec3& eye, const glm::vec3& forward, const glm::vec3& rig
         eye += right * step;
     if (isKeyDown(KEY_A))
         eye -= right * step;
+    if (!pad.connected)
+        return;
+    const float keysForward = (isKeyDown(KEY_W) ? 1.0f : 0.0f) - (isKeyDown(KEY_S) ? 1.0f : 0.0f);
+    const float keysRight = (isKeyDown(KEY_D) ? 1.0f : 0.0f) - (isKeyDown(KEY_A) ? 1.0f : 0.0f);
+    const float stickForward = std::min(std::max(keysForward - stickValue(pad, PAD_LEFT_Y), -1.0f), 1.0f) - keysForward;
+    const float stickRight = std::min(std::max(keysRight + stickValue(pad, PAD_LEFT_X), -1.0f), 1.0f) - keysRight;
+    eye += forward * (stickForward * step) + right * (stickRight * step);
 }
 
 } // namespace
@@ -110,6 +120,7 @@ void MovableCamera::setControls(bool mouseLookOn, bool freeMovementOn)
 void MovableCamera::update(double dt)
 {
     const float step = static_cast<float>(dt) * moveSpeed;
+    const GamepadState pad = gamepad();
     glm::vec3 newEye = eyePosition;
     glm::vec3 dir = centerPosition - eyePosition;
     glm::vec3 u = upVector;
@@ -129,6 +140,9 @@ void MovableCamera::update(double dt)
         // Pointer right of centre turns right (yaw falls), above centre looks up.
         yawAngle += static_cast<float>(midX - x) * mouseSensitivity;
         pitchAngle += static_cast<float>(midY - y) * mouseSensitivity;
+        // The right stick turns like the mouse: pushed right turns right, pushed up looks up.
+        yawAngle -= stickValue(pad, PAD_RIGHT_X) * STICK_TURN_SPEED * static_cast<float>(dt);
+        pitchAngle -= stickValue(pad, PAD_RIGHT_Y) * STICK_TURN_SPEED * static_cast<float>(dt);
         yawAngle = std::fmod(yawAngle + TWO_PI, TWO_PI);
         yawAngle = std::min(std::max(yawAngle, yawMin), yawMax);
         pitchAngle = std::min(std::max(pitchAngle, pitchMin), pitchMax);
@@ -149,7 +163,7 @@ void MovableCamera::update(double dt)
             forward = forwardLength > 0.0f ? forward / forwardLength : glm::vec3(0.0f);
             side = sideLength > 0.0f ? side / sideLength : glm::vec3(0.0f);
         }
-        moveWithKeys(newEye, forward, side, step);
+        moveWithKeys(newEye, forward, side, step, pad);
     }
 
     // The base lookAt: yaw and pitch are already what the mouse made them.

@@ -132,6 +132,13 @@ protected:
         return at < 0 ? game->traceSize() : static_cast<std::size_t>(at);
     }
 
+    std::size_t expectThrowEnd(std::size_t flight)
+    {
+        int over = waitForThrowEnd(*game, flight);
+        EXPECT_GE(over, 0) << "the throw did not end while its distance kept changing";
+        return over < 0 ? game->traceSize() : static_cast<std::size_t>(over);
+    }
+
     // Throws with the arrow near full power (-270), so the rage is enough for a dive: SPACE
     // while paused starts the wind-up with the arrow where it stands.
     void throwAtHighPower()
@@ -176,7 +183,7 @@ TEST_F(Gameplay, OneThrowFromStartToTheRetry)
     std::size_t windUp = expectTrace("state", "1", mark);
     std::size_t flight = expectTrace("state", "2", windUp, throwLimitSeconds);
     std::size_t firstDistance = expectTrace("distance", "", flight, throwLimitSeconds);
-    std::size_t over = expectTrace("state", "3", flight, throwLimitSeconds);
+    std::size_t over = expectThrowEnd(flight);
     std::size_t result = expectTrace("result", "You've reached ", flight);
     expectTrace("sound", "donk", over);
 
@@ -238,7 +245,7 @@ TEST_F(Gameplay, ADiveSpendsRageWhileThePlayGoesOn)
     keep(captureWindow(game->windowId()), "dive");
     // The dive lasts only until the next ground contact, a fraction of a second, too short
     // for a screenshot to catch reliably; the blurred picture itself is checked in-process.
-    expectTrace("state", "3", dive, throwLimitSeconds);
+    expectThrowEnd(dive);
 }
 
 TEST_F(Gameplay, PauseFreezesTheGameWhileTheFreeCameraFlies)

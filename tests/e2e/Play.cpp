@@ -87,3 +87,24 @@ bool maxOffset(GameProcess& game, double& x, double& y, Picture& picture)
     }
     return false;
 }
+
+int waitForThrowEnd(GameProcess& game, std::size_t flight, double stillSeconds)
+{
+    constexpr double checkSeconds = 2.0;
+    std::size_t seen = flight;
+    double still = 0.0;
+    while (still < stillSeconds) {
+        int over = game.waitForTrace("state", "3", flight, checkSeconds);
+        if (over >= 0)
+            return over;
+        if (!game.running())
+            return -1;
+        if (game.waitForTrace("distance", "", seen, 0.0) >= 0) {
+            seen = game.traceSize();
+            still = 0.0;
+        } else {
+            still += checkSeconds;
+        }
+    }
+    return -1;
+}

@@ -38,3 +38,8 @@ bool maxOffset(GameProcess& game, double& x, double& y, Picture& picture);
 
 // The window's picture once the game has drawn a whole frame after the trace's line `after`.
 Picture shotAfter(GameProcess& game, std::size_t after);
+
+// Waits for the end of the throw whose flight began at trace line `flight`: however long the
+// tanks keep it in the air, as long as its distance keeps changing. The index of the game-over
+// line, or -1 when the game ends or the distance stands still for stillSeconds first.
+int waitForThrowEnd(GameProcess& game, std::size_t flight, double stillSeconds = 60.0);

@@ -4,6 +4,7 @@
 // that starts it, and nothing clips. The events and their times come from the game's trace.
 
 #include "GameProcess.h"
+#include "Play.h"
 
 #include <gtest/gtest.h>
 
@@ -160,7 +161,7 @@ TEST(SoundOutput, APlayerHearsGaplessMusicAndEveryEffectOnTime)
         // loop; the throw ends meanwhile.
         EXPECT_GE(game.waitForTrace("sound", "inbetween", 0, throwLimitSeconds), 0);
         EXPECT_GE(game.waitForTrace("sound", "flight", 0, throwLimitSeconds), 0);
-        int over = game.waitForTrace("state", "3", 0, throwLimitSeconds);
+        int over = waitForThrowEnd(game, 0);
         ASSERT_GE(over, 0) << game.output();
         // Some of the flight loop after the last event, so its sound is in the file.
         ASSERT_GE(game.waitForTrace("sound", "donk", 0), 0);

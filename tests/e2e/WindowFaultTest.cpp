@@ -1,6 +1,7 @@
 // What a desktop does to the game's window while it runs: minimising and restoring it, a burst
 // of resizes down to a single pixel and back, and another window taking the keyboard away.
-// The game must go on drawing, take keys afterwards and keep its HUD centred.
+// The game must go on drawing, take keys afterwards and keep its HUD centred. And F11: full
+// screen and back to the window it was.
 
 #include "GameProcess.h"
 #include "Play.h"
@@ -124,6 +125,90 @@ TEST(WindowFaults, TheGameGoesOnThroughMinimiseResizesAndLostFocus)
     mark = game.traceSize();
     game.pressKey("space");
     EXPECT_GE(game.waitForTrace("state", "1", mark), 0) << game.output();
+    game.pressKey("Escape");
+    EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0) << game.errors();
+}
+
+// Where the window is on the screen (the virtual display has no window manager to frame it).
+std::pair<int, int> windowPlace(unsigned long window)
+{
+    std::pair<int, int> place{-1, -1};
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return place;
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, window, &attributes))
+        place = {attributes.x, attributes.y};
+    XCloseDisplay(display);
+    return place;
+}
+
+// Pixels of the picture's region that are not the clear colour: the 3D scene was drawn there.
+double drawnShare(const Picture& picture, const Rect& region)
+{
+    int drawn = 0;
+    for (int y = region.y; y < region.y + region.height; ++y)
+        for (int x = region.x; x < region.x + region.width; ++x) {
+            const unsigned char* p = picture.at(x, y);
+            drawn += p[0] + p[1] + p[2] > 30;
+        }
+    return double(drawn) / (region.width * region.height);
+}
+
+TEST(WindowFaults, F11FillsTheScreenAndGoesBackToTheWindowItWas)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display; run the suite through ./test.sh";
+    GameProcess game(GROV_GAME_DIR);
+    ASSERT_NE(game.waitForWindow(), 0u) << game.errors();
+    ASSERT_GE(game.waitForTrace("state", "0"), 0) << game.output();
+    int width = 0;
+    int height = 0;
+    ASSERT_TRUE(game.windowSize(width, height));
+    const std::pair<int, int> place = windowPlace(game.windowId());
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const int screenWidth = DisplayWidth(display, DefaultScreen(display));
+    const int screenHeight = DisplayHeight(display, DefaultScreen(display));
+    XCloseDisplay(display);
+    ASSERT_GT(screenWidth * screenHeight, width * height) << "the test needs a screen larger than the window";
+    ASSERT_TRUE(pauseWithArrow(game, [](double angle) { return degreesApart(angle, -270.0) > 70.0; }));
+    double windowX = 0.0;
+    double windowY = 0.0;
+    Picture before;
+    ASSERT_TRUE(maxOffset(game, windowX, windowY, before));
+
+    std::size_t mark = game.traceSize();
+    game.pressKey("F11");
+    ASSERT_GE(game.waitForTrace("toggle", "fullscreen ON", mark), 0) << game.output();
+    ASSERT_GE(game.waitForTrace("resize", std::to_string(screenWidth) + " " + std::to_string(screenHeight), mark), 0);
+    int w = 0;
+    int h = 0;
+    ASSERT_TRUE(game.windowSize(w, h));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(screenWidth, screenHeight));
+    // The scene reaches the far corner, past where the window ended, and the HUD is centred.
+    double fullX = 0.0;
+    double fullY = 0.0;
+    Picture full;
+    ASSERT_TRUE(maxOffset(game, fullX, fullY, full));
+    ASSERT_EQ(full.width, screenWidth);
+    EXPECT_GT(drawnShare(full, {screenWidth - 120, screenHeight - 120, 100, 100}), 0.9);
+    EXPECT_NEAR(fullX, windowX, 0.02);
+    EXPECT_NEAR(fullY, windowY, 0.02);
+    if (!screenshotDirectory().empty())
+        full.save(screenshotDirectory() + "/fullscreen.png");
+
+    mark = game.traceSize();
+    game.pressKey("F11");
+    ASSERT_GE(game.waitForTrace("toggle", "fullscreen OFF", mark), 0) << game.output();
+    ASSERT_GE(game.waitForTrace("resize", std::to_string(width) + " " + std::to_string(height), mark), 0);
+    ASSERT_TRUE(game.windowSize(w, h));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(width, height));
+    EXPECT_EQ(windowPlace(game.windowId()), place);
+    Picture back;
+    ASSERT_TRUE(maxOffset(game, fullX, fullY, back));
+    EXPECT_EQ(back.width, width);
+    EXPECT_NEAR(fullX, windowX, 0.02);
     game.pressKey("Escape");
     EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0) << game.errors();
 }

@@ -135,23 +135,42 @@ TEST_F(GameLogicGlTest, ASlowFirstWindUpFrameStillBacksAwayFromGrov)
     EXPECT_GT(rig->camera.eye().y, rig->terrain.heightAt(rig->camera.eye()));
 }
 
-// D steers right and A left at 30 units per second of flight time; the distance stays the
-// lengthwise one, and the camera keeps its place behind and above Grov.
+// D steers right and A left at 30 units per second of flight time, a gamepad's d-pad the same,
+// its stick as far as it is pushed past the dead zone; keys held overrule the stick. The
+// distance stays the lengthwise one, and the camera keeps its place behind and above Grov.
 TEST_F(GameLogicGlTest, SteeringMovesGrovSidewaysWithTheCameraAndCLooksAhead)
 {
     const glm::vec3 cameraOffset(0, 20, 19);
     ASSERT_TRUE(rig->launchAt(-270));
-    for (const auto& [key, sideways] : {std::pair{KEY_D, 1.0f}, std::pair{KEY_A, -1.0f}}) {
-        SCOPED_TRACE(key == KEY_D ? "D" : "A");
-        rig->input.press(key);
+    rig->input.pad.connected = true;
+    struct Hold {
+        const char* name;
+        int key;
+        int button;
+        float stick;
+        float sideways;
+    };
+    for (const Hold& hold : {Hold{"D", KEY_D, -1, 0.0f, 1.0f}, Hold{"A", KEY_A, -1, 0.0f, -1.0f},
+                             Hold{"d-pad left", -1, PAD_DPAD_LEFT, 0.0f, -1.0f},
+                             Hold{"stick 0.6 right", -1, -1, 0.6f, 0.5f},
+                             Hold{"stick in the dead zone", -1, -1, -0.15f, 0.0f},
+                             Hold{"A against the stick", KEY_A, -1, 1.0f, -1.0f}}) {
+        SCOPED_TRACE(hold.name);
+        if (hold.key >= 0)
+            rig->input.press(hold.key);
+        if (hold.button >= 0)
+            rig->input.pad.buttons[hold.button] = true;
+        rig->input.pad.axes[PAD_LEFT_X] = hold.stick;
         for (int i = 0; i < 30; ++i) {
             const float x = rig->grov.position().x;
             rig->frame();
-            ASSERT_NEAR(rig->grov.position().x - x, sideways * 30.0f * STEP, 1e-4f);
+            ASSERT_NEAR(rig->grov.position().x - x, hold.sideways * 30.0f * STEP, 1e-4f);
             EXPECT_FLOAT_EQ(rig->logic.distance(), 0.7f * std::fabs(rig->logic.flightPath().getPosition().z));
             ASSERT_LT(glm::distance(rig->camera.eye(), rig->grov.position() + cameraOffset), 1e-4f);
         }
-        rig->input.release(key);
+        rig->input.keysDown.clear();
+        rig->input.pad = GamepadState();
+        rig->input.pad.connected = true;
     }
     EXPECT_EQ(rig->distanceText.text(), format("%.2f m", rig->logic.distance()));
 
@@ -163,6 +182,14 @@ TEST_F(GameLogicGlTest, SteeringMovesGrovSidewaysWithTheCameraAndCLooksAhead)
     rig->input.release(KEY_C);
     EXPECT_LT(glm::distance(rig->camera.center() - rig->camera.eye(), ahead), 1e-4f);
     EXPECT_LT(glm::distance(rig->camera.eye(), rig->grov.position() + cameraOffset), 1e-4f);
+    // The pointer away from the middle turns the view again; the gamepad's north button looks
+    // ahead as C does.
+    rig->frame();
+    ASSERT_GT(glm::distance(rig->camera.center() - rig->camera.eye(), ahead), 1e-3f);
+    rig->input.pad.buttons[PAD_NORTH] = true;
+    rig->frame();
+    rig->input.pad.buttons[PAD_NORTH] = false;
+    EXPECT_LT(glm::distance(rig->camera.center() - rig->camera.eye(), ahead), 1e-4f);
 
     rig->grov.setPosition(glm::vec3(0, 60, 40)); // behind the start counts too
     rig->frame();

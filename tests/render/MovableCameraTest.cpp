@@ -147,6 +147,42 @@ TEST(MovableCamera, MovementKeysFlyAtTheMoveSpeed)
     EXPECT_LT(glm::length(camera.eye() - start - 30.0f * (forward + right)), 1e-3f);
 }
 
+// The left stick flies as far as it is pushed, never faster than the keys together with it;
+// the right stick turns as the mouse does.
+TEST(MovableCamera, GamepadSticksFlyAndTurnLikeTheKeysAndTheMouse)
+{
+    ScriptedInput input;
+    input.mouseX = 512;
+    input.mouseY = 384;
+    input.pad.connected = true;
+    MovableCamera camera(glm::vec3(0, 10, 10), glm::vec3(0, 0, -10), UP, 0.00045f, 60.0f);
+    const glm::vec3 forward = viewDirection(camera);
+    const glm::vec3 right = glm::normalize(glm::cross(forward, UP));
+
+    glm::vec3 start = camera.eye();
+    input.pad.axes[PAD_LEFT_Y] = -0.6f; // up, half way past the dead zone
+    input.pad.axes[PAD_LEFT_X] = 1.0f;
+    camera.update(0.5);
+    EXPECT_LT(glm::length(camera.eye() - start - (15.0f * forward + 30.0f * right)), 1e-3f);
+    start = camera.eye();
+    input.press(KEY_W);
+    camera.update(0.5);
+    EXPECT_LT(glm::length(camera.eye() - start - 30.0f * (forward + right)), 1e-3f);
+
+    input.release(KEY_W);
+    input.pad = GamepadState();
+    input.pad.connected = true;
+    input.pad.axes[PAD_RIGHT_X] = 1.0f;
+    input.pad.axes[PAD_RIGHT_Y] = -1.0f;
+    start = camera.eye();
+    const float yaw = camera.yaw();
+    const float pitch = camera.pitch();
+    camera.update(0.1);
+    EXPECT_NEAR(camera.yaw(), yaw - 0.15f, 1e-4f); // right
+    EXPECT_NEAR(camera.pitch(), pitch + 0.15f, 1e-4f); // and up
+    EXPECT_LT(glm::length(camera.eye() - start), 1e-4f);
+}
+
 TEST(MovableCamera, MovementWithoutMouseLookKeepsItsSpeedAndDistance)
 {
     // Eye and centre 20 units apart: the speed is still world units per second.

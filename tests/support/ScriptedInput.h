@@ -1,5 +1,6 @@
 #pragma once
-// An input source that a test scripts frame by frame: keys held, mouse position, window size.
+// An input source that a test scripts frame by frame: keys held, mouse position, gamepad,
+// window size.
 
 #include "core/Input.h"
 
@@ -34,6 +35,7 @@ public:
         height = windowHeight;
     }
     void setCursorVisible(bool visible) override { cursorVisible = visible; }
+    GamepadState gamepad() const override { return pad; }
 
     std::set<int> keysDown;
     int mouseX = 0;
@@ -41,5 +43,6 @@ public:
     int windowWidth = 1024;
     int windowHeight = 768;
     bool cursorVisible = true;
+    GamepadState pad; // not connected until a test says so
     std::vector<std::pair<int, int>> mouseMoves; // every setMousePos, in order
 };
