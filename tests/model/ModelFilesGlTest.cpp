@@ -8,10 +8,14 @@
 #include "model/Tank.h"
 #include "render/TextureManager.h"
 
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -33,6 +37,34 @@ void expectNear(const glm::mat4& a, const glm::mat4& b, float tolerance)
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 4; ++r)
             EXPECT_NEAR(a[c][r], b[c][r], tolerance) << "column " << c << " row " << r;
+}
+
+// A triangle of no area draws nothing and still costs vertex work in every frame.
+TEST(ModelFileMeshes, NoGeneratedModelHasATriangleWithoutArea)
+{
+    for (const std::string name : {"grov.dae", "grov_anim.dae", "tank.dae"}) {
+        SCOPED_TRACE(name);
+        Assimp::Importer importer;
+        const aiScene* scene = importer.ReadFile(std::string(GROV_GAME_DIR) + "/assets/" + name,
+                                                 aiProcess_Triangulate | aiProcess_GenSmoothNormals);
+        ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+        unsigned triangles = 0;
+        unsigned flat = 0;
+        for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+            const aiMesh& mesh = *scene->mMeshes[m];
+            for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+                const aiFace& face = mesh.mFaces[f];
+                ASSERT_EQ(face.mNumIndices, 3u);
+                const aiVector3D a = mesh.mVertices[face.mIndices[0]];
+                const aiVector3D b = mesh.mVertices[face.mIndices[1]];
+                const aiVector3D c = mesh.mVertices[face.mIndices[2]];
+                ++triangles;
+                flat += ((b - a) ^ (c - a)).Length() <= 2e-8f;
+            }
+        }
+        EXPECT_GT(triangles, 100u);
+        EXPECT_EQ(flat, 0u) << "of " << triangles;
+    }
 }
 
 TEST_F(ModelFiles, GrovHasHisSkeletonClipAndSize)

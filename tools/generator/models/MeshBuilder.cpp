@@ -3,6 +3,7 @@
 #include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_inverse.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 namespace models {
@@ -23,18 +24,28 @@ glm::vec3 transformNormal(const glm::mat4& m, const glm::vec3& n)
     return length > 0.0f ? t / length : glm::vec3(0.0f, 1.0f, 0.0f);
 }
 
+constexpr float DEGENERATE_AREA = 1e-8f; // world units squared: far below a pixel at any distance
+
 // Makes every triangle from `first` on face the way its vertex normals point, so the
-// primitives need not care about the direction their parameters run in.
-void orientTriangles(std::vector<MeshVertex>& vertices, std::vector<unsigned>& indices, size_t first)
+// primitives need not care about the direction their parameters run in, and drops those of no
+// area: a surface's closed end or a repeated profile point gives whole rows of them, which
+// draw nothing and still cost vertex work in every frame.
+void tidyTriangles(std::vector<MeshVertex>& vertices, std::vector<unsigned>& indices, size_t first)
 {
+    size_t kept = first;
     for (size_t i = first; i + 2 < indices.size(); i += 3) {
         const MeshVertex& a = vertices[indices[i]];
         const MeshVertex& b = vertices[indices[i + 1]];
         const MeshVertex& c = vertices[indices[i + 2]];
         const glm::vec3 face = glm::cross(b.position - a.position, c.position - a.position);
-        if (glm::dot(face, a.normal + b.normal + c.normal) < 0.0f)
-            std::swap(indices[i + 1], indices[i + 2]);
+        if (0.5f * glm::length(face) <= DEGENERATE_AREA)
+            continue;
+        const bool flip = glm::dot(face, a.normal + b.normal + c.normal) < 0.0f;
+        const unsigned triangle[3] = {indices[i], indices[i + (flip ? 2 : 1)], indices[i + (flip ? 1 : 2)]};
+        std::copy(triangle, triangle + 3, indices.begin() + std::ptrdiff_t(kept));
+        kept += 3;
     }
+    indices.resize(kept);
 }
 
 } // namespace
@@ -74,7 +85,7 @@ void MeshBuilder::grid(int columns, int rows, const std::function<void(int, int,
             indices.insert(indices.end(), {i0, i1, i3, i0, i3, i2});
         }
     }
-    orientTriangles(vertices, indices, firstIndex);
+    tidyTriangles(vertices, indices, firstIndex);
 }
 
 void MeshBuilder::ellipsoid(const glm::mat4& transform, const UvRect& uv, int rings, int segments)
@@ -179,7 +190,7 @@ void MeshBuilder::box(const glm::vec3& h, const glm::mat4& transform, const UvRe
             indices.insert(indices.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
         }
     }
-    orientTriangles(vertices, indices, firstIndex);
+    tidyTriangles(vertices, indices, firstIndex);
 }
 
 void MeshBuilder::prism(const std::vector<glm::vec2>& outline, float x0, float x1, const glm::mat4& transform,
@@ -247,7 +258,7 @@ void MeshBuilder::prism(const std::vector<glm::vec2>& outline, float x0, float x
             indices.insert(indices.end(), {centreIndex, centreIndex + 1 + unsigned(i),
                                            centreIndex + 1 + unsigned((i + 1) % n)});
     }
-    orientTriangles(vertices, indices, firstIndex);
+    tidyTriangles(vertices, indices, firstIndex);
 }
 
 void MeshBuilder::tube(const std::vector<glm::vec3>& points, float radius, const UvRect& uv, int segments)
