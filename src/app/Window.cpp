@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -14,6 +15,7 @@ constexpr int fallbackHeight = 480;
 constexpr char windowTitle[] = "Grov Rage";
 
 GLFWwindow* openedWindow = nullptr;
+std::function<void()> presentStep;
 
 // side x numerator / denominator, between 1 and the largest int.
 int fourByThreeSide(int side, int numerator, int denominator)
@@ -74,8 +76,19 @@ void presentFrame()
 {
     if (!openedWindow)
         return;
+    if (presentStep) {
+        // Taken out first: the step may ask for another one for the frame after.
+        std::function<void()> step = std::move(presentStep);
+        presentStep = nullptr;
+        step();
+    }
     glfwSwapBuffers(openedWindow);
     glfwPollEvents();
+}
+
+void beforeNextPresent(std::function<void()> step)
+{
+    presentStep = std::move(step);
 }
 
 void setSwapInterval(int interval)
