@@ -5,6 +5,7 @@
 #include "app/ScreenshotWriter.h"
 #include "app/Settings.h"
 #include "app/Window.h"
+#include "app/WindowIcon.h"
 #include "audio/SoundSystem.h"
 #include "core/Trace.h"
 #include "game/PlayerFile.h"
@@ -124,6 +125,7 @@ void Application::openWindow()
     GLFWwindow* window = openGameWindow(fullscreen != 0, width, height);
     if (!window)
         fatalError(1, "Failed to open GLFW window.");
+    setWindowIcon(window);
     setSwapInterval(vsync);
 
     input = std::make_unique<GlfwInput>(window);
