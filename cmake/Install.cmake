@@ -2,7 +2,7 @@
 #
 #   bin/grov-rage                          the launcher: prepares the player's run directory, starts the game
 #   libexec/grov-rage/grov-rage            the game itself (it works only from a run directory)
-#   share/grov-rage/                       the shared, read-only data: shader/, res/, assets/, settings.txt
+#   share/grov-rage/                       the shared, read-only data: shader/, res/, assets/, icons/, settings.txt
 #   share/applications/<id>.desktop        the menu entry
 #   share/icons/hicolor/<n>x<n>/apps/<id>.png
 #   share/metainfo/<id>.metainfo.xml       the software centre's description
@@ -38,8 +38,10 @@ install(TARGETS grov-rage RUNTIME DESTINATION ${GROV_GAME_INSTALL_DIR})
 
 install(FILES ${CMAKE_SOURCE_DIR}/settings.txt DESTINATION ${GROV_DATA_INSTALL_DIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/shader DESTINATION ${GROV_DATA_INSTALL_DIR})
-# The generated data, from the run directory the build fills.
-install(DIRECTORY ${GROV_GAME_DIR}/res ${GROV_GAME_DIR}/assets DESTINATION ${GROV_DATA_INSTALL_DIR})
+# The generated data, from the run directory the build fills; icons/ too, which the game sets as
+# its window's own icon.
+install(DIRECTORY ${GROV_GAME_DIR}/res ${GROV_GAME_DIR}/assets ${GROV_GAME_DIR}/icons
+        DESTINATION ${GROV_DATA_INSTALL_DIR})
 
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/${GROV_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -2,12 +2,16 @@
 
 #include "app/FrameClock.h"
 #include "app/GlfwInput.h"
+#include "app/ScreenshotWriter.h"
 #include "app/Settings.h"
 #include "app/Window.h"
+#include "app/WindowIcon.h"
 #include "audio/SoundSystem.h"
 #include "core/Trace.h"
 #include "game/PlayerFile.h"
+#include "game/ScreenshotPath.h"
 #include "game/World.h"
+#include "render/FrameCapture.h"
 #include "render/SceneObject.h"
 #include "render/ShaderCache.h"
 #include "render/TextureManager.h"
@@ -18,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -69,6 +74,7 @@ Application::Application()
 
 Application::~Application()
 {
+    screenshots.reset();
     setInputSource(nullptr);
     setClock(nullptr);
     if (theApplication == this)
@@ -119,6 +125,7 @@ void Application::openWindow()
     GLFWwindow* window = openGameWindow(fullscreen != 0, width, height);
     if (!window)
         fatalError(1, "Failed to open GLFW window.");
+    setWindowIcon(window);
     setSwapInterval(vsync);
 
     input = std::make_unique<GlfwInput>(window);
@@ -150,6 +157,7 @@ void Application::run()
             world->setFps(deltas.fps);
         world->frame(deltas.gameDt, deltas.realDt);
         SoundSystem::instance()->update();
+        reportScreenshots();
         running = running && windowStillOpen();
     }
 
@@ -174,6 +182,12 @@ void Application::pollGamepad()
 
 void Application::shutdown()
 {
+    // A screenshot taken just before quitting is still written, and its line still printed.
+    if (screenshots) {
+        screenshots->finish();
+        reportScreenshots();
+        screenshots.reset();
+    }
     if (world) {
         world->release();
         delete world;
@@ -242,8 +256,61 @@ void Application::onKey(int key, int pressed)
         traceEvent("toggle", fullscreen ? "fullscreen ON" : "fullscreen OFF");
         break;
     }
+    case GLFW_KEY_F12:
+        requestScreenshot();
+        break;
     default:
         break;
+    }
+}
+
+void Application::requestScreenshot()
+{
+    // Two presses before the next frame is drawn would capture the same picture twice.
+    if (screenshotRequested)
+        return;
+    screenshotRequested = true;
+    beforeNextPresent([this] { captureScreenshot(); });
+}
+
+void Application::captureScreenshot()
+{
+    screenshotRequested = false;
+    const std::time_t now = std::time(nullptr);
+    std::tm localTime{};
+    localtime_r(&now, &localTime);
+    const WindowSize size = framebufferSize();
+    CapturedFrame frame = captureBackBuffer(size.width, size.height);
+    if (!screenshots)
+        screenshots = std::make_unique<ScreenshotWriter>();
+    const std::string directory = screenshotFolder();
+    if (!screenshots->save(std::move(frame), directory, localTime)) {
+        std::printf("Could not save screenshot in %s: still writing the earlier ones\n", directory.c_str());
+        std::fflush(stdout);
+        traceEvent("screenshot", "failed " + directory + ": still writing the earlier ones");
+        if (world)
+            world->showMessage("Screenshot skipped: still saving");
+    }
+}
+
+void Application::reportScreenshots()
+{
+    if (!screenshots)
+        return;
+    ScreenshotResult result;
+    while (screenshots->poll(result)) {
+        if (result.saved) {
+            std::printf("Screenshot saved to %s\n", result.path.c_str());
+            traceEvent("screenshot", result.path);
+            if (world)
+                world->showMessage("Saved " + result.path.substr(result.path.rfind('/') + 1));
+        } else {
+            std::printf("Could not save screenshot: %s\n", result.error.c_str());
+            traceEvent("screenshot", "failed " + result.error);
+            if (world)
+                world->showMessage("Screenshot failed: " + result.reason);
+        }
+        std::fflush(stdout);
     }
 }
 

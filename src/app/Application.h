@@ -9,6 +9,7 @@
 class FrameClock;
 class GlfwClock;
 class GlfwInput;
+class ScreenshotWriter;
 class ShaderCache;
 class World;
 
@@ -35,15 +36,22 @@ private:
     void openWindow();
     void registerCallbacks();
     void pollGamepad();
+    // F12: the frame drawn next is read back before it is shown and saved off the main thread.
+    void requestScreenshot();
+    void captureScreenshot();
+    // Shows what became of finished screenshots; without a world, only the console and trace.
+    void reportScreenshots();
 
     bool running = false;
     int vsync = 1;
+    bool screenshotRequested = false;
     std::unique_ptr<FrameClock> frameClock;
     World* world = nullptr;
     ShaderCache* shaderCache = nullptr;
     std::unique_ptr<GlfwInput> input;
     GamepadWatcher gamepadWatcher;
     std::unique_ptr<GlfwClock> clock;
+    std::unique_ptr<ScreenshotWriter> screenshots;
 };
 
 // Ends the process after a start-up failure: terminates the windowing library, writes message

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -14,6 +15,7 @@ constexpr int fallbackHeight = 480;
 constexpr char windowTitle[] = "Grov Rage";
 
 GLFWwindow* openedWindow = nullptr;
+std::function<void()> presentStep;
 
 // Where the window was before it went full screen, for the way back.
 struct WindowPlace {
@@ -92,8 +94,19 @@ void presentFrame()
 {
     if (!openedWindow)
         return;
+    if (presentStep) {
+        // Taken out first: the step may ask for another one for the frame after.
+        std::function<void()> step = std::move(presentStep);
+        presentStep = nullptr;
+        step();
+    }
     glfwSwapBuffers(openedWindow);
     glfwPollEvents();
+}
+
+void beforeNextPresent(std::function<void()> step)
+{
+    presentStep = std::move(step);
 }
 
 void setSwapInterval(int interval)

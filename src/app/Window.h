@@ -1,6 +1,8 @@
 #pragma once
 // The game window and its OpenGL 3.3 core context, on the windowing library.
 
+#include <functional>
+
 struct GLFWwindow;
 
 struct WindowSize {
@@ -22,6 +24,10 @@ GLFWwindow* gameWindow();
 // Shows the frame just drawn and delivers the queued input events, so every handler runs
 // between two frames.
 void presentFrame();
+
+// Runs step once, on the next presentFrame, just before the frame is shown: the back buffer
+// then holds the whole picture, HUD included. A later call replaces a step not yet run.
+void beforeNextPresent(std::function<void()> step);
 
 void setSwapInterval(int interval);
 

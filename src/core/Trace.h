@@ -26,6 +26,8 @@
 //   ghost shown <seconds>      the ghost of the best throw was drawn for the first time in this
 //                              flight, this many seconds of game time after the launch
 //   ghost gone                 the ghost's path ended while the flight went on
+//   screenshot <path>          an F12 screenshot was written to the file at path (absolute)
+//   screenshot failed <text>   it could not be: text says why and names the file or folder
 // Lines are written whole and flushed at once; new events may be added, existing ones keep
 // their form.
 

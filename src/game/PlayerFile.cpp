@@ -233,7 +233,7 @@ bool AtomicFile::write(const std::string& bytes)
     return true;
 }
 
-bool AtomicFile::commit()
+bool AtomicFile::flushAndClose()
 {
     if (fd < 0)
         return false;
@@ -248,11 +248,44 @@ bool AtomicFile::commit()
         return false;
     }
     fd = -1;
+    return true;
+}
+
+bool AtomicFile::commit()
+{
+    if (!flushAndClose())
+        return false;
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         failure = "could not replace " + target + ": " + reason();
         ::unlink(temporary.c_str());
         return false;
     }
+    syncDirectory(directoryOf(target));
+    return true;
+}
+
+bool AtomicFile::commitAsNew()
+{
+    if (!flushAndClose())
+        return false;
+    // A hard link is made only where the name is free, so nothing that appeared since the
+    // name was chosen is overwritten. Folders that take no links (FAT on a memory stick) get
+    // a plain rename after one more look.
+    int linked = ::link(temporary.c_str(), target.c_str());
+    if (linked != 0 && errno != EEXIST) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) == 0)
+            errno = EEXIST;
+        else
+            linked = ::rename(temporary.c_str(), target.c_str());
+    }
+    if (linked != 0) {
+        taken = errno == EEXIST;
+        failure = "could not create " + target + ": " + reason();
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    ::unlink(temporary.c_str());
     syncDirectory(directoryOf(target));
     return true;
 }

@@ -63,14 +63,20 @@ public:
     // Flushes the new file to the disk and renames it over the old one. False on any
     // failure, with the old file left in place.
     bool commit();
+    // The same for a file that must not replace anything: false with nameTaken set when a
+    // file of that name appeared in the meantime, which is then left as it was.
+    bool commitAsNew();
+    bool nameTaken() const { return taken; }
 
 private:
     void fail(const std::string& what);
+    bool flushAndClose();
 
     std::string target;
     std::string temporary;
     std::string failure;
     int fd = -1;
+    bool taken = false;
 };
 
 // Writes contents as the whole new file at path, through an AtomicFile.

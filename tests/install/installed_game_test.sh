@@ -21,12 +21,12 @@ for file in settings.txt \
     res/{font,heightmap,wheel,arrow,altitudewarning,rageometer1,rageometer2,sun,moon}.png \
     res/1047-5.jpg res/1047-5-normal.jpg res/skybox2/{back,bottom,front,left,right,top}.jpg \
     res/sounds/{ah,donk,flight,grunt,haha,haha2,inbetween,intro,mm,uff,uuh}.wav \
-    assets/{grov,grov_anim,tank}.dae assets/{grov,tank}_skin.png; do
+    assets/{grov,grov_anim,tank}.dae assets/{grov,tank}_skin.png icons/grov-rage-{64,128,256}.png; do
     [ -s "$data/$file" ] || missing="$missing $file"
 done
 check "every file the game reads is installed (missing:$missing)" [ -z "$missing" ]
 strays=$(find "$prefix" \( -name '*_tests' -o -name 'grov-bench*' -o -name 'grov-generate' -o -name 'grov-benchmarks' \
-    -o -name '.generated' -o -name icons -path "$data/*" \) -printf '%P ')
+    -o -name '.generated' \) -printf '%P ')
 check "no build tools are installed (found: $strays)" [ -z "$strays" ]
 check "bin holds only the command" [ "$(ls "$prefix/bin")" = grov-rage ]
 
