@@ -14,7 +14,7 @@
 //   dive <rage>                a dive started, leaving this much rage (0 to 1)
 //   sound <name>               a sound started, by its file's name without folder or ".wav"
 //   toggle <name> <value>      a key switched pause, fps, wireframe, sampling, mipmap, vsync,
-//                              culling, transparency or ghost to value
+//                              culling, transparency, ghost or sound to value
 //   resize <width> <height>    the window's drawing area changed size, in pixels
 //   fps <rate>                 once a second: the frame rate, a sign the frame loop runs
 //   record <place> <metres>    a throw ended and was entered in the records: its place among
