@@ -27,7 +27,13 @@
 
 namespace {
 
-constexpr float musicVolume = 0.4f; // of full scale, under the effects
+constexpr float musicVolume = 0.4f; // of full scale, under the effects, at MUSIC_VOLUME 100
+
+// A settings percentage as a gain: linear in amplitude, so 50 is 6 dB under 100.
+float percentGain(int percent)
+{
+    return float(percent) / 100.0f;
+}
 
 Application* theApplication = nullptr;
 
@@ -100,16 +106,21 @@ void Application::init()
     // glewInit asks for extensions the old way, which a core context refuses.
     glGetError();
 
+    // Before the world starts the music, so its first notes already play at the player's level.
+    Settings& settings = Settings::instance();
+    SoundSystem* sound = SoundSystem::instance();
+    sound->setVolume(musicVolume * percentGain(settings.getPercent("MUSIC_VOLUME")), MUSIC_GROUP);
+    sound->setVolume(percentGain(settings.getPercent("EFFECTS_VOLUME")), EFFECTS_GROUP);
+
     shaderCache = new ShaderCache();
     shaderCache->createDefaultEntry();
     world = new World();
     world->init(shaderCache);
     // A "GHOST 0" line in settings.txt starts with the ghost hidden; it shows by default.
-    world->setGhostVisible(Settings::instance().getInt("GHOST") != 0);
+    world->setGhostVisible(settings.getInt("GHOST") != 0);
     world->openRecords(playerDataDirectory());
 
     registerCallbacks();
-    SoundSystem::instance()->setVolume(musicVolume, MUSIC_GROUP);
 }
 
 void Application::openWindow()
@@ -259,6 +270,13 @@ void Application::onKey(int key, int pressed)
     case GLFW_KEY_F12:
         requestScreenshot();
         break;
+    case GLFW_KEY_M: {
+        SoundSystem* sound = SoundSystem::instance();
+        sound->setMuted(!sound->isMuted());
+        world->showMessage(sound->isMuted() ? "Sound OFF" : "Sound ON");
+        traceEvent("toggle", sound->isMuted() ? "sound OFF" : "sound ON");
+        break;
+    }
     default:
         break;
     }

@@ -11,7 +11,7 @@ Settings& Settings::instance()
     return *settings;
 }
 
-Settings::Settings(const std::string& path)
+Settings::Settings(const std::string& path) : fileName(path)
 {
     std::ifstream file(path);
     if (file.is_open())
@@ -45,4 +45,23 @@ int Settings::getInt(const std::string& key) const
     if (found == values.end())
         return -1;
     return std::atoi(found->second.c_str());
+}
+
+int Settings::getPercent(const std::string& key) const
+{
+    constexpr long lowest = 0;
+    constexpr long highest = 100;
+    auto found = values.find(key);
+    if (found == values.end())
+        return int(highest);
+    // strtol rather than atoi: the same number for anything atoi reads, and a huge value
+    // saturates instead of wrapping round into range.
+    const long given = std::strtol(found->second.c_str(), nullptr, 10);
+    const long used = given < lowest ? lowest : given > highest ? highest : given;
+    if (used != given) {
+        std::printf("%s: %s %s is outside %ld to %ld, using %ld\n", fileName.c_str(), key.c_str(),
+                    found->second.c_str(), lowest, highest, used);
+        std::fflush(stdout);
+    }
+    return int(used);
 }

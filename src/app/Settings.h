@@ -1,5 +1,5 @@
 #pragma once
-// The few values the player may change without recompiling: window size and mode.
+// The few values the player may change without recompiling: window size and mode, volumes.
 
 #include <istream>
 #include <map>
@@ -17,9 +17,13 @@ public:
 
     // The value of key as atoi reads it, or -1 when the key is absent.
     int getInt(const std::string& key) const;
+    // A percentage read like getInt: 100 when the key is absent; a value outside 0 to 100 is
+    // clamped, with a line naming the file, the key, the value given and the value used.
+    int getPercent(const std::string& key) const;
 
 private:
     void read(std::istream& in);
 
+    std::string fileName = "settings.txt";
     std::map<std::string, std::string> values;
 };

@@ -114,10 +114,25 @@ void SoundSystem::setVolume(float volume, int group)
 {
     float v = volume < 1.0f ? volume : 1.0f;
     float clamped = v > 0.0f ? v : 0.0f;
-    if (group == MUSIC_GROUP && music)
-        music->setVolume(clamped);
-    else if (group == EFFECTS_GROUP && effects)
-        effects->setVolume(clamped);
+    if (group == MUSIC_GROUP)
+        musicVolume = clamped;
+    else if (group == EFFECTS_GROUP)
+        effectsVolume = clamped;
+    applyVolumes();
+}
+
+void SoundSystem::setMuted(bool mute)
+{
+    muted = mute;
+    applyVolumes();
+}
+
+void SoundSystem::applyVolumes()
+{
+    if (music)
+        music->setVolume(muted ? 0.0f : musicVolume);
+    if (effects)
+        effects->setVolume(muted ? 0.0f : effectsVolume);
 }
 
 Song* SoundSystem::createSong(const char* path, unsigned mode)

@@ -34,8 +34,13 @@ public:
 
     // Once per frame: refills streams, renders the no-sound output and calls end callbacks.
     void update();
-    // volume is clamped to [0, 1]; group is MUSIC_GROUP or EFFECTS_GROUP.
+    // volume is clamped to [0, 1]; group is MUSIC_GROUP or EFFECTS_GROUP. While muted it is
+    // kept and heard on unmuting.
     void setVolume(float volume, int group);
+    // Silences both groups without pausing anything: the music keeps its place and its chain,
+    // and effects started meanwhile play unheard. Works without a sound output too.
+    void setMuted(bool muted);
+    bool isMuted() const { return muted; }
 
     Song* createSong(const char* path, unsigned mode);
     SoundEffect* createSoundEffect(const char* path, unsigned mode);
@@ -59,10 +64,14 @@ private:
     SoundSystem& operator=(const SoundSystem&) = delete;
 
     void shutdown();
+    void applyVolumes();
 
     Mixer* system = nullptr;
     MixGroup* music = nullptr;
     MixGroup* effects = nullptr;
     std::vector<AudioResource*> created;
     MixerResult lastUpdateResult = MIXER_OK; // reported once, not again every frame
+    float musicVolume = 1.0f;
+    float effectsVolume = 1.0f;
+    bool muted = false;
 };

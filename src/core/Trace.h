@@ -14,7 +14,7 @@
 //   dive <rage>                a dive started, leaving this much rage (0 to 1)
 //   sound <name>               a sound started, by its file's name without folder or ".wav"
 //   toggle <name> <value>      a key switched pause, fps, wireframe, sampling, mipmap, vsync,
-//                              culling, transparency, ghost or fullscreen to value
+//                              culling, transparency, ghost, sound or fullscreen to value
 //   gamepad connected <name>   a gamepad came (or was there at the start), by its name
 //   gamepad disconnected <name>
 //   resize <width> <height>    the window's drawing area changed size, in pixels

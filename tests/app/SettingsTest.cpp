@@ -73,6 +73,29 @@ TEST(Settings, CommentsShiftThePairing)
     EXPECT_EQ(shifted.getInt("#note"), 0);
 }
 
+TEST(Settings, PercentagesDefaultToAHundredAndAreClampedWithALine)
+{
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(fromText("").getPercent("MUSIC_VOLUME"), 100);
+    EXPECT_EQ(fromText("MUSIC_VOLUME 0").getPercent("MUSIC_VOLUME"), 0);
+    EXPECT_EQ(fromText("MUSIC_VOLUME 50").getPercent("MUSIC_VOLUME"), 50);
+    EXPECT_EQ(fromText("EFFECTS_VOLUME 100").getPercent("EFFECTS_VOLUME"), 100);
+    // Read as every other number is: what atoi makes of it.
+    EXPECT_EQ(fromText("EFFECTS_VOLUME loud").getPercent("EFFECTS_VOLUME"), 0);
+    EXPECT_EQ(fromText("EFFECTS_VOLUME 70%").getPercent("EFFECTS_VOLUME"), 70);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(fromText("MUSIC_VOLUME 150").getPercent("MUSIC_VOLUME"), 100);
+    EXPECT_EQ(fromText("EFFECTS_VOLUME -1").getPercent("EFFECTS_VOLUME"), 0);
+    // Far beyond an int, still the top, not a number wrapped back into range.
+    EXPECT_EQ(fromText("MUSIC_VOLUME 99999999999999999999").getPercent("MUSIC_VOLUME"), 100);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "settings.txt: MUSIC_VOLUME 150 is outside 0 to 100, using 100\n"
+              "settings.txt: EFFECTS_VOLUME -1 is outside 0 to 100, using 0\n"
+              "settings.txt: MUSIC_VOLUME 99999999999999999999 is outside 0 to 100, using 100\n");
+}
+
 TEST(Settings, MissingOrUnreadableFileReportsAndLeavesEverythingAbsent)
 {
     // A directory in the file's place opens, but every read of it fails.

@@ -280,6 +280,56 @@ TEST_F(SoundSystemTest, VolumesAreClampedAndUnknownGroupsIgnored)
     EXPECT_FLOAT_EQ(effects, 0.0f);
 }
 
+TEST_F(SoundSystemTest, MutingSilencesEverythingWhileTheMusicChainGoesOn)
+{
+    start();
+    Recorder recorder(system->mixer());
+    Song* first = system->createSong(writeTone("first.wav", 0.4, 0.2).c_str(), 0);
+    Song* next = system->createSong(writeTone("next.wav", 1.0, 0.2).c_str(), 0);
+    SoundEffect* effect = system->createSoundEffect(writeTone("effect.wav", 0.3, 0.2).c_str(), 0);
+    system->setVolume(0.4f, MUSIC_GROUP);
+    Voice playing = first->play(false, 0);
+    ASSERT_FALSE(next->playAfter(playing, 0).isNull());
+    int endings = 0;
+    playing.setEndCallback([&](Voice) { ++endings; });
+    run(0.2);
+
+    system->setMuted(true);
+    EXPECT_TRUE(system->isMuted());
+    // A volume set while muted waits for the unmuting.
+    system->setVolume(0.5f, EFFECTS_GROUP);
+    effect->play();
+    run(0.6);
+    EXPECT_EQ(endings, 1) << "the first piece ended while muted";
+    ASSERT_TRUE(next->channel().isAlive());
+    unsigned position = 0;
+    next->channel().position(&position, MIXER_UNIT_MS);
+    EXPECT_NEAR(double(position), 400.0, 60.0) << "the next piece went on while muted";
+    system->setMuted(false);
+    run(0.7);
+    effect->play();
+    run(0.2);
+
+    // Same-amplitude tones: the effects' group at 0.5 is 1.25 times the music's at 0.4.
+    const float music = recorder.peak(0.05, 0.2);
+    EXPECT_GT(music, 0.01f);
+    EXPECT_LT(recorder.peak(0.25, 0.8), 1e-6f);
+    EXPECT_NEAR(recorder.peak(0.85, 1.35) / music, 1.0f, 0.02f) << "the next piece heard where it had got to";
+    EXPECT_NEAR(recorder.peak(1.55, 1.65) / music, 1.25f, 0.02f);
+}
+
+TEST_F(SoundSystemTest, MutingWithoutAnOutputIsHarmless)
+{
+    RecordingMixer::outputFails = true;
+    testing::internal::CaptureStdout();
+    start();
+    system->setMuted(true);
+    EXPECT_TRUE(system->isMuted());
+    system->setMuted(false);
+    EXPECT_FALSE(system->isMuted());
+    testing::internal::GetCapturedStdout();
+}
+
 TEST_F(SoundSystemTest, SongsRestartButEffectsOverlapTwiceAsLoud)
 {
     start();

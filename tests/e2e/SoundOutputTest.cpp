@@ -26,6 +26,8 @@ constexpr double throwLimitSeconds = 180.0;  // a guard against a hang, not a ti
 constexpr double longestQuietSeconds = 0.001;
 constexpr double effectLatencySeconds = 0.1;
 constexpr float quietLevel = 1.0f / 1024.0f; // of full scale: below it a frame counts as silent
+constexpr double introSeconds = 4.0;         // of the intro compared between two volumes
+constexpr double applySeconds = 0.1;         // s from a key to its change in the output, at most
 
 // The output as the wave writer wrote it: the loudest channel of every frame.
 struct Output {
@@ -104,9 +106,14 @@ std::vector<float> readMono(const std::string& path)
     std::vector<float> samples(std::size_t(info.frames) * std::size_t(info.channels));
     sf_readf_float(file, samples.data(), info.frames);
     sf_close(file);
+    // The channels' mean, as Output::mono, so a stereo piece of music compares with the mix.
     std::vector<float> mono;
-    for (std::size_t i = 0; i < samples.size(); i += std::size_t(info.channels))
-        mono.push_back(samples[i]);
+    for (std::size_t i = 0; i < samples.size(); i += std::size_t(info.channels)) {
+        float sum = 0.0f;
+        for (int c = 0; c < info.channels; ++c)
+            sum += samples[i + std::size_t(c)];
+        mono.push_back(sum / float(info.channels));
+    }
     return mono;
 }
 
@@ -140,19 +147,39 @@ double delayUntilHeard(const Output& output, const std::vector<float>& effect, d
     return best > 0.5 ? std::max(0.0, bestLag) : -1.0;
 }
 
+// Makes the game started in dir write what it plays to dir/output.wav; the environment to
+// start it with.
+std::string useWaveWriter(const std::string& dir)
+{
+    // 16-bit samples, as a sound card takes them, so a mix too loud shows as clipped.
+    std::ofstream(dir + "/alsoft.conf") << "[general]\ndrivers = wave\nsample-type = int16\n[wave]\nfile = " << dir
+                                        << "/output.wav\n";
+    return "ALSOFT_CONF=" + dir + "/alsoft.conf";
+}
+
+// Lets the game run until its trace reaches this many seconds; the frame-rate line comes once
+// a second. False when the game ends first.
+bool runUntil(GameProcess& game, double seconds)
+{
+    for (;;) {
+        const std::vector<TraceLine> lines = game.trace();
+        if (!lines.empty() && lines.back().seconds >= seconds)
+            return true;
+        if (game.waitForTrace("fps", "", lines.size(), throwLimitSeconds) < 0)
+            return false;
+    }
+}
+
 TEST(SoundOutput, APlayerHearsGaplessMusicAndEveryEffectOnTime)
 {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no X display; run the suite through ./test.sh";
     const std::string dir = GameProcess::copyRunDirectory();
     const std::string wave = dir + "/output.wav";
-    // 16-bit samples, as a sound card takes them, so a mix too loud shows as clipped.
-    std::ofstream(dir + "/alsoft.conf") << "[general]\ndrivers = wave\nsample-type = int16\n[wave]\nfile = " << wave
-                                        << "\n";
 
     std::vector<TraceLine> trace;
     {
-        GameProcess game(dir, "ALSOFT_CONF=" + dir + "/alsoft.conf");
+        GameProcess game(dir, useWaveWriter(dir));
         ASSERT_NE(game.waitForWindow(), 0u) << game.errors();
         ASSERT_GE(game.waitForTrace("state", "0"), 0) << game.output();
         ASSERT_TRUE(game.waitForFrameAfter(0));
@@ -213,6 +240,107 @@ TEST(SoundOutput, APlayerHearsGaplessMusicAndEveryEffectOnTime)
     }
     EXPECT_GE(heard, 3) << "the grunt, a bounce and the donk at least";
     GameProcess::removeDirectory(dir);
+}
+
+// The level of the first seconds of the intro, from a game whose settings.txt ends with extra
+// lines (the last value of a key counts), and nothing pressed.
+double introLevel(const std::string& extraSettings)
+{
+    const std::string dir = GameProcess::copyRunDirectory();
+    std::ofstream(dir + "/settings.txt", std::ios::app) << extraSettings;
+    {
+        GameProcess game(dir, useWaveWriter(dir));
+        EXPECT_NE(game.waitForWindow(), 0u) << game.errors();
+        EXPECT_TRUE(runUntil(game, introSeconds + 1.0)) << game.output();
+        game.pressKey("Escape");
+        EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0) << game.errors();
+        EXPECT_EQ(game.output().find("FMOD error!"), std::string::npos) << game.output();
+        EXPECT_EQ(game.output().find("is outside 0 to 100"), std::string::npos) << game.output();
+    }
+    const Output output = readOutput(dir + "/output.wav");
+    GameProcess::removeDirectory(dir);
+    const double start = output.firstSound();
+    EXPECT_GE(start, 0.0) << "the output is silent";
+    EXPECT_GE(output.seconds(), start + introSeconds) << "the file ends early";
+    // From a second in: past the pads' swell, where the first audible sample is found alike.
+    return output.rms(start + 1.0, start + introSeconds);
+}
+
+TEST(SoundOutput, HalfTheVolumeIsSixDecibelsDown)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display; run the suite through ./test.sh";
+    const double full = introLevel("MUSIC_VOLUME 100\nEFFECTS_VOLUME 100\n");
+    const double half = introLevel("MUSIC_VOLUME 50\nEFFECTS_VOLUME 50\n");
+    ASSERT_GT(half, 0.0);
+    const double decibels = 20.0 * std::log10(full / half);
+    std::printf("intro at 100: rms %.4f, at 50: rms %.4f, %.2f dB down\n", full, half, decibels);
+    EXPECT_NEAR(decibels, 6.0, 1.0);
+}
+
+TEST(SoundOutput, MutedTheMusicPlaysOnUnheardAndComesBackWhereItGotTo)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display; run the suite through ./test.sh";
+    const std::string dir = GameProcess::copyRunDirectory();
+
+    std::vector<TraceLine> trace;
+    int off = -1, on = -1;
+    {
+        GameProcess game(dir, useWaveWriter(dir));
+        ASSERT_NE(game.waitForWindow(), 0u) << game.errors();
+        ASSERT_TRUE(runUntil(game, 2.0)) << game.output();
+        game.pressKey("m");
+        off = game.waitForTrace("toggle", "sound OFF");
+        ASSERT_GE(off, 0) << game.output();
+        EXPECT_GE(game.waitForTrace("message", "Sound OFF"), 0);
+        ASSERT_TRUE(runUntil(game, game.trace()[std::size_t(off)].seconds + 2.0));
+        game.pressKey("m");
+        on = game.waitForTrace("toggle", "sound ON", std::size_t(off));
+        ASSERT_GE(on, 0) << game.output();
+        EXPECT_GE(game.waitForTrace("message", "Sound ON", std::size_t(off)), 0);
+        ASSERT_TRUE(runUntil(game, game.trace()[std::size_t(on)].seconds + 2.0));
+        trace = game.trace();
+        game.pressKey("Escape");
+        EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0) << game.errors();
+        EXPECT_EQ(game.output().find("FMOD error!"), std::string::npos) << game.output();
+    }
+
+    const Output output = readOutput(dir + "/output.wav");
+    const std::vector<float> intro = readMono(dir + "/res/sounds/intro.wav");
+    GameProcess::removeDirectory(dir);
+    ASSERT_GT(output.rate, 0);
+    ASSERT_FALSE(intro.empty());
+    const double start = output.firstSound();
+    ASSERT_GE(start, 0.0) << "the output is silent";
+    const double muted = start + trace[std::size_t(off)].seconds;
+    const double unmuted = start + trace[std::size_t(on)].seconds;
+    ASSERT_LT(unmuted + 1.5, output.seconds()) << "the file ends before the music came back";
+
+    const double before = output.rms(muted - 1.0, muted);
+    EXPECT_GT(before, 10.0 * quietLevel) << "music before muting";
+    // The mixer applies a change with its next block, a few tens of ms after the key.
+    float loudest = 0.0f;
+    for (std::size_t i = output.frameAt(muted + applySeconds); i < output.frameAt(unmuted - applySeconds); ++i)
+        loudest = std::max(loudest, output.level[i]);
+    std::printf("muted for %.2f s: loudest %.5f (music before %.4f rms)\n", unmuted - muted, loudest, before);
+    EXPECT_LT(loudest, quietLevel) << "sound while muted";
+
+    // The intro, the one piece playing all along, is heard again where it has got to meanwhile.
+    EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                            [](const TraceLine& line) { return line.event == "sound"; }),
+              1)
+        << "the intro started once, and nothing else started";
+    const double at = unmuted + 0.5;
+    const std::size_t place = std::size_t(std::fmod(at - start, double(intro.size()) / output.rate) * output.rate);
+    const std::vector<float> expected(intro.begin() + std::ptrdiff_t(place), intro.end());
+    double likeness = 0.0;
+    const double delay = delayUntilHeard(output, expected, at, likeness);
+    std::printf("after unmuting: the intro at %.2f s found %.0f ms later (likeness %.2f)\n",
+                double(place) / output.rate, 1000.0 * delay, likeness);
+    // Within the search's few tenths of a second: a restart would be seconds away.
+    EXPECT_GE(delay, 0.0) << "the music after unmuting is not the intro at its place";
+    EXPECT_GT(output.rms(unmuted + applySeconds, unmuted + 1.5), 0.3 * before) << "the level comes back";
 }
 
 } // namespace
