@@ -16,7 +16,7 @@
 namespace {
 
 constexpr double exitLimitSeconds = 10.0;
-constexpr double throwLimitSeconds = 180.0; // a guard against a hang, not a timing requirement
+constexpr double throwLimitSeconds = 600.0; // a guard against a hang, not a timing requirement
 
 // The regions of the HUD's texts and gauges, from where the world places them.
 Rect messageLine(const Hud& hud) { return hud.around(0.0f, -0.75f, 0.34f, 0.047f); }
