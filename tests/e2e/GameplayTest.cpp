@@ -132,10 +132,20 @@ protected:
         return at < 0 ? game->traceSize() : static_cast<std::size_t>(at);
     }
 
+    // The game's own word on whether it is paused now.
+    std::string lastPauseToggle()
+    {
+        std::string last;
+        for (const TraceLine& line : game->trace())
+            if (line.event == "toggle" && line.details.rfind("pause ", 0) == 0)
+                last = line.details;
+        return last;
+    }
+
     std::size_t expectThrowEnd(std::size_t flight)
     {
         int over = waitForThrowEnd(*game, flight);
-        EXPECT_GE(over, 0) << "the throw did not end while its distance kept changing";
+        EXPECT_GE(over, 0) << "the throw did not end while its distance kept changing; " << traceTail(*game);
         return over < 0 ? game->traceSize() : static_cast<std::size_t>(over);
     }
 
@@ -242,6 +252,7 @@ TEST_F(Gameplay, ADiveSpendsRageWhileThePlayGoesOn)
     EXPECT_LT(spent.countReddish(rageGauge(hud)), before.countReddish(rageGauge(hud))) << "the dive costs a quarter of the gauge";
 
     ASSERT_TRUE(togglePause(*game));
+    ASSERT_EQ(lastPauseToggle(), "pause OFF") << traceTail(*game);
     keep(captureWindow(game->windowId()), "dive");
     // The dive lasts only until the next ground contact, a fraction of a second, too short
     // for a screenshot to catch reliably; the blurred picture itself is checked in-process.

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 Hud::Hud(const Picture& picture)
@@ -107,4 +109,16 @@ int waitForThrowEnd(GameProcess& game, std::size_t flight, double stillSeconds)
         }
     }
     return -1;
+}
+
+std::string traceTail(GameProcess& game, std::size_t lines)
+{
+    const std::vector<TraceLine> trace = game.trace();
+    std::string tail = "the trace's last lines:\n";
+    for (std::size_t i = trace.size() > lines ? trace.size() - lines : 0; i < trace.size(); ++i) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.3f", trace[i].seconds);
+        tail += std::string(seconds) + " " + trace[i].event + " " + trace[i].details + "\n";
+    }
+    return tail;
 }

@@ -43,3 +43,6 @@ Picture shotAfter(GameProcess& game, std::size_t after);
 // tanks keep it in the air, as long as its distance keeps changing. The index of the game-over
 // line, or -1 when the game ends or the distance stands still for stillSeconds first.
 int waitForThrowEnd(GameProcess& game, std::size_t flight, double stillSeconds = 60.0);
+
+// The trace's last lines, one a line, for a failure message.
+std::string traceTail(GameProcess& game, std::size_t lines = 20);

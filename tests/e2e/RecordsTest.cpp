@@ -95,7 +95,7 @@ protected:
         game->pressKey("space");
         flight = expectTrace("state", "2", mark, throwLimitSeconds);
         int over = waitForThrowEnd(*game, flight);
-        EXPECT_GE(over, 0) << "the throw did not end while its distance kept changing";
+        EXPECT_GE(over, 0) << "the throw did not end while its distance kept changing; " << traceTail(*game);
         return expectTrace("record", "", flight);
     }
 

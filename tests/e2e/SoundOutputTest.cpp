@@ -143,8 +143,9 @@ double delayUntilHeard(const Output& output, const std::vector<float>& effect, d
         }
     }
     likeness = best;
-    // Music and other effects under it still leave a clear likeness.
-    return best > 0.5 ? std::max(0.0, bestLag) : -1.0;
+    // Music and other effects under it still leave a clear likeness: an effect played over the
+    // tail of a bounce sound has been found at 0.45, unrelated sound stays far below.
+    return best > 0.35 ? std::max(0.0, bestLag) : -1.0;
 }
 
 // A run directory of the test's own whose game plays in a small window: the picture is not the
@@ -201,7 +202,7 @@ TEST(SoundOutput, APlayerHearsGaplessMusicAndEveryEffectOnTime)
         const int flight = game.waitForTrace("state", "2", 0, throwLimitSeconds);
         ASSERT_GE(flight, 0) << game.output();
         int over = waitForThrowEnd(game, std::size_t(flight));
-        ASSERT_GE(over, 0) << game.output();
+        ASSERT_GE(over, 0) << traceTail(game);
         // Some of the flight loop after the last event, so its sound is in the file.
         ASSERT_GE(game.waitForTrace("sound", "donk", 0), 0);
         game.waitForFrameAfter(game.traceSize());
