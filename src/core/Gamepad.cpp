@@ -16,9 +16,8 @@ float stickValue(const GamepadState& pad, GamepadAxis axis)
 
 float padSteering(const GamepadState& pad)
 {
-    const float dpad = (pad.held(PAD_DPAD_RIGHT) ? 1.0f : 0.0f) - (pad.held(PAD_DPAD_LEFT) ? 1.0f : 0.0f);
     if (pad.held(PAD_DPAD_RIGHT) || pad.held(PAD_DPAD_LEFT))
-        return dpad;
+        return (pad.held(PAD_DPAD_RIGHT) ? 1.0f : 0.0f) - (pad.held(PAD_DPAD_LEFT) ? 1.0f : 0.0f);
     return stickValue(pad, PAD_LEFT_X);
 }
 

@@ -58,26 +58,17 @@ float yawOf(float dx, float dz)
     return HALF_PI;
 }
 
-// W, S, D and A in that order; all held keys act in the same frame. The left stick adds its
-// push to theirs, up to the keys' own speed.
+// W and S, D and A, each pair cancelling when both are held; the left stick adds its push to
+// theirs, up to the keys' own speed.
 void moveWithKeys(glm::vec3& eye, const glm::vec3& forward, const glm::vec3& right, float step,
                   const GamepadState& pad)
 {
-    if (isKeyDown(KEY_W))
-        eye += forward * step;
-    if (isKeyDown(KEY_S))
-        eye -= forward * step;
-    if (isKeyDown(KEY_D))
-        eye += right * step;
-    if (isKeyDown(KEY_A))
-        eye -= right * step;
-    if (!pad.connected)
-        return;
-    const float keysForward = (isKeyDown(KEY_W) ? 1.0f : 0.0f) - (isKeyDown(KEY_S) ? 1.0f : 0.0f);
-    const float keysRight = (isKeyDown(KEY_D) ? 1.0f : 0.0f) - (isKeyDown(KEY_A) ? 1.0f : 0.0f);
-    const float stickForward = std::min(std::max(keysForward - stickValue(pad, PAD_LEFT_Y), -1.0f), 1.0f) - keysForward;
-    const float stickRight = std::min(std::max(keysRight + stickValue(pad, PAD_LEFT_X), -1.0f), 1.0f) - keysRight;
-    eye += forward * (stickForward * step) + right * (stickRight * step);
+    const auto axis = [](int plus, int minus, float stick) {
+        const float keys = (isKeyDown(plus) ? 1.0f : 0.0f) - (isKeyDown(minus) ? 1.0f : 0.0f);
+        return std::min(std::max(keys + stick, -1.0f), 1.0f);
+    };
+    eye += forward * (axis(KEY_W, KEY_S, -stickValue(pad, PAD_LEFT_Y)) * step);
+    eye += right * (axis(KEY_D, KEY_A, stickValue(pad, PAD_LEFT_X)) * step);
 }
 
 } // namespace
