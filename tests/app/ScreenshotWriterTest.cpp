@@ -1,6 +1,7 @@
 // Writing screenshots off the main thread: the file appears whole or not at all, a folder
 // that cannot be written is reported, and quitting right after F12 still writes the file.
 
+#include "ScratchFolderTest.h"
 #include "app/ScreenshotWriter.h"
 
 #include <gtest/gtest.h>
@@ -16,16 +17,8 @@
 
 namespace {
 
-class ScreenshotWriterTest : public testing::Test {
+class ScreenshotWriterTest : public ScratchFolderTest {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/grov-writer-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + root + "'").c_str()); }
-
     std::set<std::string> entries(const std::string& folder) const
     {
         std::set<std::string> names;
@@ -38,7 +31,6 @@ protected:
         return names;
     }
 
-    std::string root;
 };
 
 CapturedFrame greyFrame(int width, int height)

@@ -1,6 +1,7 @@
 // The records and the ghost files without a window: the order of the ten, two games writing
 // at once, every kind of damaged file, and a write cut off by a crash.
 
+#include "ScratchFolderTest.h"
 #include "game/PlayerFile.h"
 #include "game/RecordStore.h"
 
@@ -57,21 +58,17 @@ GhostPath flightOf(double seconds, float metres)
     return path;
 }
 
-class RecordStoreTest : public testing::Test {
+class RecordStoreTest : public ScratchFolderTest {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/grov-records-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root = pattern;
+        ScratchFolderTest::SetUp();
         folder = root + "/grov-rage";
     }
-    void TearDown() override { std::system(("rm -rf '" + root + "'").c_str()); }
 
     std::string records() const { return folder + "/records.txt"; }
     std::string ghost() const { return folder + "/best-throw.ghost"; }
 
-    std::string root;
     std::string folder;
 };
 

@@ -1,5 +1,6 @@
 // Where F12 screenshots go and what they are called, without a window.
 
+#include "ScratchFolderTest.h"
 #include "game/PlayerFile.h"
 #include "game/ScreenshotPath.h"
 
@@ -13,18 +14,7 @@
 
 namespace {
 
-class ScreenshotPathTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/grov-shots-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + root + "'").c_str()); }
-
-    std::string root;
-};
+class ScreenshotPathTest : public ScratchFolderTest {};
 
 std::tm at(int year, int month, int day, int hour, int minute, int second)
 {
