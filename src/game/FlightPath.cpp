@@ -38,12 +38,16 @@ void FlightPath::derive()
     startPlane = glm::transpose(frame) * startWorld;
     positionPlane = startPlane;
     positionWorld = startWorld;
+    travelled = 0.0f;
 }
 
 void FlightPath::update(float dt)
 {
     const glm::vec3 previous = positionPlane;
-    const float d = (positionPlane.x - startPlane.x) + horizontalVelocity * dt * timeScale;
+    // The distance is kept apart from the position: far along a throw a steep arc's step is
+    // smaller than a float's spacing there, and read back from the position it would never grow.
+    travelled += horizontalVelocity * dt * timeScale;
+    const float d = travelled;
     const float h = tangent * d - curvature * d * d;
     positionPlane.x = startPlane.x + d;
     positionPlane.y = startPlane.y + h;

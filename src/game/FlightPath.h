@@ -43,6 +43,7 @@ private:
     glm::vec3 positionPlane{0.0f};          // x horizontal, y height, z carried from the start
     glm::mat3 frame{1.0f};                  // flight plane to world, column-major
     glm::vec3 stepWorld{0.0f};
+    float travelled = 0.0f;                 // horizontal distance along the plane from the start
     float horizontalVelocity = 0.0f;        // world units per second
     float verticalVelocity = 0.0f;          // world units per second
     float tangent = 0.0f;                   // of the launch angle

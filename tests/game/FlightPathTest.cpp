@@ -1,5 +1,7 @@
 #include "game/FlightPath.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -92,6 +94,25 @@ TEST(FlightPath, LevelLaunchOnlyFallsAndZeroSpeedDoesNotTrap)
     FlightPath still(0.0f, 40.0f, glm::vec3(0.0f, 10.0f, 0.0f), glm::mat3(1.0f));
     still.update(0.016f);
     EXPECT_FALSE(std::isfinite(still.getPosition().y));
+}
+
+// A bounce that leaves the ground almost straight up, far along the throw, moves its world
+// position by less than a float's step there each frame; the arc must still rise and come down
+// rather than hang in the air for ever.
+TEST(FlightPath, ASteepArcFarFromTheOriginStillComesDown)
+{
+    const glm::mat3 launchFrame(glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f), glm::vec3(0.0f));
+    for (float angle : {89.99f, 90.0f}) {
+        FlightPath path(20.0f, angle, glm::vec3(10.0f, 12.0f, -40000.0f), launchFrame);
+        float highest = 12.0f;
+        int frames = 0;
+        for (; frames < 600 && path.getPosition().y >= 12.0f; ++frames) {
+            path.update(1.0f / 30.0f);
+            highest = std::max(highest, path.getPosition().y);
+        }
+        EXPECT_LT(frames, 600) << "the arc at " << angle << " degrees never came down";
+        EXPECT_NEAR(highest, 12.0f + 20.0f * 20.0f / (2.0f * 9.81f), 1.0f) << angle;
+    }
 }
 
 } // namespace
