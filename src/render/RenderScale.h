@@ -1,0 +1,37 @@
+#pragma once
+// How large the 3D scene is drawn, as a share of the window's width and height, so that a
+// machine too slow to shade every pixel in time still gets a smooth game. It watches the frame
+// times it is told of and moves the scale in small steps: down while frames take longer than
+// the budget, up only when the frames are so short that even if all of their time were
+// shading, the larger picture would still fit the budget with room to spare. A step up can
+// therefore never cause the miss that would send it down again, and under a steady load the
+// scale settles instead of swinging.
+
+#include <vector>
+
+class RenderScale {
+public:
+    static constexpr double MIN_SCALE = 0.6;
+    static constexpr double MAX_SCALE = 1.0;
+    static constexpr double DEFAULT_BUDGET = 1.0 / 30.0; // seconds per frame
+    static constexpr int WINDOW_FRAMES = 12;             // frames judged together
+    static constexpr double STEP_DOWN = 0.1;             // largest change in one judgement
+    static constexpr double STEP_UP = 0.05;
+    static constexpr double QUANTUM = 0.05;              // scales are multiples of this
+
+    explicit RenderScale(double budgetSeconds = DEFAULT_BUDGET);
+
+    // One frame's wall time. Stalls of a second or more (loading, a minimised window, the
+    // debugger) and times that are not finite say nothing about drawing and are ignored.
+    void addFrame(double seconds);
+    double scale() const { return scale_; }
+    // Back to full size with no frames counted, as after a change of quality.
+    void reset();
+
+private:
+    void judge();
+
+    double budget;
+    double scale_ = MAX_SCALE;
+    std::vector<double> frames;
+};

@@ -1,0 +1,82 @@
+#include "render/RenderScale.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+// A machine whose frame costs a fixed part plus a part that grows with the pixel count, with
+// some noise on every frame; the scale the controller settles on, and how often it moved once
+// it had settled.
+struct Settled {
+    double scale = 0.0;
+    int movesAfterSettling = 0;
+    double lowest = 1.0, highest = 0.0;
+};
+
+Settled run(RenderScale& controller, double fixedSeconds, double shadingSeconds, double noise, int frames = 3000)
+{
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> jitter(1.0 - noise, 1.0 + noise);
+    Settled result;
+    double last = controller.scale();
+    for (int frame = 0; frame < frames; ++frame) {
+        const double s = controller.scale();
+        controller.addFrame((fixedSeconds + shadingSeconds * s * s) * jitter(random));
+        result.lowest = std::min(result.lowest, controller.scale());
+        result.highest = std::max(result.highest, controller.scale());
+        if (frame > frames / 2 && controller.scale() != last)
+            ++result.movesAfterSettling;
+        last = controller.scale();
+    }
+    result.scale = controller.scale();
+    return result;
+}
+
+TEST(RenderScale, SettlesOnAScaleThatMeetsTheBudgetWithoutSwinging)
+{
+    const double budget = RenderScale::DEFAULT_BUDGET;
+    struct Load {
+        double fixed, shading; // seconds at scale 1
+    };
+    // Fast enough as it is, just over, well over, and shading-bound far beyond any rescue.
+    for (const Load load : {Load{0.005, 0.010}, Load{0.010, 0.028}, Load{0.008, 0.045}, Load{0.004, 0.060},
+                            Load{0.020, 0.300}}) {
+        RenderScale controller;
+        const Settled settled = run(controller, load.fixed, load.shading, 0.08);
+        SCOPED_TRACE(testing::Message() << "fixed " << load.fixed << " s, shading " << load.shading << " s");
+        EXPECT_GE(settled.lowest, RenderScale::MIN_SCALE);
+        EXPECT_LE(settled.highest, RenderScale::MAX_SCALE);
+        EXPECT_EQ(settled.movesAfterSettling, 0);
+        const double cost = load.fixed + load.shading * settled.scale * settled.scale;
+        if (settled.scale > RenderScale::MIN_SCALE)
+            EXPECT_LE(cost, budget);
+        else
+            EXPECT_GT(load.fixed + load.shading * 0.65 * 0.65, budget) << "went to the floor without need";
+        // Not lower than it has to be: the next step up would miss the budget (or it is full size).
+        if (settled.scale < RenderScale::MAX_SCALE) {
+            const double up = settled.scale + RenderScale::STEP_UP;
+            EXPECT_GT(load.fixed + load.shading * up * up, 0.6 * budget);
+        }
+    }
+}
+
+TEST(RenderScale, StallsAreIgnoredAndAFastMachineGetsFullSizeBack)
+{
+    RenderScale controller;
+    for (int i = 0; i < 200; ++i)
+        controller.addFrame(i % 2 ? 2.5 : NAN); // loading, a minimised window: no judgement
+    EXPECT_EQ(controller.scale(), RenderScale::MAX_SCALE);
+
+    run(controller, 0.01, 0.09, 0.0, 200);
+    EXPECT_LT(controller.scale(), 0.8);
+    // The load goes away: the scale climbs back step by step, never past full size.
+    run(controller, 0.004, 0.004, 0.0, 400);
+    EXPECT_EQ(controller.scale(), RenderScale::MAX_SCALE);
+    controller.reset();
+    EXPECT_EQ(controller.scale(), RenderScale::MAX_SCALE);
+}
+
+} // namespace
