@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -64,4 +66,28 @@ int Settings::getPercent(const std::string& key) const
         std::fflush(stdout);
     }
     return int(used);
+}
+
+std::string Settings::getChoice(const std::string& key, const std::vector<std::string>& words) const
+{
+    if (words.empty())
+        return std::string();
+    auto found = values.find(key);
+    if (found == values.end())
+        return words.front();
+    const auto sameWord = [](const std::string& a, const std::string& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+               });
+    };
+    for (const std::string& word : words)
+        if (sameWord(found->second, word))
+            return word;
+    std::string known;
+    for (std::size_t i = 0; i < words.size(); ++i)
+        known += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + words[i];
+    std::printf("%s: %s %s is not %s, using %s\n", fileName.c_str(), key.c_str(), found->second.c_str(),
+                known.c_str(), words.front().c_str());
+    std::fflush(stdout);
+    return words.front();
 }

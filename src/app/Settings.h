@@ -4,6 +4,7 @@
 #include <istream>
 #include <map>
 #include <string>
+#include <vector>
 
 class Settings {
 public:
@@ -20,6 +21,10 @@ public:
     // A percentage read like getInt: 100 when the key is absent; a value outside 0 to 100 is
     // clamped, with a line naming the file, the key, the value given and the value used.
     int getPercent(const std::string& key) const;
+    // One of the given words (the first is the default): the first when the key is absent; an
+    // unknown word gives the first too, with a line naming the file, the key and the word.
+    // Words are compared without regard to case.
+    std::string getChoice(const std::string& key, const std::vector<std::string>& words) const;
 
 private:
     void read(std::istream& in);

@@ -96,6 +96,24 @@ TEST(Settings, PercentagesDefaultToAHundredAndAreClampedWithALine)
               "settings.txt: MUSIC_VOLUME 99999999999999999999 is outside 0 to 100, using 100\n");
 }
 
+TEST(Settings, AChoiceDefaultsToItsFirstWordAndNamesAnUnknownOne)
+{
+    const std::vector<std::string> qualities{"AUTO", "FULL"};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(fromText("").getChoice("QUALITY", qualities), "AUTO");
+    EXPECT_EQ(fromText("QUALITY FULL").getChoice("QUALITY", qualities), "FULL");
+    EXPECT_EQ(fromText("QUALITY full").getChoice("QUALITY", qualities), "FULL");
+    EXPECT_EQ(fromText("QUALITY Auto").getChoice("QUALITY", qualities), "AUTO");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(fromText("QUALITY FAST").getChoice("QUALITY", qualities), "AUTO");
+    EXPECT_EQ(fromText("QUALITY 1").getChoice("QUALITY", qualities), "AUTO");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "settings.txt: QUALITY FAST is not AUTO or FULL, using AUTO\n"
+              "settings.txt: QUALITY 1 is not AUTO or FULL, using AUTO\n");
+}
+
 TEST(Settings, MissingOrUnreadableFileReportsAndLeavesEverythingAbsent)
 {
     // A directory in the file's place opens, but every read of it fails.
