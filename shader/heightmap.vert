@@ -4,14 +4,24 @@
 // textureScale1 world units), so the ground drawn at a vertex is the ground the game collides
 // with. The model matrix's y scale turns the texel's 0..1 into world units. The normal comes
 // from the heights one grid cell away on each side.
+//
+// Far ground comes as chunks of a coarser patch (lodStep cells between vertices, 0 for the
+// whole grid's strip): a patch vertex is its chunk's corner plus its own offset, in cells from
+// the grid's first vertex. Between lodMorph.x and lodMorph.y of distance from the eye each
+// vertex slides onto the grid of the next coarser level, so a chunk reaches the end of its
+// range in exactly the shape of the level beyond, and level changes neither pop nor crack.
 
 layout(location = 0) in vec3 position;
+layout(location = 5) in vec2 chunkCorner;
 
 uniform mat4 mMatrix;
 uniform mat4 mvpMatrix;
 uniform mat4 vMatrix;
 uniform sampler2D textureMap2; // heightmap, red channel
 uniform float textureScale1;   // world units per heightmap tile
+uniform float lodStep;         // cells between a patch's vertices; 0 for the whole strip
+uniform vec2 lodMorph;         // world distances where sliding toward the next level starts and ends
+uniform vec2 gridHalf;         // the grid's first vertex is at minus this, in cells
 
 out vec3 position_world;
 out vec3 normal_world;
@@ -35,9 +45,25 @@ float heightAt(vec2 world)
     return texelFetch(textureMap2, clamp(texel, ivec2(0), size - 1), 0).r;
 }
 
+// A patch vertex in the same object space as the strip's, slid toward the next level.
+vec3 patchPosition(vec3 eye)
+{
+    vec2 cell = chunkCorner + position.xz;
+    vec2 world = (mMatrix * vec4(cell.x - gridHalf.x, 0.0, cell.y - gridHalf.y, 1.0)).xz;
+    float morph = clamp((distance(world, eye.xz) - lodMorph.x) / (lodMorph.y - lodMorph.x), 0.0, 1.0);
+    // Every second vertex of this level is halfway between two of the next; both its
+    // coordinates move to the lower one, so the cells fold into the next level's cells.
+    float coarse = 2.0 * lodStep;
+    cell -= fract(cell / coarse) * coarse * morph;
+    return vec3(cell.x - gridHalf.x, 0.0, cell.y - gridHalf.y);
+}
+
 void main()
 {
-    vec2 ground = (mMatrix * vec4(position.x, 0.0, position.z, 1.0)).xz;
+    // The camera sits where the view matrix maps the origin from.
+    eye_world = -transpose(mat3(vMatrix)) * vMatrix[3].xyz;
+    vec3 vertex = lodStep > 0.0 ? patchPosition(eye_world) : position;
+    vec2 ground = (mMatrix * vec4(vertex.x, 0.0, vertex.z, 1.0)).xz;
     float height = heightAt(ground);
 
     // World offsets of one grid step along x and z, and of one unit of map height.
@@ -52,8 +78,6 @@ void main()
     vec3 alongZ = 2.0 * stepZ + rise * (front - back);
     normal_world = normalize(cross(alongZ, alongX));
 
-    position_world = (mMatrix * vec4(position.x, height, position.z, 1.0)).xyz;
-    // The camera sits where the view matrix maps the origin from.
-    eye_world = -transpose(mat3(vMatrix)) * vMatrix[3].xyz;
-    gl_Position = mvpMatrix * vec4(position.x, height, position.z, 1.0);
+    position_world = (mMatrix * vec4(vertex.x, height, vertex.z, 1.0)).xyz;
+    gl_Position = mvpMatrix * vec4(vertex.x, height, vertex.z, 1.0);
 }

@@ -67,6 +67,7 @@ Terrain::~Terrain()
 
 void Terrain::releaseMesh()
 {
+    lod_.release();
     if (indexBuffer_)
         glDeleteBuffers(1, &indexBuffer_);
     if (positionBuffer_)
@@ -114,6 +115,7 @@ void Terrain::generate(int width, int depth)
     indexCount_ = int(indices.size());
     // The vertex program lifts a vertex by the heightmap's 0..1, which the model matrix scales.
     culling_ = TerrainCulling(width, depth, 1.0f);
+    lod_.build(width, depth);
 
     TextureManager& textures = TextureManager::instance();
     heightmapUnit_ = HEIGHTMAP_UNIT;
@@ -197,6 +199,14 @@ void Terrain::draw(Shader* shader)
     bind(UNIFORM_TEXTURE_MAP3, normalUnit_, normalTexture_);
     bind(UNIFORM_TEXTURE_MAP, colorUnit_, colorTexture_);
 
+    if (levelOfDetail_ && cullingEnabled && shader) {
+        const glm::mat4& view = shader->viewMatrix();
+        lod_.select(shader->modelMatrix(), shader->projectionMatrix() * view, glm::vec3(glm::inverse(view)[3]));
+        lod_.draw(shader->program());
+        return;
+    }
+    if (shader)
+        glUniform1f(glGetUniformLocation(shader->program(), "lodStep"), 0.0f);
     glBindVertexArray(vertexArray_);
     if (cullingEnabled && shader) {
         culling_.cull(shader->projectionMatrix() * shader->viewMatrix() * shader->modelMatrix());

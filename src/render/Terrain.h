@@ -7,6 +7,7 @@
 
 #include "render/SceneObject.h"
 #include "render/TerrainCulling.h"
+#include "render/TerrainLod.h"
 
 #include <cstdint>
 #include <memory>
@@ -29,8 +30,14 @@ public:
     // Keeps the grid within one cell of being centred on the camera, moving it in whole cells.
     void update(double dt) override;
     // Draws the whole strip, or with cullingEnabled only the index ranges that can reach the
-    // view of the shader's current matrices; the picture is the same either way.
+    // view of the shader's current matrices; the picture is the same either way. With the
+    // level of detail on (and culling), the chunks in view instead, coarser far away.
     void draw(Shader* shader) override;
+
+    void setLevelOfDetail(bool enabled) { levelOfDetail_ = enabled; }
+    bool levelOfDetail() const { return levelOfDetail_; }
+    // The chunks the last draw with the level of detail sent.
+    const TerrainLod& lod() const { return lod_; }
 
     // Ground height at a world point (nearest heightmap pixel, mirrored tiling). 0 when no
     // heightmap is loaded or the point is not finite.
@@ -77,4 +84,6 @@ private:
     std::uint32_t heightmapHeight_ = 0;
     float textureScale1_; // world units covered by one heightmap tile
     TerrainCulling culling_{0, 0};
+    TerrainLod lod_;
+    bool levelOfDetail_ = false;
 };
