@@ -118,6 +118,8 @@ void Application::init()
     world->init(shaderCache);
     // A "GHOST 0" line in settings.txt starts with the ghost hidden; it shows by default.
     world->setGhostVisible(settings.getInt("GHOST") != 0);
+    world->setQuality(settings.getChoice("QUALITY", {"AUTO", "FULL"}) == "FULL" ? RenderQuality::Full
+                                                                                : RenderQuality::Auto);
     world->openRecords(playerDataDirectory());
 
     registerCallbacks();
@@ -161,9 +163,14 @@ void Application::run()
     running = true;
     frameClock = std::make_unique<FrameClock>(clockNow(), world->nominalRate());
 
+    double lastFrame = clockNow();
     while (running) {
         pollGamepad();
-        FrameDeltas deltas = frameClock->tick(clockNow());
+        const double now = clockNow();
+        // The frame's own wall time, before a stall is repaired: what the render scale needs.
+        world->noteFrameTime(now - lastFrame);
+        lastFrame = now;
+        FrameDeltas deltas = frameClock->tick(now);
         if (deltas.fpsReported)
             world->setFps(deltas.fps);
         world->frame(deltas.gameDt, deltas.realDt);

@@ -28,6 +28,7 @@
 //   ghost gone                 the ghost's path ended while the flight went on
 //   screenshot <path>          an F12 screenshot was written to the file at path (absolute)
 //   screenshot failed <text>   it could not be: text says why and names the file or folder
+//   scale <factor>             QUALITY AUTO changed the 3D scene's render scale (0.60 to 1.00)
 // Lines are written whole and flushed at once; new events may be added, existing ones keep
 // their form.
 

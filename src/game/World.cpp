@@ -78,6 +78,10 @@ void World::init(ShaderCache* cache)
     setDepthTest(true);
     setFaceCulling(true);
     offscreenTarget.create();
+    // Created when AUTO first needs it, which on a GPU that keeps up is never.
+    sceneTarget.setColourFilter(GL_LINEAR);
+    const GLubyte* renderer = glGetString(GL_RENDERER);
+    softwareRenderer = renderer && isSoftwareRenderer(reinterpret_cast<const char*>(renderer));
 
     buildScene();
 
@@ -102,6 +106,7 @@ void World::buildScene()
     hudProgram = shaderCache->get("shader/simple.vert", "shader/texture.frag");
     rageProgram = shaderCache->get("shader/simple.vert", "shader/textureWithColor.frag");
     blurProgram = shaderCache->get("shader/fullscreen.vert", "shader/motionblur.frag");
+    copyProgram = shaderCache->get("shader/fullscreen.vert", "shader/texture.frag");
 
     buildCameras();
     projection = sceneProjection(4, 3);
@@ -286,25 +291,44 @@ void World::update(double gameDt, double realDt)
 void World::frame(double gameDt, double realDt)
 {
     update(gameDt, realDt);
+    render(realDt);
+    finishFrame();
+}
+
+void World::render(double realDt)
+{
     clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
 
     MovableCamera* camera = activeCamera;
     bool blur = gameLogic->wantsMotionBlur();
-    if (blur) {
-        offscreenTarget.bind();
+    terrain->setLevelOfDetail(quality_ == RenderQuality::Auto);
+    Framebuffer* target = sceneTargetFor(blur);
+    if (target) {
+        target->bind();
         clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
     }
     drawList(objects3D, projection, camera);
     drawGhost(projection, camera);
-    if (blur)
-        offscreenTarget.unbind();
+    if (target) {
+        target->unbind();
+        glViewport(0, 0, windowWidth, windowHeight);
+    }
 
+    // The quad shows the off-screen scene in the window, blurred or as it is, scaled up to the
+    // window either way.
     glm::mat4 viewProjection = projection * camera->viewMatrix();
+    if (target) {
+        motionBlurQuad->setTexture(static_cast<int>(target->colorTexture()), 1);
+        motionBlurQuad->setDepthTexture(static_cast<int>(target->depthTexture()), 2);
+    }
     motionBlurQuad->setViewProjectionInverse(glm::inverse(viewProjection));
     motionBlurQuad->setViewProjectionPrevious(previousViewProjection);
     motionBlurQuad->setBlurSamples(blurSampleCount);
     motionBlurQuad->setBlurScale(blurScaleFor(nominalFrameRate, realDt));
-    motionBlurQuad->setVisible(blur);
+    motionBlurQuad->setVisible(target != nullptr);
+    // Without blur, one texture read per pixel: the blur's own program would also work out
+    // every pixel's motion only to find it needs no streak.
+    motionBlurQuad->setShader(blur ? blurProgram : copyProgram);
 
     // The HUD always draws filled, over everything.
     setDepthTest(false);
@@ -315,9 +339,13 @@ void World::frame(double gameDt, double realDt)
         drawObject(standingLine.get(), hudProjectionMatrix, camera);
     setWireframe(wasWireframe);
     setDepthTest(true);
+    renderedViewProjection = viewProjection;
+}
 
+void World::finishFrame()
+{
     presentFrame();
-    previousViewProjection = viewProjection;
+    previousViewProjection = renderedViewProjection;
 }
 
 void World::drawList(const std::vector<SceneObject*>& objects, const glm::mat4& projectionMatrix, MovableCamera* camera)
@@ -348,6 +376,8 @@ void World::onResize(int width, int height)
     if (width <= 0 || height <= 0)
         return;
     traceEvent("resize", std::to_string(width) + " " + std::to_string(height));
+    windowWidth = width;
+    windowHeight = height;
     projection = sceneProjection(width, height);
     hudProjectionMatrix = hudProjection(width, height);
     offscreenTarget.resize(width, height);
@@ -399,6 +429,8 @@ void World::release()
     activeCamera = nullptr;
     gameLogic.reset();
     offscreenTarget.release();
+    sceneTarget.release();
+    lastTarget = nullptr;
     terrain = nullptr;
     motionBlurQuad = nullptr;
 }

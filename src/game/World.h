@@ -4,6 +4,8 @@
 
 #include "game/LightCircuit.h"
 #include "render/Framebuffer.h"
+#include "render/RenderQuality.h"
+#include "render/RenderScale.h"
 
 #include <glm/glm.hpp>
 #include <memory>
@@ -38,6 +40,11 @@ public:
     // Updates everything, draws both passes and presents the frame.
     void frame(double gameDt, double realDt);
     void update(double gameDt, double realDt);
+    // The two halves of drawing a frame: render draws both passes into the window's back
+    // buffer, finishFrame presents it and keeps its view for the next frame's motion blur.
+    // Rendering again in between draws the same pose (the benchmark compares qualities so).
+    void render(double realDt);
+    void finishFrame();
     void onResize(int width, int height);
     void setFps(double fps);
     float nominalRate() const { return nominalFrameRate; }
@@ -60,6 +67,16 @@ public:
     void setCullingEnabled(bool enabled);
     void toggleFpsText();
 
+    // Picture against speed (WorldQuality.cpp). The default is AUTO.
+    void setQuality(RenderQuality quality);
+    RenderQuality quality() const { return quality_; }
+    // The wall time the last frame took, from which AUTO scales the scene.
+    void noteFrameTime(double seconds);
+    // Holds AUTO's scene at one scale (tests, the benchmark); a negative scale lets it adapt.
+    void pinRenderScale(double scale);
+    // The share of the window's width and height the next frame's scene is drawn at.
+    double renderScaleNow() const;
+
     // Records and the ghost of the best throw (WorldRecords.cpp). Until openRecords names the
     // player's folder, the records last for this run only.
     void openRecords(const std::string& directory);
@@ -80,6 +97,10 @@ public:
     const glm::mat4& hudProjectionNow() const { return hudProjectionMatrix; }
     const glm::mat4& projectionNow() const { return projection; }
     const Framebuffer& target() const { return offscreenTarget; }
+    // AUTO's scene target, single-sampled and scaled; in use when sceneOffscreen says so.
+    const Framebuffer& sceneTargetNow() const { return sceneTarget; }
+    bool sceneOffscreen() const { return lastTarget == &sceneTarget; }
+    bool softwareRendering() const { return softwareRenderer; }
     Terrain* terrainNow() const { return terrain; }
     int samplingModeNow() const { return samplingMode; }
     int mipmapModeNow() const { return mipmapMode; }
@@ -111,15 +132,27 @@ private:
     void followThrow(int stateBefore, double gameDt);
     void endThrow();
     void drawGhost(const glm::mat4& projection, MovableCamera* camera);
+    // Where this frame's 3D pass goes: AUTO's scaled target, the blur's, or the window (null).
+    Framebuffer* sceneTargetFor(bool blur);
 
     glm::mat4 projection{1.0f};
     glm::mat4 hudProjectionMatrix{1.0f};
     glm::mat4 previousViewProjection{1.0f};
+    glm::mat4 renderedViewProjection{1.0f};
     std::unique_ptr<MovableCamera> freeCamera;
     std::unique_ptr<MovableCamera> gameCamera;
     MovableCamera* activeCamera = nullptr; // the terrain and the sky follow this field
     std::unique_ptr<GameLogic> gameLogic;
     Framebuffer offscreenTarget;
+    Framebuffer sceneTarget;
+    Framebuffer* lastTarget = nullptr;
+    RenderQuality quality_ = RenderQuality::Auto;
+    RenderScale renderScale;
+    double pinnedScale = -1.0;
+    double tracedScale = 1.0;
+    bool softwareRenderer = false;
+    int windowWidth = Framebuffer::DEFAULT_WIDTH;
+    int windowHeight = Framebuffer::DEFAULT_HEIGHT;
     std::vector<SceneObject*> objects3D;  // owned, drawn in order
     std::vector<SceneObject*> hudObjects; // owned, drawn in order over the scene
     LightCircuit lightCircuit;
@@ -139,6 +172,7 @@ private:
     Shader* hudProgram = nullptr;
     Shader* rageProgram = nullptr;
     Shader* blurProgram = nullptr;
+    Shader* copyProgram = nullptr; // the off-screen scene into the window as it is
 
     // Borrowed views of list members.
     Terrain* terrain = nullptr;

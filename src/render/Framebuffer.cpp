@@ -7,16 +7,16 @@ namespace {
 // Allocates one attachment texture of the bound framebuffer (no pixels uploaded) and
 // attaches it at the given point.
 GLuint makeAttachment(GLenum attachment, GLint internalFormat, GLenum format, GLenum type,
-                      GLint wrap, int width, int height)
+                      GLint wrap, int width, int height, GLint filter = GL_NEAREST)
 {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, nullptr);
-    // Nearest filtering: the blur reads one texel per screen pixel and depth must not be
-    // blended across object edges.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    // Nearest filtering by default: the blur reads one texel per screen pixel and depth must
+    // not be blended across object edges.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
     glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_2D, name, 0);
@@ -96,7 +96,7 @@ void Framebuffer::createAttachments()
         GL_DEPTH_COMPONENT, GL_FLOAT, GL_CLAMP_TO_EDGE, width_, height_));
     // Mirrored repeat keeps blur samples that run off the screen edge on nearby colours.
     colorTexture_ = static_cast<int>(makeAttachment(GL_COLOR_ATTACHMENT0, GL_RGBA8, GL_RGBA,
-        GL_UNSIGNED_BYTE, GL_MIRRORED_REPEAT, width_, height_));
+        GL_UNSIGNED_BYTE, GL_MIRRORED_REPEAT, width_, height_, colourFilter_));
     glBindTexture(GL_TEXTURE_2D, 0);
 
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);

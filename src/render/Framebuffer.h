@@ -16,6 +16,11 @@ public:
     Framebuffer(const Framebuffer&) = delete;
     Framebuffer& operator=(const Framebuffer&) = delete;
 
+    // How the colour texture is filtered when read: nearest by default, where one texel
+    // meets one pixel; linear for a target that is scaled up. Takes effect on the next
+    // allocation.
+    void setColourFilter(GLint filter) { colourFilter_ = filter; }
+
     // Makes the framebuffer object and its two textures at the current size (the default
     // size unless resize came first). A target that already exists is left as it is.
     void create();
@@ -44,6 +49,7 @@ private:
     int framebuffer_ = -1;
     int depthTexture_ = -1;
     int colorTexture_ = -1;
+    GLint colourFilter_ = GL_NEAREST;
     int width_ = DEFAULT_WIDTH;
     int height_ = DEFAULT_HEIGHT;
 };

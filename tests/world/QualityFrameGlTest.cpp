@@ -1,6 +1,8 @@
-// Whole game frames (landscape, Grov, tanks, sky and HUD) read back with glReadPixels must be
-// the same with culling off and on: while aiming, in flight, and from the free camera behind
-// the start and looking straight down.
+// Whole game frames (landscape, Grov, tanks, sky and HUD) read back with glReadPixels. With
+// QUALITY FULL they must be the same with culling off and on: while aiming, in flight, and
+// from the free camera behind the start and looking straight down. AUTO's picture at render
+// scale 1 (far ground with less detail, drawn nearest first, single-sampled) must stay close
+// to FULL's from the same poses, and its ground must have no cracks.
 
 #include "GlTestContext.h"
 #include "LandscapeScene.h"
@@ -17,6 +19,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -28,7 +31,7 @@ constexpr int height = 768;
 // frames.
 constexpr double frameStep = 0.1; // seconds
 
-class CullingFrameTest : public testing::Test {
+class QualityFrameTest : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -41,6 +44,7 @@ protected:
         input.mouseY = height / 2;
         cache.createDefaultEntry();
         world.init(&cache);
+        world.setQuality(RenderQuality::Full);
         glViewport(0, 0, width, height);
         world.onResize(width, height);
     }
@@ -72,6 +76,60 @@ protected:
         ASSERT_EQ(redraw(false), off) << "the frame must not change by itself, or the comparison means nothing";
         EXPECT_TRUE(redraw(true) == off) << "culling changed the picture";
         EXPECT_LT(world.terrainNow()->culling().drawnIndices(), world.terrainNow()->indexCount() / 2);
+        expectAutoCloseTo(off);
+    }
+
+    // AUTO at render scale 1 against the reference picture, as a peak signal-to-noise ratio.
+    void expectAutoCloseTo(const std::vector<unsigned char>& reference)
+    {
+        world.setQuality(RenderQuality::Auto);
+        world.pinRenderScale(1.0);
+        const std::vector<unsigned char> automatic = redraw(true);
+        world.setQuality(RenderQuality::Full);
+        double squared = 0.0;
+        for (std::size_t i = 0; i < reference.size(); ++i)
+            if (i % 4 != 3) {
+                const double d = double(reference[i]) - double(automatic[i]);
+                squared += d * d;
+            }
+        const double mse = squared / (double(reference.size()) * 0.75);
+        const double psnr = mse > 0.0 ? 10.0 * std::log10(255.0 * 255.0 / mse) : 99.0;
+        EXPECT_GE(psnr, 35.0) << "AUTO strays from the reference picture";
+        EXPECT_LT(world.terrainNow()->lod().verticesDrawn(), world.terrainNow()->vertexCount() / 4);
+    }
+
+    // Pixels of the clear colour inside the ground's silhouette with only the ground drawn:
+    // in each column, below the highest ground pixel, all must be ground.
+    int holesInTheGround()
+    {
+        std::vector<std::pair<SceneObject*, bool>> hidden;
+        for (auto* list : {&world.sceneObjects(), &world.hudList()})
+            for (SceneObject* object : *list)
+                if (object != world.terrainNow()) {
+                    hidden.emplace_back(object, object->isVisible());
+                    object->setVisible(false);
+                }
+        world.setGhostVisible(false);
+        world.setQuality(RenderQuality::Auto);
+        world.pinRenderScale(1.0);
+        const std::vector<unsigned char> pixels = redraw(true);
+        world.setQuality(RenderQuality::Full);
+        for (auto& [object, visible] : hidden)
+            object->setVisible(visible);
+
+        int holes = 0;
+        const auto clear = [&](int x, int y) {
+            const unsigned char* p = &pixels[(std::size_t(y) * width + x) * 4];
+            return p[0] == 0 && p[1] == 0 && p[2] == 0;
+        };
+        for (int x = 0; x < width; ++x) {
+            int top = height - 1;
+            while (top >= 0 && clear(x, top))
+                --top;
+            for (int y = 0; y < top; ++y)
+                holes += clear(x, y) ? 1 : 0;
+        }
+        return holes;
     }
 
     void play(int frames)
@@ -89,7 +147,7 @@ protected:
     World world;
 };
 
-TEST_F(CullingFrameTest, AimingAndFlightLookTheSameWithCullingOnAndOff)
+TEST_F(QualityFrameTest, AimingAndFlightLookTheSameWithCullingOnAndOff)
 {
     play(2);
     expectSameFrameEitherWay();
@@ -105,7 +163,7 @@ TEST_F(CullingFrameTest, AimingAndFlightLookTheSameWithCullingOnAndOff)
     expectSameFrameEitherWay();
 }
 
-TEST_F(CullingFrameTest, TheFreeCameraBehindTheStartAndLookingDownSeesTheSameWithCullingOnAndOff)
+TEST_F(QualityFrameTest, TheFreeCameraBehindTheStartAndLookingDownSeesTheSameWithCullingOnAndOff)
 {
     play(2);
     world.setPaused(true);
@@ -114,6 +172,34 @@ TEST_F(CullingFrameTest, TheFreeCameraBehindTheStartAndLookingDownSeesTheSameWit
     expectSameFrameEitherWay();
     camera->lookAt(glm::vec3(10.0f, 250.0f, -40.0f), glm::vec3(10.0f, 0.0f, -40.0f), glm::vec3(0.0f, 0.0f, -1.0f));
     expectSameFrameEitherWay();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(QualityFrameTest, TheGroundWithLessDetailHasNoCracksFromAnyPose)
+{
+    play(2);
+    EXPECT_EQ(holesInTheGround(), 0) << "aiming";
+    world.onSpace();
+    GameLogic* logic = world.gameLogicNow();
+    for (int frames = 0; logic->state() != GameLogic::STATE_FLIGHT && frames < 40; ++frames)
+        play(1);
+    play(8);
+    EXPECT_EQ(holesInTheGround(), 0) << "flight";
+
+    world.setPaused(true);
+    MovableCamera* camera = world.activeCameraNow();
+    const Terrain& ground = *world.terrainNow();
+    camera->lookAt(glm::vec3(10.0f, 400.0f, -40.0f), glm::vec3(10.0f, 0.0f, -40.0f), glm::vec3(0.0f, 0.0f, -1.0f));
+    EXPECT_EQ(holesInTheGround(), 0) << "straight down";
+    // Low over the ground, looking at the horizon across the levels' borders, two ways.
+    for (const glm::vec3& direction : {glm::vec3(0.0f, -0.02f, -1.0f), glm::vec3(0.7f, -0.03f, -0.7f)}) {
+        const glm::vec3 eye(40.0f, ground.heightAt(40.0f, -300.0f) + 4.0f, -300.0f);
+        camera->lookAt(eye, eye + direction, glm::vec3(0.0f, 1.0f, 0.0f));
+        EXPECT_EQ(holesInTheGround(), 0) << "low, looking at the horizon";
+    }
 }
 
 } // namespace

@@ -63,6 +63,8 @@ protected:
         cache->createDefaultEntry();
         world = std::make_unique<World>();
         world->init(cache.get());
+        // The reference picture's wiring; AUTO's own path has a test of its own at the end.
+        world->setQuality(RenderQuality::Full);
         glViewport(0, 0, width, height);
         world->onResize(width, height);
     }
@@ -338,6 +340,35 @@ TEST_F(WorldTest, TheIconsFollowTheLight)
         EXPECT_EQ(world->sunIcon()->isVisible(), light.position.y > 4000.0f);
         EXPECT_EQ(world->moonIcon()->isVisible(), light.position.y < 510.0f);
     }
+}
+
+TEST_F(WorldTest, AutoQualityDrawsTheSceneSmallerAndScalesItUpUnderTheHud)
+{
+    world->setQuality(RenderQuality::Auto);
+    world->pinRenderScale(0.6);
+    frame(true);
+    ASSERT_TRUE(world->sceneOffscreen());
+    EXPECT_EQ(world->sceneTargetNow().width(), int(std::lround(width * 0.6)));
+    EXPECT_EQ(world->sceneTargetNow().height(), int(std::lround(height * 0.6)));
+    SceneInMotion* quad = blurQuad();
+    EXPECT_TRUE(quad->isVisible());
+    EXPECT_EQ(quad->texture(), world->sceneTargetNow().colorTexture());
+    // The HUD is drawn over the whole window, and the scaled scene reaches its corners.
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], width);
+    EXPECT_EQ(viewport[3], height);
+    EXPECT_NE(GlTestContext::readPixel(width - 2, height - 2) & 0xFFFFFF00u, 0u) << "sky at the top right";
+    EXPECT_NE(GlTestContext::readPixel(1, 1) & 0xFFFFFF00u, 0u) << "ground at the bottom left";
+    saveFrame("world-auto-scale-0.6");
+
+    world->pinRenderScale(0.2);
+    EXPECT_EQ(world->renderScaleNow(), RenderScale::MIN_SCALE);
+    world->setQuality(RenderQuality::Full);
+    EXPECT_EQ(world->renderScaleNow(), 1.0) << "FULL is always drawn at the window's size";
+    frame(true);
+    EXPECT_FALSE(world->sceneOffscreen());
+    world->pinRenderScale(-1.0);
 }
 
 } // namespace
