@@ -25,13 +25,13 @@ double percentile(std::vector<double> samples, double fraction)
 
 namespace {
 
-TimeSummary summarise(const std::vector<FrameRecord>& frames, int state, bool terrain, int culling,
+TimeSummary summarise(const std::vector<FrameRecord>& frames, int state, bool terrain, int variant,
                       bool cpu = false)
 {
     std::vector<double> samples;
     for (const FrameRecord& frame : frames) {
         if ((state >= 0 && frame.state != state) || (terrain && !frame.terrainDrawn)
-            || (culling >= 0 && frame.culling != culling))
+            || (variant >= 0 && frame.variant != variant))
             continue;
         samples.push_back(terrain ? frame.terrainSeconds : cpu ? frame.gameCpuSeconds : frame.gameSeconds);
     }
@@ -49,9 +49,9 @@ TimeSummary summariseGame(const std::vector<FrameRecord>& frames, int state)
     return summarise(frames, state, false, -1);
 }
 
-TimeSummary summariseGame(const std::vector<FrameRecord>& frames, int state, int culling, bool cpu)
+TimeSummary summariseGame(const std::vector<FrameRecord>& frames, int state, int variant, bool cpu)
 {
-    return summarise(frames, state, false, culling, cpu);
+    return summarise(frames, state, false, variant, cpu);
 }
 
 TimeSummary summariseTerrain(const std::vector<FrameRecord>& frames, int state)

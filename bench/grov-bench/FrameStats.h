@@ -10,7 +10,8 @@ struct FrameRecord {
     double gameCpuSeconds = 0.0; // processor time of the frame over all threads (the GL's too)
     bool terrainDrawn = false;   // the bare terrain is drawn after only some frames
     double terrainSeconds = 0.0; // wall time of the bare terrain draw from the same pose
-    int culling = -1;            // 0 or 1 when the run switches terrain culling frame by frame
+    double renderScale = 1.0;    // the scene's share of the window's sides
+    int variant = -1;            // 0 or 1 when the run switches culling or quality frame by frame
 };
 
 // The middle sample, or the mean of the two middle ones; 0 for no samples.
@@ -28,7 +29,7 @@ struct TimeSummary {
 // Frames of one state, or of every state when state is negative; the terrain's summary counts
 // only the frames after which it was drawn.
 TimeSummary summariseGame(const std::vector<FrameRecord>& frames, int state);
-// The same for the frames drawn with culling off (0) or on (1) only, in wall time or in
+// The same for the frames of one variant only (culling or quality off 0, on 1), in wall time or in
 // processor time.
-TimeSummary summariseGame(const std::vector<FrameRecord>& frames, int state, int culling, bool cpu = false);
+TimeSummary summariseGame(const std::vector<FrameRecord>& frames, int state, int variant, bool cpu = false);
 TimeSummary summariseTerrain(const std::vector<FrameRecord>& frames, int state);

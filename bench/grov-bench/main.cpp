@@ -2,7 +2,7 @@
 // scripted throw at a fixed step of 1/60 s, draws the bare terrain from the camera pose of
 // every frame right after it, and prints what it measured, one figure per line as
 // "name: value unit". Run it from the run directory, like the game:
-//   ./grov-bench [--frames N] [--terrain-every N] [--compare-culling]
+//   ./grov-bench [--frames N] [--terrain-every N] [--compare-culling | --compare-quality [--shots DIR]]
 //
 // Each bare terrain draw follows its game frame at once rather than in a second pass, so a
 // machine whose load changes during the run still compares like with like. By default only
@@ -12,9 +12,16 @@
 // --compare-culling plays the same throw with terrain and model culling switched on and off on
 // alternate frames (the game's rules do not depend on it), so both halves see the same machine
 // load, and prints each state's median for both and their ratio instead of the bare terrain.
+//
+// --compare-quality does the same with QUALITY AUTO and FULL (AUTO's render scale adapting to
+// its own frames only), and every so often draws one pose three ways, FULL, AUTO and AUTO at
+// render scale 1, to say how close AUTO's picture stays to the reference. --shots DIR keeps the
+// three pictures of one such pose per state there, as <state>-full.png, <state>-auto.png and
+// <state>-auto-scale1.png.
 
 #include "BareTerrain.h"
 #include "FrameStats.h"
+#include "PictureCompare.h"
 #include "ManualClock.h"
 #include "ScriptedGameWindow.h"
 #include "ScriptedInput.h"
@@ -32,6 +39,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -53,6 +61,7 @@ constexpr unsigned benchSeed = 1234;     // tank placement and sound choices rep
 constexpr double frameStep = 1.0 / 60.0; // seconds of game and wall clock per frame
 constexpr int safetyFrames = 3000;       // a throw that never ends still stops here
 constexpr int defaultTerrainEvery = 3;   // frames per bare terrain draw
+constexpr int comparePoseEvery = 25;     // frames per pose drawn three ways by --compare-quality
 
 const char* const stateNames[] = {"aiming", "windup", "flight", "gameover"};
 
@@ -120,6 +129,9 @@ struct Options {
     ThrowScript::Plan plan;
     int terrainEvery = defaultTerrainEvery;
     bool compareCulling = false;
+    bool compareQuality = false;
+    std::string shots; // folder for the compared poses' pictures, none when empty
+    bool alternates() const { return compareCulling || compareQuality; }
 };
 
 bool parseArguments(int argc, char** argv, Options& options)
@@ -131,13 +143,17 @@ bool parseArguments(int argc, char** argv, Options& options)
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--compare-culling") == 0)
             options.compareCulling = true;
+        else if (std::strcmp(argv[i], "--compare-quality") == 0)
+            options.compareQuality = true;
+        else if (hasValue && std::strcmp(argv[i], "--shots") == 0)
+            options.shots = argv[++i];
         else if (hasValue && std::strcmp(argv[i], "--frames") == 0)
             plan.maxFrames = frameCount(argv[++i]);
         else if (hasValue && std::strcmp(argv[i], "--terrain-every") == 0)
             terrainEvery = frameCount(argv[++i]);
         else
             return false;
-        if (plan.maxFrames == 0 || terrainEvery == 0)
+        if (plan.maxFrames == 0 || terrainEvery == 0 || (options.compareCulling && options.compareQuality))
             return false;
     }
     return true;
@@ -183,6 +199,55 @@ void printCullingComparison(const std::string& prefix, const std::vector<FrameRe
         printFigure((prefix + "_cpu_culling_speedup").c_str(), cpuOff.median / cpuOn.median, "x", 2);
 }
 
+// One state's (or all, state -1) medians with QUALITY AUTO and FULL, AUTO's 95th percentile,
+// its render scale, and how close its pictures came to FULL's from the same poses.
+struct PoseErrors {
+    PictureError adaptive; // AUTO at the scale it had reached against FULL
+    PictureError unscaled; // AUTO at render scale 1 against FULL
+};
+
+void printQualityComparison(const std::string& prefix, const std::vector<FrameRecord>& records, int state,
+                            const PoseErrors& errors)
+{
+    const TimeSummary full = summariseGame(records, state, 0);
+    const TimeSummary automatic = summariseGame(records, state, 1);
+    if (full.count == 0 || automatic.count == 0)
+        return;
+    printFigure((prefix + "_median_auto").c_str(), automatic.median * 1000.0, "ms", 1);
+    printFigure((prefix + "_median_full").c_str(), full.median * 1000.0, "ms", 1);
+    printFigure((prefix + "_p95_auto").c_str(), automatic.p95 * 1000.0, "ms", 1);
+    std::vector<double> scales;
+    for (const FrameRecord& record : records)
+        if (record.variant == 1 && (state < 0 || record.state == state))
+            scales.push_back(record.renderScale);
+    printFigure((prefix + "_scale_auto").c_str(), median(scales), "x", 2);
+    if (errors.adaptive.pictures() > 0) {
+        printFigure((prefix + "_psnr").c_str(), errors.adaptive.psnr(), "dB", 1);
+        printFigure((prefix + "_psnr_scale1").c_str(), errors.unscaled.psnr(), "dB", 1);
+    }
+}
+
+// Draws the pose the world is in as FULL, as AUTO at its scale and as AUTO at scale 1, and
+// adds each AUTO picture's difference from the FULL one.
+// With a shots prefix, the three pictures are kept as files beginning with it.
+void comparePose(World& world, const WindowSize& size, PoseErrors& errors, const std::string& shots)
+{
+    const auto draw = [&](const char* name) {
+        world.render(frameStep);
+        std::vector<std::uint8_t> picture = readBackBuffer(size.width, size.height);
+        if (!shots.empty() && !writePng(shots + name + ".png", picture, size.width, size.height))
+            std::fprintf(stderr, "grov-bench: could not write %s%s.png\n", shots.c_str(), name);
+        return picture;
+    };
+    world.setQuality(RenderQuality::Full);
+    const std::vector<std::uint8_t> reference = draw("-full");
+    world.setQuality(RenderQuality::Auto);
+    errors.adaptive.add(reference, draw("-auto"));
+    world.pinRenderScale(1.0);
+    errors.unscaled.add(reference, draw("-auto-scale1"));
+    world.pinRenderScale(-1.0);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -190,7 +255,8 @@ int main(int argc, char** argv)
     Options options;
     if (!parseArguments(argc, argv, options)) {
         std::fprintf(stderr,
-                     "usage: grov-bench [--frames N] [--terrain-every N] [--compare-culling]   (N from 1 to %d)\n",
+                     "usage: grov-bench [--frames N] [--terrain-every N] [--compare-culling | --compare-quality]"
+                     "   (N from 1 to %d)\n",
                      safetyFrames);
         return 2;
     }
@@ -210,6 +276,9 @@ int main(int argc, char** argv)
 
     ScriptedGame session = startScriptedGame();
     World* world = session.world;
+    // Culling is compared on the reference picture, the whole strip at the window's resolution.
+    if (options.compareCulling)
+        world->setQuality(RenderQuality::Full);
     world->onResize(size.width, size.height);
 
     GameLogic* logic = world->gameLogicNow();
@@ -222,6 +291,7 @@ int main(int argc, char** argv)
     double firstFrame = 0.0;
     double distance = 0.0;
     int blurredFrames = 0;
+    PoseErrors poseErrors[4];
     std::srand(benchSeed);
 
     for (bool done = false; !done;) {
@@ -231,20 +301,40 @@ int main(int argc, char** argv)
             ++blurredFrames;
         if (options.compareCulling) {
             // The first frame is drawn as the game draws it, with culling on.
-            record.culling = records.size() % 2 == 0 ? 1 : 0;
-            cullingEnabled = record.culling == 1;
+            record.variant = records.size() % 2 == 0 ? 1 : 0;
+            cullingEnabled = record.variant == 1;
+        }
+        if (options.compareQuality) {
+            // AUTO first, as the game starts; every so often a pose drawn three ways instead.
+            const bool comparing = records.size() % comparePoseEvery == comparePoseEvery - 1;
+            record.variant = comparing ? -1 : records.size() % 2 == 0 ? 1 : 0;
+            world->setQuality(record.variant == 0 ? RenderQuality::Full : RenderQuality::Auto);
+            record.renderScale = world->renderScaleNow();
         }
         clock.advance(frameStep);
         const auto start = std::chrono::steady_clock::now();
         const double cpuStart = processSeconds();
-        world->frame(frameStep, frameStep);
+        if (options.compareQuality && record.variant < 0) {
+            world->update(frameStep, frameStep);
+            PoseErrors& errors = poseErrors[std::clamp(record.state, 0, 3)];
+            // The second pose of a state: the first may come right at its start.
+            const bool keep = !options.shots.empty() && errors.adaptive.pictures() == 1;
+            comparePose(*world, size, errors,
+                        keep ? options.shots + "/" + stateNames[std::clamp(record.state, 0, 3)] : std::string());
+            world->finishFrame();
+        } else {
+            world->frame(frameStep, frameStep);
+        }
         glFinish();
         record.gameSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         record.gameCpuSeconds = processSeconds() - cpuStart;
+        // The render scale adapts as in the game, to AUTO's own frames only.
+        if (options.compareQuality ? record.variant == 1 : !options.compareCulling)
+            world->noteFrameTime(record.gameSeconds);
         if (records.empty())
             firstFrame = secondsSinceProcessStart();
         SoundSystem::instance()->update();
-        if (!options.compareCulling && records.size() % std::size_t(options.terrainEvery) == 0) {
+        if (!options.alternates() && records.size() % std::size_t(options.terrainEvery) == 0) {
             record.terrainSeconds = drawBareTerrain(*world);
             record.terrainDrawn = true;
         }
@@ -275,7 +365,11 @@ int main(int argc, char** argv)
         printCullingComparison(stateNames[state], records, state);
     if (options.compareCulling)
         printCullingComparison("frame", records, -1);
-    for (int state = 0; state < 4 && !options.compareCulling; ++state) {
+    for (int state = 0; state < 4 && options.compareQuality; ++state)
+        printQualityComparison(stateNames[state], records, state, poseErrors[state]);
+    if (options.compareQuality)
+        printQualityComparison("frame", records, -1, PoseErrors());
+    for (int state = 0; state < 4 && !options.alternates(); ++state) {
         const TimeSummary game = summariseGame(records, state);
         if (game.count == 0)
             continue;
@@ -288,7 +382,7 @@ int main(int argc, char** argv)
         }
     }
     const TimeSummary game = summariseGame(records, -1);
-    if (!options.compareCulling) {
+    if (!options.alternates()) {
         const TimeSummary terrain = summariseTerrain(records, -1);
         printTimes("frame", game);
         printTimes("terrain", terrain);
