@@ -14,8 +14,8 @@ public:
     static constexpr double MIN_SCALE = 0.6;
     static constexpr double MAX_SCALE = 1.0;
     static constexpr double DEFAULT_BUDGET = 1.0 / 30.0; // seconds per frame
-    static constexpr int WINDOW_FRAMES = 12;             // frames judged together
-    static constexpr double STEP_DOWN = 0.1;             // largest change in one judgement
+    static constexpr int WINDOW_FRAMES = 8;              // frames judged together
+    static constexpr double STEP_DOWN = 0.15;            // largest change in one judgement
     static constexpr double STEP_UP = 0.05;
     static constexpr double QUANTUM = 0.05;              // scales are multiples of this
 
