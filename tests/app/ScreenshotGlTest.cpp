@@ -6,6 +6,7 @@
 #include "render/FrameCapture.h"
 
 #include "GlTestContext.h"
+#include "ScratchFolderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -23,23 +24,14 @@ namespace {
 constexpr int FRAME_WIDTH = 70;
 constexpr int FRAME_HEIGHT = 50;
 
-class ScreenshotGlTest : public testing::Test {
+class ScreenshotGlTest : public ScratchFolderTest {
 protected:
     void SetUp() override
     {
         if (!GlTestContext::open(FRAME_WIDTH, FRAME_HEIGHT))
             GTEST_SKIP() << "no OpenGL 3.3 context";
-        char pattern[] = "/tmp/grov-shot-gl-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root = pattern;
+        ScratchFolderTest::SetUp();
     }
-    void TearDown() override
-    {
-        if (!root.empty())
-            std::system(("rm -rf '" + root + "'").c_str());
-    }
-
-    std::string root;
 };
 
 void fillRect(int x, int y, int width, int height, float r, float g, float b)
