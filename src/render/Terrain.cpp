@@ -206,7 +206,7 @@ void Terrain::draw(Shader* shader)
         return;
     }
     if (shader)
-        glUniform1f(glGetUniformLocation(shader->program(), "lodStep"), 0.0f);
+        lod_.useWholeStrip(shader->program());
     glBindVertexArray(vertexArray_);
     if (cullingEnabled && shader) {
         culling_.cull(shader->projectionMatrix() * shader->viewMatrix() * shader->modelMatrix());

@@ -14,11 +14,6 @@ constexpr double LEVEL_MARGIN = 2.0; // world units
 // Boxes are tested grown by this much (object units), as the full grid's culling does.
 constexpr double BOX_MARGIN = 0.5;
 
-GLint location(GLuint program, const char* name)
-{
-    return glGetUniformLocation(program, name);
-}
-
 // Whether any part of the object-space box can be inside the view volume -w <= x, y, z <= w.
 bool boxInView(const glm::dmat4& m, double x0, double x1, double y0, double y1, double z0, double z1)
 {
@@ -55,6 +50,7 @@ void TerrainLod::release()
     if (cornerBuffer)
         glDeleteBuffers(1, &cornerBuffer);
     cornerBuffer = 0;
+    locatedProgram = 0; // a program made later may reuse the name
     for (auto& level : picked)
         level.clear();
 }
@@ -163,9 +159,8 @@ void TerrainLod::draw(GLuint program)
     glBindBuffer(GL_ARRAY_BUFFER, cornerBuffer);
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(uploads.size() * sizeof(float)), uploads.data(), GL_STREAM_DRAW);
 
-    const GLint stepAt = location(program, "lodStep");
-    const GLint morphAt = location(program, "lodMorph");
-    glUniform2f(location(program, "gridHalf"), float(width / 2), float(depth / 2));
+    locate(program);
+    glUniform2f(halfAt, float(width / 2), float(depth / 2));
     std::size_t first = 0; // floats into the corner buffer
     for (int level = 0; level < LEVELS; ++level) {
         const auto& corners = picked[std::size_t(level)];
@@ -188,6 +183,22 @@ void TerrainLod::draw(GLuint program)
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glUniform1f(stepAt, 0.0f);
+}
+
+void TerrainLod::useWholeStrip(GLuint program)
+{
+    locate(program);
+    glUniform1f(stepAt, 0.0f);
+}
+
+void TerrainLod::locate(GLuint program)
+{
+    if (program == locatedProgram)
+        return;
+    locatedProgram = program;
+    stepAt = glGetUniformLocation(program, "lodStep");
+    morphAt = glGetUniformLocation(program, "lodMorph");
+    halfAt = glGetUniformLocation(program, "gridHalf");
 }
 
 int TerrainLod::chunksDrawn() const

@@ -41,6 +41,8 @@ public:
     void select(const glm::mat4& model, const glm::mat4& viewProjection, const glm::vec3& eye);
     // Draws what select picked with the current program, setting its level uniforms.
     void draw(GLuint program);
+    // Tells the current program that the whole strip comes next, not patches.
+    void useWholeStrip(GLuint program);
 
     // The level a chunk takes whose nearest point is this far from the eye.
     static int levelFor(double distance);
@@ -61,6 +63,8 @@ private:
     };
 
     void buildPatch(Patch& patch, int step);
+    // Looks the level uniforms up once per program rather than every frame.
+    void locate(GLuint program);
 
     std::array<Patch, LEVELS> patches{};
     GLuint cornerBuffer = 0;
@@ -71,6 +75,8 @@ private:
     // Per level, the chunk corners (x, z in cells from the grid's first vertex), nearest first.
     std::array<std::vector<float>, LEVELS> picked;
     std::vector<float> uploads;
+    GLuint locatedProgram = 0;
+    GLint stepAt = -1, morphAt = -1, halfAt = -1;
     struct Candidate {
         double distance;
         float x, z;
