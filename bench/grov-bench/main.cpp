@@ -199,13 +199,14 @@ void printCullingComparison(const std::string& prefix, const std::vector<FrameRe
         printFigure((prefix + "_cpu_culling_speedup").c_str(), cpuOff.median / cpuOn.median, "x", 2);
 }
 
-// One state's (or all, state -1) medians with QUALITY AUTO and FULL, AUTO's 95th percentile,
-// its render scale, and how close its pictures came to FULL's from the same poses.
+// How far AUTO's pictures of a state's compared poses came from FULL's.
 struct PoseErrors {
     PictureError adaptive; // AUTO at the scale it had reached against FULL
     PictureError unscaled; // AUTO at render scale 1 against FULL
 };
 
+// One state's (or all, state -1) medians with QUALITY AUTO and FULL, AUTO's 95th percentile,
+// its render scale, and how close its pictures came to FULL's from the same poses.
 void printQualityComparison(const std::string& prefix, const std::vector<FrameRecord>& records, int state,
                             const PoseErrors& errors)
 {
@@ -228,8 +229,8 @@ void printQualityComparison(const std::string& prefix, const std::vector<FrameRe
 }
 
 // Draws the pose the world is in as FULL, as AUTO at its scale and as AUTO at scale 1, and
-// adds each AUTO picture's difference from the FULL one.
-// With a shots prefix, the three pictures are kept as files beginning with it.
+// adds each AUTO picture's difference from the FULL one. With a shots prefix, the three
+// pictures are kept as files beginning with it.
 void comparePose(World& world, const WindowSize& size, PoseErrors& errors, const std::string& shots)
 {
     const auto draw = [&](const char* name) {
