@@ -29,7 +29,7 @@ void aiAssertViolation(const char* failedExpression, const char* file, int line)
 namespace {
 
 // Triangulate | GenSmoothNormals and nothing else: no vertex joining, no UV flip.
-constexpr unsigned IMPORT_FLAGS = aiProcess_Triangulate | aiProcess_GenSmoothNormals;
+constexpr unsigned IMPORT_FLAGS = aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_JoinIdenticalVertices;
 // The character's animated file keeps its box in this static twin.
 const char* const CHARACTER_BOX_FILE = "assets/grov.dae";
 constexpr float BOX_START = 1e10f; // model units, beyond any model
