@@ -32,9 +32,9 @@ void RenderScale::addFrame(double seconds)
     frames.clear();
 }
 
-void RenderScale::reset()
+void RenderScale::reset(double startScale)
 {
-    scale_ = MAX_SCALE;
+    scale_ = std::isfinite(startScale) ? std::clamp(startScale, MIN_SCALE, MAX_SCALE) : MAX_SCALE;
     frames.clear();
 }
 

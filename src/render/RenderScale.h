@@ -25,8 +25,9 @@ public:
     // debugger) and times that are not finite say nothing about drawing and are ignored.
     void addFrame(double seconds);
     double scale() const { return scale_; }
-    // Back to full size with no frames counted, as after a change of quality.
-    void reset();
+    // No frames counted and the scale at startScale (kept in bounds), as after a change of
+    // quality or when the renderer is known to be slow.
+    void reset(double startScale = MAX_SCALE);
 
 private:
     void judge();

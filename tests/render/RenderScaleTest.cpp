@@ -77,6 +77,15 @@ TEST(RenderScale, StallsAreIgnoredAndAFastMachineGetsFullSizeBack)
     EXPECT_EQ(controller.scale(), RenderScale::MAX_SCALE);
     controller.reset();
     EXPECT_EQ(controller.scale(), RenderScale::MAX_SCALE);
+    // A slow renderer starts at the floor and grows into the room it has.
+    controller.reset(RenderScale::MIN_SCALE);
+    EXPECT_EQ(controller.scale(), RenderScale::MIN_SCALE);
+    run(controller, 0.004, 0.004, 0.0, 400);
+    EXPECT_EQ(controller.scale(), RenderScale::MAX_SCALE);
+    controller.reset(0.1);
+    EXPECT_EQ(controller.scale(), RenderScale::MIN_SCALE);
+    controller.reset(NAN);
+    EXPECT_EQ(controller.scale(), RenderScale::MAX_SCALE);
 }
 
 } // namespace
