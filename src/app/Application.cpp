@@ -118,8 +118,7 @@ void Application::init()
     world->init(shaderCache);
     // A "GHOST 0" line in settings.txt starts with the ghost hidden; it shows by default.
     world->setGhostVisible(settings.getInt("GHOST") != 0);
-    world->setQuality(settings.getChoice("QUALITY", {"AUTO", "FULL"}) == "FULL" ? RenderQuality::Full
-                                                                                : RenderQuality::Auto);
+    world->setQuality(quality);
     world->openRecords(playerDataDirectory());
 
     registerCallbacks();
@@ -135,7 +134,10 @@ void Application::openWindow()
     int width = settings.getInt("WIDTH");
     int height = settings.getInt("HEIGHT");
 
-    GLFWwindow* window = openGameWindow(fullscreen != 0, width, height);
+    quality = settings.getChoice("QUALITY", {"AUTO", "FULL"}) == "FULL" ? RenderQuality::Full : RenderQuality::Auto;
+    const WindowSampling sampling =
+        quality == RenderQuality::Auto ? WindowSampling::SingleOnSoftware : WindowSampling::Multisampled;
+    GLFWwindow* window = openGameWindow(fullscreen != 0, width, height, sampling);
     if (!window)
         fatalError(1, "Failed to open GLFW window.");
     setWindowIcon(window);

@@ -3,6 +3,7 @@
 // tears everything down in a fixed order.
 
 #include "core/Gamepad.h"
+#include "render/RenderQuality.h"
 
 #include <memory>
 
@@ -49,6 +50,7 @@ private:
     World* world = nullptr;
     ShaderCache* shaderCache = nullptr;
     std::unique_ptr<GlfwInput> input;
+    RenderQuality quality = RenderQuality::Auto; // from settings.txt, read when the window opens
     GamepadWatcher gamepadWatcher;
     std::unique_ptr<GlfwClock> clock;
     std::unique_ptr<ScreenshotWriter> screenshots;

@@ -1,5 +1,7 @@
 #include "app/Window.h"
 
+#include "render/RenderQuality.h"
+
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
@@ -33,6 +35,30 @@ int fourByThreeSide(int side, int numerator, int denominator)
     return static_cast<int>(std::clamp(other, 1LL, static_cast<long long>(std::numeric_limits<int>::max())));
 }
 
+void setContextHints()
+{
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+}
+
+// Whether the OpenGL contexts this display gives run on the processor.
+bool rendersOnProcessor()
+{
+    setContextHints();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    GLFWwindow* probe = glfwCreateWindow(1, 1, "Grov Rage renderer probe", nullptr, nullptr);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_TRUE);
+    if (!probe)
+        return false; // the real window then fails the same way, and says so
+    glfwMakeContextCurrent(probe);
+    const GLubyte* renderer = glGetString(GL_RENDERER);
+    const bool software = renderer && isSoftwareRenderer(reinterpret_cast<const char*>(renderer));
+    glfwMakeContextCurrent(nullptr);
+    glfwDestroyWindow(probe);
+    return software;
+}
+
 } // namespace
 
 WindowSize resolveWindowSize(bool fullscreen, int width, int height, int monitorWidth, int monitorHeight)
@@ -50,12 +76,13 @@ WindowSize resolveWindowSize(bool fullscreen, int width, int height, int monitor
     return {fallbackWidth, fallbackHeight};
 }
 
-GLFWwindow* openGameWindow(bool fullscreen, int width, int height)
+GLFWwindow* openGameWindow(bool fullscreen, int width, int height, WindowSampling sampling)
 {
-    glfwWindowHint(GLFW_SAMPLES, multisampleCount);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    // The renderer is known only once a context exists: a hidden one asks it first, so the
+    // game's window opens once, the way it will stay.
+    const bool singleSampled = sampling == WindowSampling::SingleOnSoftware && rendersOnProcessor();
+    glfwWindowHint(GLFW_SAMPLES, singleSampled ? 0 : multisampleCount);
+    setContextHints();
     glfwWindowHint(GLFW_DEPTH_BITS, depthBits);
 
     GLFWmonitor* monitor = fullscreen ? glfwGetPrimaryMonitor() : nullptr;

@@ -15,8 +15,14 @@ struct WindowSize {
 // 4:3 from the one side that was given.
 WindowSize resolveWindowSize(bool fullscreen, int width, int height, int monitorWidth, int monitorHeight);
 
+// Whether the window's own pixels are multisampled. A software renderer pays for every sample
+// in every pass and again when the frame is shown, so AUTO opens its window single-sampled
+// there (and draws the reference picture through a multisampled target of its own).
+enum class WindowSampling { Multisampled, SingleOnSoftware };
+
 // Applies the context hints and opens the window titled "Grov Rage"; nullptr on failure.
-GLFWwindow* openGameWindow(bool fullscreen, int width, int height);
+GLFWwindow* openGameWindow(bool fullscreen, int width, int height,
+                           WindowSampling sampling = WindowSampling::Multisampled);
 
 // The window opened last, or nullptr.
 GLFWwindow* gameWindow();

@@ -80,8 +80,17 @@ void World::init(ShaderCache* cache)
     offscreenTarget.create();
     // Created when AUTO first needs it, which on a GPU that keeps up is never.
     sceneTarget.setColourFilter(GL_LINEAR);
+    blurTarget.setColourFilter(GL_LINEAR);
     const GLubyte* renderer = glGetString(GL_RENDERER);
     softwareRenderer = renderer && isSoftwareRenderer(reinterpret_cast<const char*>(renderer));
+    GLint windowSamples = 0;
+    glGetIntegerv(GL_SAMPLES, &windowSamples);
+    windowMultisampled = windowSamples > 0;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &windowDepthBits);
+    // No processor draws the whole window in time: start small and grow into any room there is,
+    // rather than open on a run of slow frames.
+    if (softwareRenderer)
+        renderScale.reset(RenderScale::MIN_SCALE);
 
     buildScene();
 
@@ -297,6 +306,10 @@ void World::frame(double gameDt, double realDt)
 
 void World::render(double realDt)
 {
+    throughFrameTarget = needsFrameTarget();
+    if (throughFrameTarget)
+        frameTarget.prepare(windowWidth, windowHeight, windowDepthBits);
+    bindFrame();
     clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
 
     MovableCamera* camera = activeCamera;
@@ -310,7 +323,7 @@ void World::render(double realDt)
     drawList(objects3D, projection, camera);
     drawGhost(projection, camera);
     if (target) {
-        target->unbind();
+        bindFrame();
         glViewport(0, 0, windowWidth, windowHeight);
     }
 
@@ -329,6 +342,8 @@ void World::render(double realDt)
     // Without blur, one texture read per pixel: the blur's own program would also work out
     // every pixel's motion only to find it needs no streak.
     motionBlurQuad->setShader(blur ? blurProgram : copyProgram);
+    if (blur && target == &sceneTarget && renderScaleNow() < 1.0)
+        blurAtSceneSize(camera);
 
     // The HUD always draws filled, over everything.
     setDepthTest(false);
@@ -340,6 +355,8 @@ void World::render(double realDt)
     setWireframe(wasWireframe);
     setDepthTest(true);
     renderedViewProjection = viewProjection;
+    if (throughFrameTarget)
+        frameTarget.resolveToWindow();
 }
 
 void World::finishFrame()
@@ -347,6 +364,7 @@ void World::finishFrame()
     presentFrame();
     previousViewProjection = renderedViewProjection;
 }
+
 
 void World::drawList(const std::vector<SceneObject*>& objects, const glm::mat4& projectionMatrix, MovableCamera* camera)
 {
@@ -430,6 +448,11 @@ void World::release()
     gameLogic.reset();
     offscreenTarget.release();
     sceneTarget.release();
+    frameTarget.release();
+    blurTarget.release();
+    if (nearestSampler)
+        glDeleteSamplers(1, &nearestSampler);
+    nearestSampler = 0;
     lastTarget = nullptr;
     terrain = nullptr;
     motionBlurQuad = nullptr;

@@ -4,6 +4,7 @@
 
 #include "game/LightCircuit.h"
 #include "render/Framebuffer.h"
+#include "render/MultisampleTarget.h"
 #include "render/RenderQuality.h"
 #include "render/RenderScale.h"
 
@@ -101,6 +102,8 @@ public:
     const Framebuffer& sceneTargetNow() const { return sceneTarget; }
     bool sceneOffscreen() const { return lastTarget == &sceneTarget; }
     bool softwareRendering() const { return softwareRenderer; }
+    // Whether the last frame was drawn through the multisampled stand-in for the window.
+    bool frameMultisampledOffWindow() const { return throughFrameTarget; }
     Terrain* terrainNow() const { return terrain; }
     int samplingModeNow() const { return samplingMode; }
     int mipmapModeNow() const { return mipmapMode; }
@@ -134,6 +137,13 @@ private:
     void drawGhost(const glm::mat4& projection, MovableCamera* camera);
     // Where this frame's 3D pass goes: AUTO's scaled target, the blur's, or the window (null).
     Framebuffer* sceneTargetFor(bool blur);
+    // Whether this frame is drawn into frameTarget: the picture wants multisampling that the
+    // window has not got.
+    bool needsFrameTarget() const;
+    // The window, or the frame target standing in for it.
+    void bindFrame();
+    // Draws the motion blur into blurTarget at the scaled scene's size and points the quad at it.
+    void blurAtSceneSize(MovableCamera* camera);
 
     glm::mat4 projection{1.0f};
     glm::mat4 hudProjectionMatrix{1.0f};
@@ -146,6 +156,12 @@ private:
     Framebuffer offscreenTarget;
     Framebuffer sceneTarget;
     Framebuffer* lastTarget = nullptr;
+    Framebuffer blurTarget; // AUTO's streaked scene, at the scene's scale
+    unsigned int nearestSampler = 0; // how the streak reads the scaled scene
+    MultisampleTarget frameTarget;
+    bool throughFrameTarget = false;
+    bool windowMultisampled = false;
+    GLint windowDepthBits = 24;
     RenderQuality quality_ = RenderQuality::Auto;
     RenderScale renderScale;
     double pinnedScale = -1.0;

@@ -2,6 +2,8 @@
 #include "game/World.h"
 
 #include "core/Trace.h"
+#include "render/SceneInMotion.h"
+#include "render/Screen.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,4 +58,45 @@ Framebuffer* World::sceneTargetFor(bool blur)
         lastTarget = &sceneTarget;
     }
     return lastTarget;
+}
+
+bool World::needsFrameTarget() const
+{
+    // FULL always has its multisampling; AUTO goes without it only on a software renderer.
+    const bool wantsMultisampling = quality_ == RenderQuality::Full || !softwareRenderer;
+    return wantsMultisampling && !windowMultisampled;
+}
+
+void World::bindFrame()
+{
+    if (throughFrameTarget)
+        frameTarget.bind();
+    else
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void World::blurAtSceneSize(MovableCamera* camera)
+{
+    // A scaled scene has fewer pixels than the window: streak those, then scale the streaked
+    // picture up as a still one, rather than streak every window pixel from the same texels.
+    blurTarget.resize(sceneTarget.width(), sceneTarget.height());
+    blurTarget.create();
+    blurTarget.bind();
+    // At one texel per pixel the streak needs no filtering, as the full-size blur reads it.
+    if (!nearestSampler) {
+        glGenSamplers(1, &nearestSampler);
+        glSamplerParameteri(nearestSampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glSamplerParameteri(nearestSampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glSamplerParameteri(nearestSampler, GL_TEXTURE_WRAP_S, GL_MIRRORED_REPEAT);
+        glSamplerParameteri(nearestSampler, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT);
+    }
+    glBindSampler(1, nearestSampler);
+    setDepthTest(false);
+    drawObject(motionBlurQuad, hudProjectionMatrix, camera);
+    setDepthTest(true);
+    glBindSampler(1, 0);
+    bindFrame();
+    glViewport(0, 0, windowWidth, windowHeight);
+    motionBlurQuad->setTexture(static_cast<int>(blurTarget.colorTexture()), 1);
+    motionBlurQuad->setShader(copyProgram);
 }

@@ -18,7 +18,7 @@ bool openScriptedGameWindow(const char* tool, bool fullscreen, int width, int he
         std::fprintf(stderr, "%s: Failed to initialize GLFW\n", tool);
         return false;
     }
-    if (!openGameWindow(fullscreen, width, height)) {
+    if (!openGameWindow(fullscreen, width, height, WindowSampling::SingleOnSoftware)) {
         std::fprintf(stderr, "%s: Failed to open GLFW window.\n", tool);
         glfwTerminate();
         return false;

@@ -308,6 +308,18 @@ TEST_F(WorldTest, AThrowBlursTheSwoopAndEndsInGameOver)
             // Nothing of the blurred frame may be left empty.
             unsigned int centre = GlTestContext::readPixel(width / 2, height / 4);
             EXPECT_NE(centre & 0xFFFFFF00u, 0u);
+
+            // A scaled scene is streaked at its own size, then scaled up to the whole window.
+            world->setQuality(RenderQuality::Auto);
+            world->pinRenderScale(0.6);
+            world->render(1.0 / 60.0);
+            EXPECT_EQ(textureWidth(quad->texture()), int(std::lround(width * 0.6)));
+            EXPECT_NE(quad->texture(), world->sceneTargetNow().colorTexture());
+            EXPECT_NE(GlTestContext::readPixel(width - 2, height - 2) & 0xFFFFFF00u, 0u) << "top right";
+            EXPECT_NE(GlTestContext::readPixel(1, 1) & 0xFFFFFF00u, 0u) << "bottom left";
+            world->finishFrame();
+            world->pinRenderScale(-1.0);
+            world->setQuality(RenderQuality::Full);
         }
     }
     EXPECT_TRUE(blurred);
@@ -362,12 +374,18 @@ TEST_F(WorldTest, AutoQualityDrawsTheSceneSmallerAndScalesItUpUnderTheHud)
     EXPECT_NE(GlTestContext::readPixel(1, 1) & 0xFFFFFF00u, 0u) << "ground at the bottom left";
     saveFrame("world-auto-scale-0.6");
 
+    GLint windowSamples = 0;
+    glGetIntegerv(GL_SAMPLES, &windowSamples);
+    EXPECT_EQ(world->frameMultisampledOffWindow(), !world->softwareRendering() && windowSamples == 0);
+
     world->pinRenderScale(0.2);
     EXPECT_EQ(world->renderScaleNow(), RenderScale::MIN_SCALE);
     world->setQuality(RenderQuality::Full);
     EXPECT_EQ(world->renderScaleNow(), 1.0) << "FULL is always drawn at the window's size";
     frame(true);
     EXPECT_FALSE(world->sceneOffscreen());
+    // The test's window has no multisampling of its own: FULL brings its own.
+    EXPECT_EQ(world->frameMultisampledOffWindow(), windowSamples == 0);
     world->pinRenderScale(-1.0);
 }
 
