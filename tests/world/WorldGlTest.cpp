@@ -312,12 +312,13 @@ TEST_F(WorldTest, AThrowBlursTheSwoopAndEndsInGameOver)
             // A scaled scene is streaked at its own size, then scaled up to the whole window.
             world->setQuality(RenderQuality::Auto);
             world->pinRenderScale(0.6);
-            world->render(1.0 / 60.0);
+            frame();
+            ASSERT_TRUE(logic->wantsMotionBlur());
             EXPECT_EQ(textureWidth(quad->texture()), int(std::lround(width * 0.6)));
             EXPECT_NE(quad->texture(), world->sceneTargetNow().colorTexture());
             EXPECT_NE(GlTestContext::readPixel(width - 2, height - 2) & 0xFFFFFF00u, 0u) << "top right";
             EXPECT_NE(GlTestContext::readPixel(1, 1) & 0xFFFFFF00u, 0u) << "bottom left";
-            world->finishFrame();
+            saveFrame("world-swoop-auto-0.6");
             world->pinRenderScale(-1.0);
             world->setQuality(RenderQuality::Full);
         }
