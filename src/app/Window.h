@@ -17,7 +17,7 @@ WindowSize resolveWindowSize(bool fullscreen, int width, int height, int monitor
 
 // Whether the window's own pixels are multisampled. A software renderer pays for every sample
 // in every pass and again when the frame is shown, so AUTO opens its window single-sampled
-// there (and draws the reference picture through a multisampled target of its own).
+// there. FULL, drawn on such a window, brings a multisampled target of its own.
 enum class WindowSampling { Multisampled, SingleOnSoftware };
 
 // Applies the context hints and opens the window titled "Grov Rage"; nullptr on failure.
