@@ -52,8 +52,7 @@ bool rendersOnProcessor()
     if (!probe)
         return false; // the real window then fails the same way, and says so
     glfwMakeContextCurrent(probe);
-    const GLubyte* renderer = glGetString(GL_RENDERER);
-    const bool software = renderer && isSoftwareRenderer(reinterpret_cast<const char*>(renderer));
+    const bool software = currentContextIsSoftware();
     glfwMakeContextCurrent(nullptr);
     glfwDestroyWindow(probe);
     return software;

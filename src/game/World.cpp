@@ -81,12 +81,10 @@ void World::init(ShaderCache* cache)
     // Created when AUTO first needs it, which on a GPU that keeps up is never.
     sceneTarget.setColourFilter(GL_LINEAR);
     blurTarget.setColourFilter(GL_LINEAR);
-    const GLubyte* renderer = glGetString(GL_RENDERER);
-    softwareRenderer = renderer && isSoftwareRenderer(reinterpret_cast<const char*>(renderer));
+    softwareRenderer = currentContextIsSoftware();
     GLint windowSamples = 0;
     glGetIntegerv(GL_SAMPLES, &windowSamples);
     windowMultisampled = windowSamples > 0;
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &windowDepthBits);
     // No processor draws the whole window in time: start small and grow into any room there is,
     // rather than open on a run of slow frames.
     if (softwareRenderer)
@@ -308,7 +306,7 @@ void World::render(double realDt)
 {
     throughFrameTarget = needsFrameTarget();
     if (throughFrameTarget)
-        frameTarget.prepare(windowWidth, windowHeight, windowDepthBits);
+        frameTarget.prepare(windowWidth, windowHeight);
     bindFrame();
     clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
 
@@ -364,7 +362,6 @@ void World::finishFrame()
     presentFrame();
     previousViewProjection = renderedViewProjection;
 }
-
 
 void World::drawList(const std::vector<SceneObject*>& objects, const glm::mat4& projectionMatrix, MovableCamera* camera)
 {

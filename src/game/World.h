@@ -161,7 +161,6 @@ private:
     MultisampleTarget frameTarget;
     bool throughFrameTarget = false;
     bool windowMultisampled = false;
-    GLint windowDepthBits = 24;
     RenderQuality quality_ = RenderQuality::Auto;
     RenderScale renderScale;
     double pinnedScale = -1.0;

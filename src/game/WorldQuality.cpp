@@ -49,9 +49,10 @@ Framebuffer* World::sceneTargetFor(bool blur)
     if (quality_ != RenderQuality::Auto)
         return lastTarget;
     const double scale = renderScaleNow();
-    // A software renderer spends much of its shading on the window's multisampling: AUTO draws
-    // the scene single-sampled there, at whatever scale keeps the frame on time.
-    if (softwareRenderer || scale < 1.0) {
+    // A software renderer spends much of its shading on multisampling: AUTO draws the scene
+    // single-sampled there (straight into the window when the window has no samples either),
+    // at whatever scale keeps the frame on time.
+    if ((softwareRenderer && windowMultisampled) || scale < 1.0) {
         sceneTarget.resize(std::max(1, int(std::lround(windowWidth * scale))),
                            std::max(1, int(std::lround(windowHeight * scale))));
         sceneTarget.create();
@@ -69,10 +70,7 @@ bool World::needsFrameTarget() const
 
 void World::bindFrame()
 {
-    if (throughFrameTarget)
-        frameTarget.bind();
-    else
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, throughFrameTarget ? frameTarget.framebuffer() : 0);
 }
 
 void World::blurAtSceneSize(MovableCamera* camera)

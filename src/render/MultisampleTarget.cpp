@@ -2,16 +2,15 @@
 
 #include <iostream>
 
-void MultisampleTarget::prepare(int width, int height, int depthBits)
+void MultisampleTarget::prepare(int width, int height)
 {
     if (width <= 0 || height <= 0)
         return;
-    if (isCreated() && width == width_ && height == height_ && depthBits == depthBits_)
+    if (isCreated() && width == width_ && height == height_)
         return;
     release();
     width_ = width;
     height_ = height;
-    depthBits_ = depthBits;
     glGenFramebuffers(1, &framebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glGenRenderbuffers(1, &colour_);
@@ -20,8 +19,7 @@ void MultisampleTarget::prepare(int width, int height, int depthBits)
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
     glGenRenderbuffers(1, &depth_);
     glBindRenderbuffer(GL_RENDERBUFFER, depth_);
-    const GLenum depthFormat = depthBits >= 32 ? GL_DEPTH_COMPONENT32 : depthBits > 16 ? GL_DEPTH_COMPONENT24 : GL_DEPTH_COMPONENT16;
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, SAMPLES, depthFormat, width, height);
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, SAMPLES, GL_DEPTH_COMPONENT24, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
@@ -31,11 +29,6 @@ void MultisampleTarget::prepare(int width, int height, int depthBits)
         std::cout << "ERROR: Multisample framebuffer status: " << status << std::endl;
         release();
     }
-}
-
-void MultisampleTarget::bind()
-{
-    glBindFramebuffer(GL_FRAMEBUFFER, isCreated() ? framebuffer_ : 0);
 }
 
 void MultisampleTarget::resolveToWindow()

@@ -14,15 +14,14 @@ public:
     MultisampleTarget& operator=(const MultisampleTarget&) = delete;
 
     // Makes (or remakes, when the size changed) the colour and depth storage; sides that are
-    // not positive leave the target as it is. The depth buffer has as many bits as the
-    // window's, so that what hides what is decided exactly as in a multisampled window.
-    void prepare(int width, int height, int depthBits);
-    void bind();
+    // not positive leave the target as it is.
+    void prepare(int width, int height);
     // Averages the samples into the window's back buffer and leaves the window bound.
     void resolveToWindow();
     void release();
 
     bool isCreated() const { return framebuffer_ != 0; }
+    // 0, the window, until prepared.
     GLuint framebuffer() const { return framebuffer_; }
 
 private:
@@ -31,5 +30,4 @@ private:
     GLuint depth_ = 0;
     int width_ = 0;
     int height_ = 0;
-    int depthBits_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "render/RenderQuality.h"
 
+#include <GL/glew.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -12,4 +14,10 @@ bool isSoftwareRenderer(const std::string& rendererName)
         if (name.find(word) != std::string::npos)
             return true;
     return false;
+}
+
+bool currentContextIsSoftware()
+{
+    const GLubyte* renderer = glGetString(GL_RENDERER);
+    return renderer && isSoftwareRenderer(reinterpret_cast<const char*>(renderer));
 }

@@ -12,3 +12,5 @@ enum class RenderQuality { Auto, Full };
 // Whether the GL_RENDERER string names a renderer that runs on the processor (Mesa's llvmpipe
 // and softpipe, the old swrast, OpenSWR, Microsoft's and Apple's software renderers).
 bool isSoftwareRenderer(const std::string& rendererName);
+// The same for the current OpenGL context; false without one.
+bool currentContextIsSoftware();
