@@ -36,6 +36,11 @@ constexpr const char* TOO_LARGE = "the image claims to be larger than any textur
 // FreeImage widens only 8-bit channels; a 16-bit grey or a floating-point image has none.
 constexpr const char* CANNOT_WIDEN = "the image's pixels cannot be converted to 8-bit channels";
 
+bool usesMipmaps(GLint minFilter)
+{
+    return minFilter != GL_NEAREST && minFilter != GL_LINEAR;
+}
+
 bool plausibleSize(FIBITMAP* image)
 {
     const unsigned width = FreeImage_GetWidth(image);
@@ -189,16 +194,19 @@ GLuint TextureManager::load(const std::string& path, GLint internalFormat, GLenu
     glPixelStorei(GL_UNPACK_ALIGNMENT, FREEIMAGE_ROW_ALIGNMENT);
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(width),
                  static_cast<GLsizei>(height), 0, pixelFormat, GL_UNSIGNED_BYTE, pixels);
-    // Always a full chain, so any filter the render toggles pick later has its levels.
-    glGenerateMipmap(GL_TEXTURE_2D);
+    // A chain only for a filter that reads one: the sky's six large faces are only ever
+    // magnified, and their chains would take a quarter more memory again. setFiltering makes
+    // the chain when a render toggle first asks for one.
+    if (usesMipmaps(minFilter))
+        glGenerateMipmap(GL_TEXTURE_2D);
+    else
+        withoutMipmaps.insert(name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT);
 
     textures[path] = name;
-    minFilters[path] = minFilter;
-    magFilters[path] = magFilter;
     FreeImage_Unload(image);
     return name;
 }
@@ -270,8 +278,11 @@ unsigned char* TextureManager::loadPixels(const std::string& path, std::uint32_t
 
 void TextureManager::setFiltering(GLint minFilter, GLint magFilter)
 {
+    const bool needsChains = usesMipmaps(minFilter);
     for (const auto& entry : textures) {
         glBindTexture(GL_TEXTURE_2D, entry.second);
+        if (needsChains && withoutMipmaps.erase(entry.second) > 0)
+            glGenerateMipmap(GL_TEXTURE_2D);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
     }
@@ -294,9 +305,6 @@ void TextureManager::remove(const std::string& path)
     if (found == textures.end())
         return;
     glDeleteTextures(1, &found->second);
-    // path may be the registry's own key (destroy passes it so): the filters go first, while
-    // that key still exists.
-    minFilters.erase(path);
-    magFilters.erase(path);
+    withoutMipmaps.erase(found->second);
     textures.erase(found);
 }

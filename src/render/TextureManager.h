@@ -1,12 +1,13 @@
 #pragma once
 // The process-wide registry of GL textures by file path: each image file is decoded with
-// FreeImage and uploaded once, with a full mipmap chain, and can have its filters switched
-// together with every other registered texture.
+// FreeImage and uploaded once, with a mipmap chain when its filter reads one, and can have its
+// filters switched together with every other registered texture.
 
 #include <GL/glew.h>
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 struct FIBITMAP;
@@ -30,7 +31,8 @@ public:
     unsigned char* loadPixels(const std::string& path, std::uint32_t& width, std::uint32_t& height,
                               GLint internalFormat);
 
-    // Applies one filter pair to every registered texture; the last one stays bound.
+    // Applies one filter pair to every registered texture, first making the mipmap chains a
+    // mipmapping filter needs; the last texture stays bound.
     void setFiltering(GLint minFilter, GLint magFilter);
 
     bool contains(const std::string& path) const;
@@ -51,6 +53,5 @@ private:
     TextureManager& operator=(const TextureManager&) = delete;
 
     std::map<std::string, GLuint> textures;
-    std::map<std::string, GLint> minFilters;
-    std::map<std::string, GLint> magFilters;
+    std::set<GLuint> withoutMipmaps; // loaded with a filter that reads no chain, none made yet
 };

@@ -229,12 +229,24 @@ TEST_F(TextureManagerGlTest, FilteringReachesEveryTextureAndRemoveForgets)
         manager.load(height, GL_RED, GL_RED, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_MIRRORED_REPEAT, GL_MIRRORED_REPEAT),
         manager.load(sky, GL_RGB, GL_BGR, GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE),
     };
+    const auto levelWidth = [](GLuint texture, GLint level) {
+        GLint width = 0;
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+        return width;
+    };
+    // The sky's filter reads no chain, so it gets none until a mipmapping filter needs one.
+    EXPECT_EQ(levelWidth(textures[2], 1), 0);
     manager.setFiltering(GL_NEAREST, GL_NEAREST);
     for (GLuint texture : textures) {
         ASSERT_NE(texture, 0u);
         EXPECT_EQ(parameter(texture, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
         EXPECT_EQ(parameter(texture, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
     }
+    EXPECT_EQ(levelWidth(textures[2], 1), 0);
+    manager.setFiltering(GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST);
+    for (GLuint texture : textures)
+        EXPECT_EQ(levelWidth(texture, 2), 1) << texture;
     manager.remove(sky);
     manager.remove((dir / "never-loaded.png").string());
     EXPECT_FALSE(manager.contains(sky));
