@@ -45,6 +45,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -262,6 +263,13 @@ int main(int argc, char** argv)
         return 2;
     }
     const ThrowScript::Plan& plan = options.plan;
+    if (!options.shots.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(options.shots, error);
+        if (error)
+            std::fprintf(stderr, "grov-bench: could not make the folder %s: %s\n", options.shots.c_str(),
+                         error.message().c_str());
+    }
 
     std::srand(benchSeed);
     Settings& settings = Settings::instance();
