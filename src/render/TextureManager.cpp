@@ -195,7 +195,7 @@ GLuint TextureManager::load(const std::string& path, GLint internalFormat, GLenu
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(width),
                  static_cast<GLsizei>(height), 0, pixelFormat, GL_UNSIGNED_BYTE, pixels);
     // A chain only for a filter that reads one: the sky's six large faces are only ever
-    // magnified, and their chains would take a quarter more memory again. setFiltering makes
+    // magnified, and their chains would add a third to their memory. setFiltering makes
     // the chain when a render toggle first asks for one.
     if (usesMipmaps(minFilter))
         glGenerateMipmap(GL_TEXTURE_2D);

@@ -73,6 +73,14 @@ protected:
         return value;
     }
 
+    static GLint levelWidth(GLuint texture, GLint level)
+    {
+        GLint width = 0;
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+        return width;
+    }
+
     std::filesystem::path dir;
 };
 
@@ -91,9 +99,7 @@ TEST_F(TextureManagerGlTest, SecondLoadReturnsTheFirstNameAndKeepsItsFilters)
     EXPECT_EQ(TextureManager::instance().nameOf(path), first);
 
     // The whole mipmap chain exists: 8, 4, 2, 1.
-    GLint smallest = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 3, GL_TEXTURE_WIDTH, &smallest);
-    EXPECT_EQ(smallest, 1);
+    EXPECT_EQ(levelWidth(first, 3), 1);
 }
 
 TEST_F(TextureManagerGlTest, UnreadableFilesGiveNameZeroAndAreNamed)
@@ -228,12 +234,6 @@ TEST_F(TextureManagerGlTest, FilteringReachesEveryTextureAndRemoveForgets)
         loadHud(hud),
         manager.load(height, GL_RED, GL_RED, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_MIRRORED_REPEAT, GL_MIRRORED_REPEAT),
         manager.load(sky, GL_RGB, GL_BGR, GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE),
-    };
-    const auto levelWidth = [](GLuint texture, GLint level) {
-        GLint width = 0;
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
-        return width;
     };
     // The sky's filter reads no chain, so it gets none until a mipmapping filter needs one.
     EXPECT_EQ(levelWidth(textures[2], 1), 0);
