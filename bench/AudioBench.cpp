@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int rate = 44100;           // Hz
+constexpr int rate = 44100; // Hz
 constexpr double frameSeconds = 1.0 / 60.0;
 
 std::string writeTone(const char* name, double seconds)

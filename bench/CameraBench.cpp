@@ -32,9 +32,9 @@ public:
     void setCursorVisible(bool) override {}
 
 private:
-    static constexpr int WIDTH = 1024;  // pixels
-    static constexpr int HEIGHT = 768;  // pixels
-    int offset = 3;                     // pixels from the centre
+    static constexpr int WIDTH = 1024; // pixels
+    static constexpr int HEIGHT = 768; // pixels
+    int offset = 3;                    // pixels from the centre
 };
 
 constexpr double FRAME_TIME = 1.0 / 60.0; // seconds
@@ -43,16 +43,15 @@ void movableCameraUpdate(benchmark::State& state)
 {
     JigglingInput input;
     setInputSource(&input);
-    MovableCamera camera(glm::vec3(0.0f, 10.0f, 10.0f), glm::vec3(0.0f, 0.0f, -10.0f),
-                         glm::vec3(0.0f, 1.0f, 0.0f), 0.00045f, 60.0f);
+    MovableCamera camera(glm::vec3(0.0f, 10.0f, 10.0f), glm::vec3(0.0f, 0.0f, -10.0f), glm::vec3(0.0f, 1.0f, 0.0f),
+                         0.00045f, 60.0f);
 
     const std::size_t before = benchAllocationCount();
     for (auto _ : state) {
         camera.update(FRAME_TIME);
         benchmark::DoNotOptimize(camera);
     }
-    state.counters["allocations"] =
-        static_cast<double>(benchAllocationCount() - before);
+    state.counters["allocations"] = static_cast<double>(benchAllocationCount() - before);
     setInputSource(nullptr);
 }
 

@@ -49,8 +49,7 @@ constexpr int FRAMES_PER_ARC = 600;        // a long flight before the game star
 void flightPathUpdate(benchmark::State& state)
 {
     // The game's launch: 60 units per second at 40 degrees along -z from (0, 10, 0).
-    const glm::mat3 launchFrame(glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f),
-                                glm::vec3(0.0f));
+    const glm::mat3 launchFrame(glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f), glm::vec3(0.0f));
     const FlightPath launch(60.0f, 40.0f, glm::vec3(0.0f, 10.0f, 0.0f), launchFrame);
     FlightPath path = launch;
     int frame = 0;
@@ -64,8 +63,7 @@ void flightPathUpdate(benchmark::State& state)
             frame = 0;
         }
     }
-    state.counters["allocations"] =
-        static_cast<double>(benchAllocationCount() - before);
+    state.counters["allocations"] = static_cast<double>(benchAllocationCount() - before);
 }
 
 } // namespace

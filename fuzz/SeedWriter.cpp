@@ -72,8 +72,16 @@ void writeTexts(const fs::path& target)
 {
     // The alignment byte comes first: '\0' centred, '\1' left, '\2' right.
     const char* const texts[] = {
-        "0.00 m", "1234.56 m", "You've reached 87.25 m", "FPS: 59.94", "Sampling BILINEAR",
-        "Mip mapping NEAREST", "Transparency OFF", "Culling ON", "Message", "",
+        "0.00 m",
+        "1234.56 m",
+        "You've reached 87.25 m",
+        "FPS: 59.94",
+        "Sampling BILINEAR",
+        "Mip mapping NEAREST",
+        "Transparency OFF",
+        "Culling ON",
+        "Message",
+        "",
     };
     int n = 0;
     for (const char* text : texts) {
@@ -101,17 +109,18 @@ void writeModels(const fs::path& gameDir, const fs::path& importTarget, const fs
     const std::vector<snippets::Material> materials = {{"skin", "tank_skin.png"}, {"bare", ""}};
     const std::string fan = snippets::geometry("fan", 3, true, "skin");
     const std::string plain = snippets::geometry("plain", 1, false, "bare");
-    const std::string twoNodes = snippets::node("body", 0, 0, 0, snippets::instance("fan", "skin")) +
-                                 snippets::node("joint_helper", 1, 0, 0, snippets::instance("plain", "bare"));
+    const std::string twoNodes = snippets::node("body", 0, 0, 0, snippets::instance("fan", "skin"))
+        + snippets::node("joint_helper", 1, 0, 0, snippets::instance("plain", "bare"));
     write(importTarget / "small.dae", snippets::document("tank", materials, fan + plain, twoNodes));
 
     const std::string skinned =
         snippets::node("body", 0, 0, 0,
                        "<instance_controller url=\"#fan-skin\"><skeleton>#hips</skeleton><bind_material>"
                        "<technique_common><instance_material symbol=\"skin\" target=\"#skin\"/></technique_common>"
-                       "</bind_material></instance_controller>") +
-        "<node id=\"hips\" name=\"hips\" sid=\"hips\" type=\"JOINT\"><matrix sid=\"transform\">1 0 0 0 0 1 0 1 0 0 1 0 "
-        "0 0 0 1</matrix></node>";
+                       "</bind_material></instance_controller>")
+        + "<node id=\"hips\" name=\"hips\" sid=\"hips\" type=\"JOINT\"><matrix sid=\"transform\">1 0 0 0 0 1 0 1 0 0 1 "
+          "0 "
+          "0 0 0 1</matrix></node>";
     write(boneTarget / "small-skinned.dae",
           snippets::document("grov", materials, fan, skinned, snippets::skin("fan-skin", "fan", 5, "hips", 0.5f)));
 }

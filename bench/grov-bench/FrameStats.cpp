@@ -25,8 +25,7 @@ double percentile(std::vector<double> samples, double fraction)
 
 namespace {
 
-TimeSummary summarise(const std::vector<FrameRecord>& frames, int state, bool terrain, int variant,
-                      bool cpu = false)
+TimeSummary summarise(const std::vector<FrameRecord>& frames, int state, bool terrain, int variant, bool cpu = false)
 {
     std::vector<double> samples;
     for (const FrameRecord& frame : frames) {

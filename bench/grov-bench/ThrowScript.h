@@ -17,9 +17,9 @@ public:
 
     // What to do after the frame just played.
     struct Action {
-        bool setArrow = false;   // turn the arrow to the plan's angle (right before SPACE)
+        bool setArrow = false; // turn the arrow to the plan's angle (right before SPACE)
         bool pressSpace = false;
-        bool done = false;       // no more frames
+        bool done = false; // no more frames
     };
 
     ThrowScript() = default;

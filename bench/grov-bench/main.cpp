@@ -70,8 +70,7 @@ const char* const stateNames[] = {"aiming", "windup", "flight", "gameover"};
 // initialisation when /proc/self/stat is not readable.
 double secondsSinceProcessStart()
 {
-    const double sinceStatics =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - staticStart).count();
+    const double sinceStatics = std::chrono::duration<double>(std::chrono::steady_clock::now() - staticStart).count();
     std::ifstream statFile("/proc/self/stat");
     std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
     // The command name in parentheses may hold spaces; the fields after it are plain numbers.

@@ -342,8 +342,7 @@ void Application::reportScreenshots()
 }
 
 void Application::onMouseButton(int, int)
-{
-}
+{}
 
 void Application::onResize(int width, int height)
 {

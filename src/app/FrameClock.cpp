@@ -5,8 +5,7 @@
 FrameClock::FrameClock(double startTime, float nominalRate)
     : gameTimer(startTime), snapshot(startTime), lastReal(startTime), lastFpsMark(startTime),
       nominalStep(1.0f / nominalRate)
-{
-}
+{}
 
 FrameDeltas FrameClock::tick(double now)
 {

@@ -5,10 +5,10 @@
 #include "app/FrameTimer.h"
 
 struct FrameDeltas {
-    double gameDt = 0.0;    // pausable game clock, 0 while paused
-    double realDt = 0.0;    // wall clock
+    double gameDt = 0.0; // pausable game clock, 0 while paused
+    double realDt = 0.0; // wall clock
     bool fpsReported = false;
-    double fps = 0.0;       // frames per second, valid when fpsReported
+    double fps = 0.0; // frames per second, valid when fpsReported
 };
 
 class FrameClock {

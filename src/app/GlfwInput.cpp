@@ -2,19 +2,19 @@
 
 #include <GLFW/glfw3.h>
 
-static_assert(KEY_SPACE == GLFW_KEY_SPACE && KEY_A == GLFW_KEY_A && KEY_C == GLFW_KEY_C &&
-              KEY_D == GLFW_KEY_D && KEY_P == GLFW_KEY_P && KEY_S == GLFW_KEY_S && KEY_W == GLFW_KEY_W,
+static_assert(KEY_SPACE == GLFW_KEY_SPACE && KEY_A == GLFW_KEY_A && KEY_C == GLFW_KEY_C && KEY_D == GLFW_KEY_D
+                  && KEY_P == GLFW_KEY_P && KEY_S == GLFW_KEY_S && KEY_W == GLFW_KEY_W,
               "letter keys must match the windowing library");
-static_assert(KEY_ESCAPE == GLFW_KEY_ESCAPE && KEY_F1 == GLFW_KEY_F1 && KEY_F2 == GLFW_KEY_F2 &&
-              KEY_F9 == GLFW_KEY_F9 && KEY_F11 == GLFW_KEY_F11 && KEY_F12 == GLFW_KEY_F12,
+static_assert(KEY_ESCAPE == GLFW_KEY_ESCAPE && KEY_F1 == GLFW_KEY_F1 && KEY_F2 == GLFW_KEY_F2 && KEY_F9 == GLFW_KEY_F9
+                  && KEY_F11 == GLFW_KEY_F11 && KEY_F12 == GLFW_KEY_F12,
               "special keys must match the windowing library");
 static_assert(KEY_G == GLFW_KEY_G && KEY_M == GLFW_KEY_M, "letter keys must match the windowing library");
-static_assert(PAD_SOUTH == GLFW_GAMEPAD_BUTTON_A && PAD_NORTH == GLFW_GAMEPAD_BUTTON_Y &&
-              PAD_START == GLFW_GAMEPAD_BUTTON_START && PAD_DPAD_LEFT == GLFW_GAMEPAD_BUTTON_DPAD_LEFT &&
-              PAD_BUTTON_COUNT == GLFW_GAMEPAD_BUTTON_LAST + 1,
+static_assert(PAD_SOUTH == GLFW_GAMEPAD_BUTTON_A && PAD_NORTH == GLFW_GAMEPAD_BUTTON_Y
+                  && PAD_START == GLFW_GAMEPAD_BUTTON_START && PAD_DPAD_LEFT == GLFW_GAMEPAD_BUTTON_DPAD_LEFT
+                  && PAD_BUTTON_COUNT == GLFW_GAMEPAD_BUTTON_LAST + 1,
               "gamepad buttons must match the windowing library");
-static_assert(PAD_LEFT_X == GLFW_GAMEPAD_AXIS_LEFT_X && PAD_RIGHT_Y == GLFW_GAMEPAD_AXIS_RIGHT_Y &&
-              PAD_AXIS_COUNT == GLFW_GAMEPAD_AXIS_LAST + 1,
+static_assert(PAD_LEFT_X == GLFW_GAMEPAD_AXIS_LEFT_X && PAD_RIGHT_Y == GLFW_GAMEPAD_AXIS_RIGHT_Y
+                  && PAD_AXIS_COUNT == GLFW_GAMEPAD_AXIS_LAST + 1,
               "gamepad axes must match the windowing library");
 
 bool GlfwInput::isKeyDown(int key) const

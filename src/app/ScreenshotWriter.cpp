@@ -31,16 +31,16 @@ std::string encodePng(const CapturedFrame& frame)
 {
     std::string png;
     // The captured rows are bottom-up, as the image library keeps them too.
-    FIBITMAP* image = FreeImage_ConvertFromRawBits(const_cast<BYTE*>(frame.pixels.data()), frame.width, frame.height,
-                                                   frame.width * 3, 24, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                                                   FI_RGBA_BLUE_MASK, FALSE);
+    FIBITMAP* image =
+        FreeImage_ConvertFromRawBits(const_cast<BYTE*>(frame.pixels.data()), frame.width, frame.height, frame.width * 3,
+                                     24, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, FALSE);
     if (!image)
         return png;
     if (FIMEMORY* memory = FreeImage_OpenMemory()) {
         BYTE* bytes = nullptr;
         DWORD size = 0;
-        if (FreeImage_SaveToMemory(FIF_PNG, image, memory, PNG_DEFAULT) &&
-            FreeImage_AcquireMemory(memory, &bytes, &size))
+        if (FreeImage_SaveToMemory(FIF_PNG, image, memory, PNG_DEFAULT)
+            && FreeImage_AcquireMemory(memory, &bytes, &size))
             png.assign(reinterpret_cast<const char*>(bytes), size);
         FreeImage_CloseMemory(memory);
     }
@@ -54,8 +54,8 @@ ScreenshotResult writeScreenshot(const CapturedFrame& frame, const std::string& 
 {
     if (directory.empty())
         return failure(directory, "no folder for screenshots (neither XDG_PICTURES_DIR nor HOME is set)");
-    if (frame.width <= 0 || frame.height <= 0 ||
-        frame.pixels.size() != static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height) * 3)
+    if (frame.width <= 0 || frame.height <= 0
+        || frame.pixels.size() != static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height) * 3)
         return failure(directory, "the frame could not be read back for " + directory);
     std::string error;
     if (!makeDirectories(directory, error))

@@ -14,9 +14,9 @@
 
 struct ScreenshotResult {
     bool saved = false;
-    std::string path;    // the file written; on failure the file or folder it failed at
-    std::string error;   // what went wrong, naming that file or folder, for the console
-    std::string reason;  // the short cause alone, for the HUD
+    std::string path;   // the file written; on failure the file or folder it failed at
+    std::string error;  // what went wrong, naming that file or folder, for the console
+    std::string reason; // the short cause alone, for the HUD
 };
 
 class ScreenshotWriter {

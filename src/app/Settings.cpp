@@ -86,8 +86,8 @@ std::string Settings::getChoice(const std::string& key, const std::vector<std::s
     std::string known;
     for (std::size_t i = 0; i < words.size(); ++i)
         known += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + words[i];
-    std::printf("%s: %s %s is not %s, using %s\n", fileName.c_str(), key.c_str(), found->second.c_str(),
-                known.c_str(), words.front().c_str());
+    std::printf("%s: %s %s is not %s, using %s\n", fileName.c_str(), key.c_str(), found->second.c_str(), known.c_str(),
+                words.front().c_str());
     std::fflush(stdout);
     return words.front();
 }

@@ -38,7 +38,7 @@ private:
     friend class VoiceSlot;
 
     static constexpr int streamBufferCount = 4;
-    static constexpr int minChunkFrames = 256;   // frames; shorter chunks would starve the queue
+    static constexpr int minChunkFrames = 256;           // frames; shorter chunks would starve the queue
     static constexpr long long sampleReadFrames = 65536; // frames decoded at a time into a sample
     // Frames one byte of a file can give: 8-bit mono PCM gives one, 4-bit ADPCM two; more
     // room is left for other compressed formats.
@@ -64,12 +64,12 @@ private:
     long long frameCount = 0;
     bool truncated = false;
 
-    ALuint sampleBuffer = 0;          // samples only
+    ALuint sampleBuffer = 0; // samples only
 
-    SNDFILE* file = nullptr;          // streams only
+    SNDFILE* file = nullptr; // streams only
     int chunkFrames = 0;
     std::vector<ALuint> streamBuffers;
     std::vector<ALuint> freeBuffers;
     std::vector<short> scratch;
-    int streamVoice = -1;             // the slot playing this stream, -1 when none
+    int streamVoice = -1; // the slot playing this stream, -1 when none
 };

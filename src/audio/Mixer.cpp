@@ -145,7 +145,7 @@ MixerResult Mixer::init(int maxVoices, unsigned)
         probedDevice = nullptr;
         if (device) {
             if (speakers != MIXER_SPEAKERS_STEREO) {
-                probedDevice = device;   // kept for a retry in stereo
+                probedDevice = device; // kept for a retry in stereo
                 return MIXER_ERR_SPEAKER_MODE;
             }
             result = out.startDevice(device, mixBufferChosen ? int(mixBufferFrames) : 0, maxVoices);
@@ -384,8 +384,7 @@ MixerResult Mixer::openClip(const char* path, unsigned mode, bool stream, AudioC
         return MIXER_ERR_NOT_READY;
     out.makeCurrent();
     std::unique_ptr<AudioClip> clip(new AudioClip(this, mode));
-    MixerResult opened = stream ? clip->openStream(path, streamBufferSize, streamBufferUnit)
-                                : clip->loadSample(path);
+    MixerResult opened = stream ? clip->openStream(path, streamBufferSize, streamBufferUnit) : clip->loadSample(path);
     if (opened != MIXER_OK)
         return opened;
     *result = clip.get();

@@ -24,11 +24,11 @@
 
 class Mixer {
 public:
-    static constexpr int loopbackRate = 44100;             // Hz
-    static constexpr int defaultMixBufferFrames = 1024;    // frames per loopback render step
-    static constexpr double loopDecisionSeconds = 0.2;     // s before a stream pass ends, at least
-    static constexpr double maxDecisionSeconds = 1.0;      // s, at most (the queue holds about 1.5 s)
-    static constexpr double maxCatchUpSeconds = 10.0;      // s of loopback rendered in one update
+    static constexpr int loopbackRate = 44100;          // Hz
+    static constexpr int defaultMixBufferFrames = 1024; // frames per loopback render step
+    static constexpr double loopDecisionSeconds = 0.2;  // s before a stream pass ends, at least
+    static constexpr double maxDecisionSeconds = 1.0;   // s, at most (the queue holds about 1.5 s)
+    static constexpr double maxCatchUpSeconds = 10.0;   // s of loopback rendered in one update
 
     Mixer();
     virtual ~Mixer();
@@ -98,8 +98,8 @@ private:
     MixerOutput actualOutput = MIXER_OUTPUT_AUTO;
     MixerSpeakerMode speakers = MIXER_SPEAKERS_STEREO;
     unsigned mixBufferFrames = defaultMixBufferFrames;
-    bool mixBufferChosen = false;   // otherwise a device keeps OpenAL Soft's own timing
-    int mixBufferCount = 4;         // a hint only: OpenAL Soft 1.19 takes no period count from us
+    bool mixBufferChosen = false; // otherwise a device keeps OpenAL Soft's own timing
+    int mixBufferCount = 4;       // a hint only: OpenAL Soft 1.19 takes no period count from us
     unsigned streamBufferSize = 16384;
     MixerTimeUnit streamBufferUnit = MIXER_UNIT_BYTES;
     ALCdevice* probedDevice = nullptr;
@@ -111,7 +111,7 @@ private:
     std::vector<std::unique_ptr<MixGroup>> groups;
     double clockAnchor = 0.0;
     double lastUpdateAt = 0.0;
-    double updateGap = 0.0;         // s, the longest recent time between two updates
+    double updateGap = 0.0; // s, the longest recent time between two updates
     long long renderedFrames = 0;
 };
 

@@ -3,18 +3,18 @@
 
 enum MixerResult {
     MIXER_OK = 0,
-    MIXER_ERR_INVALID_PARAM = 1,     // a null pointer, a bad index or an unknown unit
-    MIXER_ERR_INVALID_HANDLE = 2,    // the voice has ended, been stopped or been reused
-    MIXER_ERR_NOT_READY = 3,         // the call needs init first
-    MIXER_ERR_ALREADY_STARTED = 4,   // the call is only allowed before init
+    MIXER_ERR_INVALID_PARAM = 1,   // a null pointer, a bad index or an unknown unit
+    MIXER_ERR_INVALID_HANDLE = 2,  // the voice has ended, been stopped or been reused
+    MIXER_ERR_NOT_READY = 3,       // the call needs init first
+    MIXER_ERR_ALREADY_STARTED = 4, // the call is only allowed before init
     MIXER_ERR_FILE_NOT_FOUND = 5,
-    MIXER_ERR_FILE_UNREADABLE = 6,   // not a sound file the decoder knows, or damaged
-    MIXER_ERR_FILE_EMPTY = 7,        // a valid file without a single frame
-    MIXER_ERR_FORMAT = 8,            // more channels than mono or stereo, or a format that cannot join
-    MIXER_ERR_OUTPUT = 9,            // neither a device nor the loopback could be opened
-    MIXER_ERR_SPEAKER_MODE = 10,     // the output cannot render the chosen speaker mode
-    MIXER_ERR_BACKEND = 11,          // OpenAL refused a request
-    MIXER_ERR_READ = 12,             // decoding failed part-way through a file
+    MIXER_ERR_FILE_UNREADABLE = 6, // not a sound file the decoder knows, or damaged
+    MIXER_ERR_FILE_EMPTY = 7,      // a valid file without a single frame
+    MIXER_ERR_FORMAT = 8,          // more channels than mono or stereo, or a format that cannot join
+    MIXER_ERR_OUTPUT = 9,          // neither a device nor the loopback could be opened
+    MIXER_ERR_SPEAKER_MODE = 10,   // the output cannot render the chosen speaker mode
+    MIXER_ERR_BACKEND = 11,        // OpenAL refused a request
+    MIXER_ERR_READ = 12,           // decoding failed part-way through a file
 };
 
 // A sentence describing the code, "Unknown error." for a code this layer never returns.

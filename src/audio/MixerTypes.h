@@ -5,8 +5,8 @@
 constexpr unsigned MIXER_VERSION = 0x050000;
 
 enum MixerOutput {
-    MIXER_OUTPUT_AUTO = 0,      // the default playback device; the loopback when there is none
-    MIXER_OUTPUT_LOOPBACK = 1,  // nothing is heard: the mix is rendered in step with the wall clock
+    MIXER_OUTPUT_AUTO = 0,     // the default playback device; the loopback when there is none
+    MIXER_OUTPUT_LOOPBACK = 1, // nothing is heard: the mix is rendered in step with the wall clock
 };
 
 enum MixerSpeakerMode {
@@ -30,7 +30,7 @@ enum : unsigned {
 // Mode bits for new streams and samples.
 enum : unsigned {
     MIXER_MODE_DEFAULT = 0,
-    MIXER_MODE_LOOP = 0x1,   // voices of this clip start with looping on
+    MIXER_MODE_LOOP = 0x1, // voices of this clip start with looping on
 };
 
 enum MixerLoopMode {
@@ -39,7 +39,7 @@ enum MixerLoopMode {
 };
 
 enum MixerTimeUnit {
-    MIXER_UNIT_MS = 0,       // milliseconds
-    MIXER_UNIT_FRAMES = 1,   // sample frames of the clip
-    MIXER_UNIT_BYTES = 2,    // bytes of decoded 16-bit audio
+    MIXER_UNIT_MS = 0,     // milliseconds
+    MIXER_UNIT_FRAMES = 1, // sample frames of the clip
+    MIXER_UNIT_BYTES = 2,  // bytes of decoded 16-bit audio
 };

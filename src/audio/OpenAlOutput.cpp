@@ -50,11 +50,16 @@ void quietOpenAlLog()
 ALCenum channelLayout(MixerSpeakerMode mode)
 {
     switch (mode) {
-    case MIXER_SPEAKERS_MONO: return ALC_MONO_SOFT;
-    case MIXER_SPEAKERS_STEREO: return ALC_STEREO_SOFT;
-    case MIXER_SPEAKERS_QUAD: return ALC_QUAD_SOFT;
-    case MIXER_SPEAKERS_5POINT1: return ALC_5POINT1_SOFT;
-    case MIXER_SPEAKERS_7POINT1: return ALC_7POINT1_SOFT;
+    case MIXER_SPEAKERS_MONO:
+        return ALC_MONO_SOFT;
+    case MIXER_SPEAKERS_STEREO:
+        return ALC_STEREO_SOFT;
+    case MIXER_SPEAKERS_QUAD:
+        return ALC_QUAD_SOFT;
+    case MIXER_SPEAKERS_5POINT1:
+        return ALC_5POINT1_SOFT;
+    case MIXER_SPEAKERS_7POINT1:
+        return ALC_7POINT1_SOFT;
     }
     return 0;
 }
@@ -62,11 +67,16 @@ ALCenum channelLayout(MixerSpeakerMode mode)
 int channelCountOf(MixerSpeakerMode mode)
 {
     switch (mode) {
-    case MIXER_SPEAKERS_MONO: return 1;
-    case MIXER_SPEAKERS_STEREO: return 2;
-    case MIXER_SPEAKERS_QUAD: return 4;
-    case MIXER_SPEAKERS_5POINT1: return 6;
-    case MIXER_SPEAKERS_7POINT1: return 8;
+    case MIXER_SPEAKERS_MONO:
+        return 1;
+    case MIXER_SPEAKERS_STEREO:
+        return 2;
+    case MIXER_SPEAKERS_QUAD:
+        return 4;
+    case MIXER_SPEAKERS_5POINT1:
+        return 6;
+    case MIXER_SPEAKERS_7POINT1:
+        return 8;
     }
     return 2;
 }
@@ -116,8 +126,8 @@ MixerResult OpenAlOutput::startLoopback(int rate, MixerSpeakerMode mode, int sou
 {
     close();
     quietOpenAlLog();
-    auto openLoopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    auto openLoopback =
+        reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
     auto formatSupported = reinterpret_cast<LPALCISRENDERFORMATSUPPORTEDSOFT>(
         alcGetProcAddress(nullptr, "alcIsRenderFormatSupportedSOFT"));
     if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") || !openLoopback || !formatSupported)
@@ -133,8 +143,8 @@ MixerResult OpenAlOutput::startLoopback(int rate, MixerSpeakerMode mode, int sou
         close();
         return MIXER_ERR_SPEAKER_MODE;
     }
-    return createContext({ALC_FORMAT_CHANNELS_SOFT, ALCint(layout), ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
-                          ALC_FREQUENCY, rate, ALC_MONO_SOURCES, sources, ALC_STEREO_SOURCES, sources});
+    return createContext({ALC_FORMAT_CHANNELS_SOFT, ALCint(layout), ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT, ALC_FREQUENCY,
+                          rate, ALC_MONO_SOURCES, sources, ALC_STEREO_SOURCES, sources});
 }
 
 MixerResult OpenAlOutput::createContext(const std::vector<ALCint>& attributes)
@@ -168,8 +178,8 @@ void OpenAlOutput::render(int frames)
 {
     if (!loopback || !device || frames <= 0)
         return;
-    static auto renderSamples = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(
-        alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+    static auto renderSamples =
+        reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
     if (!renderSamples)
         return;
     block.resize(size_t(frames) * channelCount);

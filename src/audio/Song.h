@@ -11,7 +11,7 @@ class Mixer;
 
 class Song : public AudioResource {
 public:
-    static constexpr unsigned streamChunkBytes = 65536;   // bytes of decoded audio per chunk
+    static constexpr unsigned streamChunkBytes = 65536; // bytes of decoded audio per chunk
 
     // A file that cannot be opened is reported here; the song then plays nothing.
     Song(Mixer* mixer, const char* path, MixGroup* group, unsigned mode);

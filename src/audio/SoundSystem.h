@@ -20,10 +20,10 @@ enum SoundGroup {
 
 class SoundSystem {
 public:
-    static constexpr unsigned requiredVersion = 0x44415;   // oldest sound layer the game accepts
-    static constexpr int maxChannels = 100;                // voices mixed at once
-    static constexpr unsigned emulatedMixFrames = 1024;    // frames per mix block on slow drivers
-    static constexpr int emulatedMixBlocks = 10;           // mix blocks queued on slow drivers
+    static constexpr unsigned requiredVersion = 0x44415; // oldest sound layer the game accepts
+    static constexpr int maxChannels = 100;              // voices mixed at once
+    static constexpr unsigned emulatedMixFrames = 1024;  // frames per mix block on slow drivers
+    static constexpr int emulatedMixBlocks = 10;         // mix blocks queued on slow drivers
 
     // The sound system, created and started on the first call.
     static SoundSystem* instance();

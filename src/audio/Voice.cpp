@@ -111,9 +111,15 @@ namespace {
 bool toFrames(const AudioClip& clip, unsigned position, MixerTimeUnit unit, long long* frames)
 {
     switch (unit) {
-    case MIXER_UNIT_MS: *frames = (long long)position * clip.sampleRate() / 1000; return true;
-    case MIXER_UNIT_FRAMES: *frames = position; return true;
-    case MIXER_UNIT_BYTES: *frames = position / (clip.channels() * 2); return true;
+    case MIXER_UNIT_MS:
+        *frames = (long long)position * clip.sampleRate() / 1000;
+        return true;
+    case MIXER_UNIT_FRAMES:
+        *frames = position;
+        return true;
+    case MIXER_UNIT_BYTES:
+        *frames = position / (clip.channels() * 2);
+        return true;
     }
     return false;
 }
@@ -121,9 +127,15 @@ bool toFrames(const AudioClip& clip, unsigned position, MixerTimeUnit unit, long
 bool fromFrames(const AudioClip& clip, long long frames, MixerTimeUnit unit, unsigned* position)
 {
     switch (unit) {
-    case MIXER_UNIT_MS: *position = unsigned(frames * 1000 / clip.sampleRate()); return true;
-    case MIXER_UNIT_FRAMES: *position = unsigned(frames); return true;
-    case MIXER_UNIT_BYTES: *position = unsigned(frames * clip.channels() * 2); return true;
+    case MIXER_UNIT_MS:
+        *position = unsigned(frames * 1000 / clip.sampleRate());
+        return true;
+    case MIXER_UNIT_FRAMES:
+        *position = unsigned(frames);
+        return true;
+    case MIXER_UNIT_BYTES:
+        *position = unsigned(frames * clip.channels() * 2);
+        return true;
     }
     return false;
 }

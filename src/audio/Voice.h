@@ -52,7 +52,8 @@ public:
 private:
     friend class Mixer;
     Voice(std::uint32_t mixerSerial, int slot, std::uint32_t generation)
-        : mixerSerial(mixerSerial), slot(slot), generation(generation) {}
+        : mixerSerial(mixerSerial), slot(slot), generation(generation)
+    {}
     // The slot this handle still refers to, or null.
     VoiceSlot* live(Mixer** owner = nullptr) const;
     // The queued follower this handle stands for until it starts, or null.

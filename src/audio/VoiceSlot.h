@@ -17,7 +17,7 @@ class MixGroup;
 // A stream queued to follow the one playing on a voice, on the same source, so that its first
 // sample comes right after the last one of the piece before it.
 struct Follower {
-    AudioClip* clip = nullptr;   // null when nothing follows
+    AudioClip* clip = nullptr; // null when nothing follows
     MixGroup* group = nullptr;
     int loopCount = 0;
     VoiceEndCallback onEnd;
@@ -27,8 +27,8 @@ struct Follower {
 // What service found.
 enum VoiceService {
     VOICE_PLAYING,
-    VOICE_ENDED,        // the sound ended by itself
-    VOICE_HANDED_OVER,  // the piece ended and its follower now plays on this voice
+    VOICE_ENDED,       // the sound ended by itself
+    VOICE_HANDED_OVER, // the piece ended and its follower now plays on this voice
 };
 
 class VoiceSlot {
@@ -76,9 +76,9 @@ private:
     struct Chunk {
         ALuint buffer;
         int frames;
-        bool startsPass;   // the first chunk of a pass through the file
-        AudioClip* owner;  // the clip whose ring the buffer belongs to
-        bool startsPiece;  // the first chunk of the follower
+        bool startsPass;  // the first chunk of a pass through the file
+        AudioClip* owner; // the clip whose ring the buffer belongs to
+        bool startsPiece; // the first chunk of the follower
     };
 
     bool wantsAnotherPass() const { return loopMode == MIXER_LOOP_ON && loopCount != 0; }
@@ -96,13 +96,13 @@ private:
 
     int slotIndex = -1;
     int margin = 0;
-    bool started = false;       // playback has been asked for since the voice began
-    int queuedPasses = 0;       // a sample with a loop count: its passes queued on the source
+    bool started = false; // playback has been asked for since the voice began
+    int queuedPasses = 0; // a sample with a loop count: its passes queued on the source
     static constexpr int maxQueuedPasses = 64;
 
     std::deque<Chunk> queue;
-    bool passEnded = false;     // the decoder reached the end of the file in the current pass
-    bool finished = false;      // no further pass will be decoded
+    bool passEnded = false; // the decoder reached the end of the file in the current pass
+    bool finished = false;  // no further pass will be decoded
     bool nextStartsPass = false;
     long long playedInPass = 0; // frames of this pass in chunks already unqueued
     // The clip the decoder reads: the playing one, or its follower once all of the playing
@@ -110,5 +110,5 @@ private:
     AudioClip* decoding = nullptr;
     bool nextStartsPiece = false;
     bool followerReached = false; // the follower's first chunk is playing or has played
-    long long queuedFrom = -1;  // the frame the untouched queue starts at, -1 once it played
+    long long queuedFrom = -1;    // the frame the untouched queue starts at, -1 once it played
 };

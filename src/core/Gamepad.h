@@ -56,7 +56,7 @@ float padSteering(const GamepadState& pad);
 struct GamepadChanges {
     bool connected = false;
     bool disconnected = false;
-    std::string name;        // of the gamepad that came or went
+    std::string name;          // of the gamepad that came or went
     bool southPressed = false; // SPACE
     bool startPressed = false; // P
 };

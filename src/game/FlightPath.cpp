@@ -13,10 +13,9 @@ FlightPath::FlightPath()
     derive();
 }
 
-FlightPath::FlightPath(float speed, float angle, const glm::vec3& startWorld,
-                       const glm::mat3& frame, float timeScale, float gravity)
-    : speed(speed), angle(angle), timeScale(timeScale), gravity(gravity), startWorld(startWorld),
-      frame(frame)
+FlightPath::FlightPath(float speed, float angle, const glm::vec3& startWorld, const glm::mat3& frame, float timeScale,
+                       float gravity)
+    : speed(speed), angle(angle), timeScale(timeScale), gravity(gravity), startWorld(startWorld), frame(frame)
 {
     derive();
 }
@@ -57,8 +56,8 @@ void FlightPath::update(float dt)
 
 glm::vec3 FlightPath::predictLanding() const
 {
-    const float root = static_cast<float>(std::sqrt(static_cast<double>(
-        verticalVelocity * verticalVelocity + 2.0f * gravity * startPlane.y)));
+    const float root = static_cast<float>(
+        std::sqrt(static_cast<double>(verticalVelocity * verticalVelocity + 2.0f * gravity * startPlane.y)));
     const float dist = (horizontalVelocity / gravity) * (verticalVelocity + root);
     return frame * glm::vec3(startPlane.x + dist, 0.0f, startPlane.z);
 }

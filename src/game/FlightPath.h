@@ -10,7 +10,7 @@
 class FlightPath {
 public:
     static constexpr float DEFAULT_TIME_SCALE = 1.0f;
-    static constexpr float DEFAULT_GRAVITY = 9.81f;     // world units per second squared
+    static constexpr float DEFAULT_GRAVITY = 9.81f; // world units per second squared
 
     // Speed 0 and angle 0: a placeholder that is replaced before it is ever advanced.
     FlightPath();
@@ -33,19 +33,19 @@ public:
 private:
     void derive();
 
-    float speed = 0.0f;                     // world units per second
-    float angle = 0.0f;                     // degrees
+    float speed = 0.0f; // world units per second
+    float angle = 0.0f; // degrees
     float timeScale = DEFAULT_TIME_SCALE;
-    float gravity = DEFAULT_GRAVITY;        // world units per second squared
+    float gravity = DEFAULT_GRAVITY; // world units per second squared
     glm::vec3 startWorld{0.0f};
     glm::vec3 startPlane{0.0f};
     glm::vec3 positionWorld{0.0f};
-    glm::vec3 positionPlane{0.0f};          // x horizontal, y height, z carried from the start
-    glm::mat3 frame{1.0f};                  // flight plane to world, column-major
+    glm::vec3 positionPlane{0.0f}; // x horizontal, y height, z carried from the start
+    glm::mat3 frame{1.0f};         // flight plane to world, column-major
     glm::vec3 stepWorld{0.0f};
-    float travelled = 0.0f;                 // horizontal distance along the plane from the start
-    float horizontalVelocity = 0.0f;        // world units per second
-    float verticalVelocity = 0.0f;          // world units per second
-    float tangent = 0.0f;                   // of the launch angle
-    float curvature = 0.0f;                 // per world unit
+    float travelled = 0.0f;          // horizontal distance along the plane from the start
+    float horizontalVelocity = 0.0f; // world units per second
+    float verticalVelocity = 0.0f;   // world units per second
+    float tangent = 0.0f;            // of the launch angle
+    float curvature = 0.0f;          // per world unit
 };

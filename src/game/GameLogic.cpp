@@ -30,34 +30,33 @@ const glm::vec3 CAMERA_OFFSET(0.0f, 20.0f, 19.0f); // flight camera eye relative
 const glm::vec3 LOOK_VECTOR(0.0f, -15.0f, -30.0f); // fixed flight look (key C), also a point
 // Flight plane to world: the arc's horizontal axis is -z, its height +y, and it never moves
 // Grov along x (steering does that).
-const glm::mat3 LAUNCH_FRAME(glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f),
-                             glm::vec3(0.0f, 0.0f, 0.0f));
+const glm::mat3 LAUNCH_FRAME(glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f), glm::vec3(0.0f, 0.0f, 0.0f));
 const glm::vec3 DIVE_VECTOR(0.0f, -300.0f, -80.0f); // world units per second
 const glm::vec3 WIND_UP_BACK_OFF(0.0f, -3.0f, 30.0f);
-const glm::vec3 ORBIT_EYE(0.0f, 15.0f, 18.0f);     // game-over camera, relative to Grov
-const glm::vec3 ORBIT_TARGET(0.0f, 5.0f, 0.0f);    // looked at, relative to Grov
+const glm::vec3 ORBIT_EYE(0.0f, 15.0f, 18.0f);  // game-over camera, relative to Grov
+const glm::vec3 ORBIT_TARGET(0.0f, 5.0f, 0.0f); // looked at, relative to Grov
 
-constexpr float LAUNCH_ANGLE = 40.0f;          // degrees, first arc and after every tank hit
-constexpr float GRAVITY = 9.81f;               // world units per second squared
+constexpr float LAUNCH_ANGLE = 40.0f; // degrees, first arc and after every tank hit
+constexpr float GRAVITY = 9.81f;      // world units per second squared
 constexpr float TIME_SCALE = 1.0f;
-constexpr float MIN_SPEED = 30.0f;             // world units per second, weakest launch
-constexpr float MAX_SPEED = 80.0f;             // world units per second, strongest launch
-constexpr float ARROW_SPIN = 720.0f;           // degrees per second, clockwise
-constexpr float WIND_UP_HOLD = 0.3f;           // seconds: keyframes recorded, nothing moves
-constexpr float WIND_UP_BACK = 1.0f;           // seconds: end of the backing away
-constexpr float WIND_UP_END = 1.25f;           // seconds: end of the swoop, launch
-constexpr float FLIGHT_TIME_FACTOR = 2.0f;     // the flight runs at twice game speed
-constexpr float STEER_SPEED = 30.0f;           // world units per second of flight time
+constexpr float MIN_SPEED = 30.0f;         // world units per second, weakest launch
+constexpr float MAX_SPEED = 80.0f;         // world units per second, strongest launch
+constexpr float ARROW_SPIN = 720.0f;       // degrees per second, clockwise
+constexpr float WIND_UP_HOLD = 0.3f;       // seconds: keyframes recorded, nothing moves
+constexpr float WIND_UP_BACK = 1.0f;       // seconds: end of the backing away
+constexpr float WIND_UP_END = 1.25f;       // seconds: end of the swoop, launch
+constexpr float FLIGHT_TIME_FACTOR = 2.0f; // the flight runs at twice game speed
+constexpr float STEER_SPEED = 30.0f;       // world units per second of flight time
 constexpr float METRES_PER_UNIT = 0.7f;
-constexpr float LAUNCH_RAGE = 0.6f;            // rage at full launch power
-constexpr float RAGE_DRAIN = 0.01f;            // per second of flight time
+constexpr float LAUNCH_RAGE = 0.6f; // rage at full launch power
+constexpr float RAGE_DRAIN = 0.01f; // per second of flight time
 constexpr float TANK_HIT_RAGE = 0.35f;
-constexpr float TANK_HIT_BOOST = 1.35f;        // speed factor of a tank hit
-constexpr float DIVE_COST = 0.25f;             // rage
-constexpr float DIVE_WEIGHT = 0.25f;           // share of the dive in a diving frame's step
-constexpr float BOUNCE_LOSS = 0.35f;           // share of the speed lost at every bounce
-constexpr float GAME_OVER_SPEED = 5.0f;        // world units per second: at most this ends it
-constexpr float WARNING_HEIGHT = 50.0f;        // world units
+constexpr float TANK_HIT_BOOST = 1.35f; // speed factor of a tank hit
+constexpr float DIVE_COST = 0.25f;      // rage
+constexpr float DIVE_WEIGHT = 0.25f;    // share of the dive in a diving frame's step
+constexpr float BOUNCE_LOSS = 0.35f;    // share of the speed lost at every bounce
+constexpr float GAME_OVER_SPEED = 5.0f; // world units per second: at most this ends it
+constexpr float WARNING_HEIGHT = 50.0f; // world units
 constexpr float RADIANS_TO_DEGREES = 57.29578f;
 constexpr double ORBIT_SPEED = 10.0;           // degrees per second
 constexpr double RETIRE_BEHIND_CAMERA = 200.0; // world units toward +z
@@ -66,8 +65,8 @@ constexpr const char* GRUNT_SOUND = "res/sounds/grunt.wav";
 constexpr const char* FLIGHT_SONG = "res/sounds/flight.wav";
 constexpr const char* INBETWEEN_SONG = "res/sounds/inbetween.wav";
 constexpr const char* DONK_SOUND = "res/sounds/donk.wav";
-constexpr const char* BOUNCE_SOUNDS[] = {"res/sounds/ah.wav", "res/sounds/mm.wav",
-                                         "res/sounds/uff.wav", "res/sounds/uuh.wav"};
+constexpr const char* BOUNCE_SOUNDS[] = {"res/sounds/ah.wav", "res/sounds/mm.wav", "res/sounds/uff.wav",
+                                         "res/sounds/uuh.wav"};
 constexpr const char* TANK_HIT_SOUNDS[] = {"res/sounds/haha.wav", "res/sounds/haha2.wav"};
 constexpr const char* INTRO_SONG = "res/sounds/intro.wav";
 
@@ -187,9 +186,8 @@ void GameLogic::startMusic()
     // The intro loops until the first SPACE, then ends its pass; "inbetween" follows once and
     // hands over to "flight", which loops for the rest of the run. The callbacks hold only the
     // songs, which the sound system keeps alive until it is destroyed.
-    playMusicFrom({MusicPiece{intro, LOOP_FOREVER}, MusicPiece{inbetween, PLAY_ONCE},
-                   MusicPiece{flightMusic, LOOP_FOREVER}},
-                  0);
+    playMusicFrom(
+        {MusicPiece{intro, LOOP_FOREVER}, MusicPiece{inbetween, PLAY_ONCE}, MusicPiece{flightMusic, LOOP_FOREVER}}, 0);
 }
 
 void GameLogic::switchState(int state)

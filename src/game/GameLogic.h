@@ -27,11 +27,11 @@ class Text2D;
 
 // One driving segment of a tank: one tank length straight along +z, following the ground.
 struct TankMotion {
-    float pitchFrom = 0.0f;   // radians, at the start of the segment
-    float pitchTo = 0.0f;     // radians, at its end
-    glm::vec3 from{0.0f};     // world position at the start
-    glm::vec3 to{0.0f};       // world position at the end
-    float progress = 0.0f;    // 0 to 1 along the segment
+    float pitchFrom = 0.0f; // radians, at the start of the segment
+    float pitchTo = 0.0f;   // radians, at its end
+    glm::vec3 from{0.0f};   // world position at the start
+    glm::vec3 to{0.0f};     // world position at the end
+    float progress = 0.0f;  // 0 to 1 along the segment
 };
 
 class GameLogic {
@@ -130,15 +130,15 @@ private:
 
     static constexpr double DISTANCE_TRACE_INTERVAL = 0.25; // seconds between distance lines
 
-    int currentState = -1;                 // set by init
+    int currentState = -1; // set by init
     std::string tracedDistance;
-    double distanceTracedAt = -1.0e9;      // clock seconds of the last distance line
+    double distanceTracedAt = -1.0e9; // clock seconds of the last distance line
     MovableCamera* camera = nullptr;
-    Camera saved;                          // the camera's pose when attached
+    Camera saved; // the camera's pose when attached
     FlightPath path;
-    glm::vec3 dive{0.0f};                  // (0, 0, 0) while not diving
+    glm::vec3 dive{0.0f}; // (0, 0, 0) while not diving
     float distanceMetres = 0.0f;
-    float flightSpeed = 0.0f;              // world units per second of the last flight frame
+    float flightSpeed = 0.0f; // world units per second of the last flight frame
     glm::vec3 grovStart{0.0f};
     SceneObject* grov = nullptr;
     Sprite* wheel = nullptr;
@@ -149,8 +149,8 @@ private:
     RageMeter* rageMeter = nullptr;
     Text2D* endTexts[3] = {nullptr, nullptr, nullptr}; // game over, result, press space
     bool finalWindUp = false;
-    float windUpClock = 0.0f;              // seconds since SPACE in aiming
-    bool windUpRecorded = false;           // this throw's keyframes are taken
+    float windUpClock = 0.0f;    // seconds since SPACE in aiming
+    bool windUpRecorded = false; // this throw's keyframes are taken
 
     // The wind-up's keyframes, recorded during its first 0.3 s and kept from throw to throw.
     glm::vec3 windUpEye0{0.0f};

@@ -10,10 +10,10 @@
 namespace {
 
 constexpr const char* MAGIC = "grov-rage ghost 1";
-constexpr double SAME_TIME = 1e-9;        // seconds: two sample times this close are one
-constexpr double FILE_TOLERANCE = 1e-6;   // seconds, for the rounding of the written numbers
-constexpr double MAX_COORDINATE = 1.0e7;  // world units; farther is damage, not a throw
-constexpr double MAX_ANIMATION = 1.0e12;  // seconds of animation clock
+constexpr double SAME_TIME = 1e-9;       // seconds: two sample times this close are one
+constexpr double FILE_TOLERANCE = 1e-6;  // seconds, for the rounding of the written numbers
+constexpr double MAX_COORDINATE = 1.0e7; // world units; farther is damage, not a throw
+constexpr double MAX_ANIMATION = 1.0e12; // seconds of animation clock
 
 template <typename T>
 T mix(const T& a, const T& b, double u)
@@ -144,9 +144,8 @@ std::string GhostPath::toText(const ThrowRecord& owner) const
                   samples.size());
     text += line;
     for (const GhostPose& pose : samples) {
-        std::snprintf(line, sizeof line, "%.4f %.4f %.4f %.3f %.6f\n", double(pose.position.x),
-                      double(pose.position.y), double(pose.position.z), double(pose.rotationAngle),
-                      pose.animationTime);
+        std::snprintf(line, sizeof line, "%.4f %.4f %.4f %.3f %.6f\n", double(pose.position.x), double(pose.position.y),
+                      double(pose.position.z), double(pose.rotationAngle), pose.animationTime);
         text += line;
     }
     return text;
@@ -161,18 +160,18 @@ bool GhostPath::fromText(const std::string& text, GhostPath& path, ThrowRecord& 
         return false;
     }
     ThrowRecord record;
-    if (!std::getline(in, line) || line.compare(0, 6, "throw ") != 0 ||
-        RecordTable::parseLine(line.substr(6), record) != RecordTable::LINE_RECORD) {
+    if (!std::getline(in, line) || line.compare(0, 6, "throw ") != 0
+        || RecordTable::parseLine(line.substr(6), record) != RecordTable::LINE_RECORD) {
         problem = "its throw line is damaged";
         return false;
     }
     double interval = 0.0;
     double duration = 0.0;
     double count = 0.0;
-    if (!std::getline(in, line) || !parseField(line, "interval", 1.0, interval) || !std::getline(in, line) ||
-        !parseField(line, "duration", MAX_SECONDS + FILE_TOLERANCE, duration) || duration < 0.0 ||
-        !std::getline(in, line) || !parseField(line, "samples", double(MAX_SAMPLES), count) || count < 1.0 ||
-        count != std::floor(count)) {
+    if (!std::getline(in, line) || !parseField(line, "interval", 1.0, interval) || !std::getline(in, line)
+        || !parseField(line, "duration", MAX_SECONDS + FILE_TOLERANCE, duration) || duration < 0.0
+        || !std::getline(in, line) || !parseField(line, "samples", double(MAX_SAMPLES), count) || count < 1.0
+        || count != std::floor(count)) {
         problem = "its header is damaged";
         return false;
     }
@@ -184,8 +183,8 @@ bool GhostPath::fromText(const std::string& text, GhostPath& path, ThrowRecord& 
     // the last at the end.
     const std::size_t samples = std::size_t(count);
     const double lastRegular = double(samples - 1) * SAMPLE_INTERVAL;
-    if (duration > lastRegular + FILE_TOLERANCE ||
-        (samples >= 2 && duration <= double(samples - 2) * SAMPLE_INTERVAL + FILE_TOLERANCE)) {
+    if (duration > lastRegular + FILE_TOLERANCE
+        || (samples >= 2 && duration <= double(samples - 2) * SAMPLE_INTERVAL + FILE_TOLERANCE)) {
         problem = "its sample count does not fit its duration";
         return false;
     }

@@ -61,8 +61,8 @@ private:
     void addSample(const GhostPose& pose);
 
     std::vector<GhostPose> samples;
-    double length = 0.0;     // seconds from the launch to the last sample, the replay's end
-    double elapsed = 0.0;    // seconds recorded so far
-    GhostPose last;          // the pose at elapsed
+    double length = 0.0;  // seconds from the launch to the last sample, the replay's end
+    double elapsed = 0.0; // seconds recorded so far
+    GhostPose last;       // the pose at elapsed
     bool recording = false;
 };

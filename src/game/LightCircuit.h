@@ -12,10 +12,10 @@ struct LightState {
 
 class LightCircuit {
 public:
-    static constexpr double startAngle = 70.0;       // degrees
-    static constexpr double degreesPerSecond = 5.0;  // of real time
-    static constexpr float lowest = 10.0f;           // light height at midnight, world units
-    static constexpr float highest = 5000.0f;        // light height at noon
+    static constexpr double startAngle = 70.0;      // degrees
+    static constexpr double degreesPerSecond = 5.0; // of real time
+    static constexpr float lowest = 10.0f;          // light height at midnight, world units
+    static constexpr float highest = 5000.0f;       // light height at noon
     static constexpr float sunAbove = highest - 1000.0f;
     static constexpr float moonBelow = lowest + 500.0f;
 

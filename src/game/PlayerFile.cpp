@@ -15,10 +15,10 @@
 namespace {
 
 constexpr const char* GAME_FOLDER = "grov-rage";
-constexpr mode_t PLAYER_ONLY = 0700;       // new folders: the XDG rules ask for this
-constexpr mode_t PLAYER_FILE = 0644;       // written files: readable, as a text file should be
-constexpr std::size_t CHUNK = 64 * 1024;   // bytes per read
-constexpr int LOCK_TRIES = 500;            // of LOCK_PAUSE each: about five seconds in all
+constexpr mode_t PLAYER_ONLY = 0700;     // new folders: the XDG rules ask for this
+constexpr mode_t PLAYER_FILE = 0644;     // written files: readable, as a text file should be
+constexpr std::size_t CHUNK = 64 * 1024; // bytes per read
+constexpr int LOCK_TRIES = 500;          // of LOCK_PAUSE each: about five seconds in all
 constexpr auto LOCK_PAUSE = std::chrono::milliseconds(10);
 
 std::string reason()

@@ -25,17 +25,17 @@ bool touchFile(const std::string& path, std::string& error);
 // What came of reading a file line by line.
 enum ReadStatus {
     READ_OK = 0,
-    READ_MISSING,     // there is no such file
-    READ_NOT_A_FILE,  // a directory, a pipe or a device stands in its place
-    READ_FAILED,      // it exists but could not be opened or read
-    READ_TOO_LONG,    // more than the limit; what came before it was handed over
+    READ_MISSING,    // there is no such file
+    READ_NOT_A_FILE, // a directory, a pipe or a device stands in its place
+    READ_FAILED,     // it exists but could not be opened or read
+    READ_TOO_LONG,   // more than the limit; what came before it was handed over
 };
 
 struct ReadOutcome {
     ReadStatus status = READ_OK;
-    std::string error;          // the reason, for READ_FAILED
-    std::size_t longLines = 0;  // lines cut at the limit: only their start was handed over
-    bool cutShort = false;      // the last line had no line end
+    std::string error;         // the reason, for READ_FAILED
+    std::size_t longLines = 0; // lines cut at the limit: only their start was handed over
+    bool cutShort = false;     // the last line had no line end
 };
 
 // Hands every line of the file to onLine without its line end. A line longer than maxLine is

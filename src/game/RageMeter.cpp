@@ -24,8 +24,8 @@ void RageMeter::setTextures(const std::string& backgroundPath, const std::string
 {
     TextureManager& textures = TextureManager::instance();
     const auto attach = [&textures](Sprite& sprite, const std::string& path) {
-        const GLuint name = textures.load(path, GL_RGBA, GL_BGRA, GL_LINEAR_MIPMAP_LINEAR,
-                                          GL_LINEAR, GL_REPEAT, GL_REPEAT);
+        const GLuint name =
+            textures.load(path, GL_RGBA, GL_BGRA, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
         sprite.setTransparent(true);
         sprite.setTexture(static_cast<int>(name), GAUGE_TEXTURE_UNIT);
     };

@@ -23,8 +23,8 @@ bool RecordStore::open(const std::string& directory)
     bestPath = GhostPath();
     bestPathOwner = ThrowRecord();
     if (folder.empty()) {
-        say(std::string("Records: there is no place for player files (neither XDG_DATA_HOME nor HOME is set)") +
-            RUN_ONLY);
+        say(std::string("Records: there is no place for player files (neither XDG_DATA_HOME nor HOME is set)")
+            + RUN_ONLY);
         return false;
     }
     std::string error;
@@ -57,16 +57,18 @@ bool RecordStore::readRecords(RecordTable& table)
     std::size_t damaged = 0;
     std::size_t kept = 0;
     damagedOnLastRead = false;
-    const ReadOutcome outcome = readLines(path, MAX_LINE, MAX_RECORDS_BYTES, [&](const std::string& line, bool tooLong) {
-        ThrowRecord record;
-        const RecordTable::LineKind kind = tooLong ? RecordTable::LINE_DAMAGED : RecordTable::parseLine(line, record);
-        if (kind == RecordTable::LINE_DAMAGED)
-            ++damaged;
-        if (kind == RecordTable::LINE_RECORD) {
-            table.add(record);
-            ++kept;
-        }
-    });
+    const ReadOutcome outcome =
+        readLines(path, MAX_LINE, MAX_RECORDS_BYTES, [&](const std::string& line, bool tooLong) {
+            ThrowRecord record;
+            const RecordTable::LineKind kind =
+                tooLong ? RecordTable::LINE_DAMAGED : RecordTable::parseLine(line, record);
+            if (kind == RecordTable::LINE_DAMAGED)
+                ++damaged;
+            if (kind == RecordTable::LINE_RECORD) {
+                table.add(record);
+                ++kept;
+            }
+        });
     switch (outcome.status) {
     case READ_MISSING:
         return true;
@@ -88,12 +90,12 @@ bool RecordStore::readRecords(RecordTable& table)
     const std::string copy = path + DAMAGED_SUFFIX;
     std::string error;
     if (!copyFile(path, copy, MAX_RECORDS_BYTES, error)) {
-        say("Records: " + path + " is damaged and no copy of it could be kept (" + error + "); it is left as it is" +
-            RUN_ONLY);
+        say("Records: " + path + " is damaged and no copy of it could be kept (" + error + "); it is left as it is"
+            + RUN_ONLY);
         return false;
     }
-    say("Records: " + path + " is damaged: " + std::to_string(damaged) + " bad line(s) skipped, " +
-        std::to_string(kept) + " good one(s) kept; the damaged file is kept as " + copy);
+    say("Records: " + path + " is damaged: " + std::to_string(damaged) + " bad line(s) skipped, " + std::to_string(kept)
+        + " good one(s) kept; the damaged file is kept as " + copy);
     damagedOnLastRead = true;
     return true;
 }
@@ -131,8 +133,8 @@ int RecordStore::addThrow(const ThrowRecord& record, const GhostPath& path)
 void RecordStore::writeFiles(const GhostPath* newBest)
 {
     std::string error;
-    if (newBest && !newBest->empty() && !records.empty() &&
-        !replaceFile(ghostPath(), newBest->toText(records.entries().front()), error))
+    if (newBest && !newBest->empty() && !records.empty()
+        && !replaceFile(ghostPath(), newBest->toText(records.entries().front()), error))
         reportSaveFailure(error);
     if (!replaceFile(recordsPath(), records.toText(), error))
         reportSaveFailure(error);
@@ -155,11 +157,12 @@ void RecordStore::readGhost()
     const std::string path = ghostPath();
     std::string text;
     bool longLine = false;
-    const ReadOutcome outcome = readLines(path, MAX_LINE, GhostPath::MAX_FILE_BYTES, [&](const std::string& line, bool tooLong) {
-        longLine = longLine || tooLong;
-        text += line;
-        text += '\n';
-    });
+    const ReadOutcome outcome =
+        readLines(path, MAX_LINE, GhostPath::MAX_FILE_BYTES, [&](const std::string& line, bool tooLong) {
+            longLine = longLine || tooLong;
+            text += line;
+            text += '\n';
+        });
     std::string problem;
     if (outcome.status == READ_MISSING)
         return;
@@ -175,8 +178,8 @@ void RecordStore::readGhost()
     GhostPath loaded;
     ThrowRecord owner;
     // fromText names what is wrong with a damaged file itself.
-    if (problem.empty() && GhostPath::fromText(text, loaded, owner, problem) &&
-        (records.empty() || owner != records.entries().front()))
+    if (problem.empty() && GhostPath::fromText(text, loaded, owner, problem)
+        && (records.empty() || owner != records.entries().front()))
         problem = "it belongs to the throw " + RecordTable::formatLine(owner) + ", not to the best one";
     if (!problem.empty()) {
         say("Ghost: " + path + " is ignored: " + problem);

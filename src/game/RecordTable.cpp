@@ -162,7 +162,7 @@ double RecordTable::rounded(double metres)
 
 std::string RecordTable::localTimeText(std::time_t time)
 {
-    std::tm local {};
+    std::tm local{};
     char text[32] = "1970-01-01 00:00:00";
     if (localtime_r(&time, &local))
         std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);

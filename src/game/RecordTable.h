@@ -13,8 +13,8 @@
 #include <vector>
 
 struct ThrowRecord {
-    double metres = 0.0;  // rounded to the hundredth, as the game shows distances
-    std::string when;     // local time of the throw, "YYYY-MM-DD HH:MM:SS"
+    double metres = 0.0; // rounded to the hundredth, as the game shows distances
+    std::string when;    // local time of the throw, "YYYY-MM-DD HH:MM:SS"
 
     // The same distance to the hundredth and the same second: the same throw.
     bool operator==(const ThrowRecord& other) const;

@@ -15,19 +15,19 @@
 
 namespace {
 
-constexpr float DRIVING_RATE = 0.7f;       // segments per second of flight time
-constexpr double FADE_OUT_TIME = 1.0;      // seconds of game time
-constexpr double FADE_IN_TIME = 0.5;       // seconds of game time
-constexpr int RELOCATION_CHANCE = 25;      // percent per frame for each fully faded tank
+constexpr float DRIVING_RATE = 0.7f;  // segments per second of flight time
+constexpr double FADE_OUT_TIME = 1.0; // seconds of game time
+constexpr double FADE_IN_TIME = 0.5;  // seconds of game time
+constexpr int RELOCATION_CHANCE = 25; // percent per frame for each fully faded tank
 constexpr int RELOCATION_TRIES = 10;
-constexpr int LATERAL_SPREAD = 400;        // rand() range; (r - 200) x 2 gives -400 to 398
+constexpr int LATERAL_SPREAD = 400; // rand() range; (r - 200) x 2 gives -400 to 398
 constexpr int LATERAL_OFFSET = 200;
-constexpr int FORWARD_SPREAD = 300;        // rand() range; (r - 400) x 2 gives -800 to -202
+constexpr int FORWARD_SPREAD = 300; // rand() range; (r - 400) x 2 gives -800 to -202
 constexpr int FORWARD_OFFSET = 400;
-constexpr int SPREAD_STEP = 2;             // world units
-constexpr float MINIMUM_LEAD = 500.0f;     // world units ahead of Grov (toward -z)
-constexpr float SPACING = 30.0f;           // world units in both x and z
-constexpr float SAMPLE_AHEAD = 5.0f;       // world units: the ground line sampled under a tank
+constexpr int SPREAD_STEP = 2;         // world units
+constexpr float MINIMUM_LEAD = 500.0f; // world units ahead of Grov (toward -z)
+constexpr float SPACING = 30.0f;       // world units in both x and z
+constexpr float SAMPLE_AHEAD = 5.0f;   // world units: the ground line sampled under a tank
 constexpr double DEGREES_PER_RADIAN = 180.0 / 3.141592653589793;
 
 struct TankSize {
@@ -81,8 +81,7 @@ void GameLogic::applyTankMotion(SceneObject* tank, const TankMotion& motion) con
 {
     const float p = motion.progress;
     tank->setRotationAxis(glm::vec3(1.0f, 0.0f, 0.0f));
-    tank->setRotationAngle(
-        float(((1.0f - p) * motion.pitchFrom + p * motion.pitchTo) * DEGREES_PER_RADIAN));
+    tank->setRotationAngle(float(((1.0f - p) * motion.pitchFrom + p * motion.pitchTo) * DEGREES_PER_RADIAN));
     tank->setPosition(motion.from * (1.0f - p) + motion.to * p);
 }
 
@@ -134,11 +133,10 @@ void GameLogic::relocateTank(SceneObject* tank, const glm::vec3& landing, const 
         // Two statements, so the lateral value is always drawn first.
         const int lateral = (std::rand() % LATERAL_SPREAD - LATERAL_OFFSET) * SPREAD_STEP;
         const int forward = (std::rand() % FORWARD_SPREAD - FORWARD_OFFSET) * SPREAD_STEP;
-        candidate = withMinimumLead(landing + glm::vec3(float(lateral), 0.0f, float(forward)),
-                                    grovPos.z);
+        candidate = withMinimumLead(landing + glm::vec3(float(lateral), 0.0f, float(forward)), grovPos.z);
         const bool crowded = std::any_of(tanks.begin(), tanks.end(), [&](const SceneObject* other) {
             return other != tank && std::fabs(other->position().x - candidate.x) < SPACING
-                   && std::fabs(other->position().z - candidate.z) < SPACING;
+                && std::fabs(other->position().z - candidate.z) < SPACING;
         });
         // After the last try the spot is taken anyway.
         if (!crowded)
@@ -189,8 +187,8 @@ std::vector<SceneObject*> GameLogic::collidingTanks() const
         const glm::vec3 tMin = tank->position() + tank->boundsMin();
         const glm::vec3 tMax = tank->position() + tank->boundsMax();
         // Touching boxes count.
-        if (tMax.x >= gMin.x && gMax.x >= tMin.x && tMax.y >= gMin.y && gMax.y >= tMin.y
-            && tMax.z >= gMin.z && gMax.z >= tMin.z)
+        if (tMax.x >= gMin.x && gMax.x >= tMin.x && tMax.y >= gMin.y && gMax.y >= tMin.y && tMax.z >= gMin.z
+            && gMax.z >= tMin.z)
             hits.push_back(tank);
     }
     return hits;

@@ -54,8 +54,8 @@ void setTankMaterial(Material& material)
 
 GLuint loadHudImage(const std::string& path)
 {
-    return TextureManager::instance().load(path, GL_RGBA, GL_BGRA, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR,
-                                           GL_REPEAT, GL_REPEAT);
+    return TextureManager::instance().load(path, GL_RGBA, GL_BGRA, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT,
+                                           GL_REPEAT);
 }
 
 } // namespace
@@ -63,8 +63,7 @@ GLuint loadHudImage(const std::string& path)
 World::World()
     : records(std::make_unique<RecordStore>()), flightPath(std::make_unique<GhostPath>()),
       ghost(std::make_unique<Ghost>())
-{
-}
+{}
 
 World::~World()
 {

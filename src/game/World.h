@@ -156,7 +156,7 @@ private:
     Framebuffer offscreenTarget;
     Framebuffer sceneTarget;
     Framebuffer* lastTarget = nullptr;
-    Framebuffer blurTarget; // AUTO's streaked scene, at the scene's scale
+    Framebuffer blurTarget;          // AUTO's streaked scene, at the scene's scale
     unsigned int nearestSampler = 0; // how the streak reads the scaled scene
     MultisampleTarget frameTarget;
     bool throughFrameTarget = false;

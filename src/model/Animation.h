@@ -17,7 +17,7 @@ struct VectorKey {
 };
 
 struct RotationKey {
-    double time = 0.0; // ticks
+    double time = 0.0;                       // ticks
     glm::quat value{1.0f, 0.0f, 0.0f, 0.0f}; // unit quaternion, stored x, y, z, w
 };
 

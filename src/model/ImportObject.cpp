@@ -20,9 +20,8 @@
 namespace Assimp {
 void aiAssertViolation(const char* failedExpression, const char* file, int line)
 {
-    throw std::runtime_error(std::string("the importer's check failed: ") +
-                             (failedExpression ? failedExpression : "?") + " (" +
-                             (file ? file : "?") + ":" + std::to_string(line) + ")");
+    throw std::runtime_error(std::string("the importer's check failed: ") + (failedExpression ? failedExpression : "?")
+                             + " (" + (file ? file : "?") + ":" + std::to_string(line) + ")");
 }
 } // namespace Assimp
 
@@ -262,8 +261,9 @@ void ImportObject::loadMaterialTextures(const aiScene& scene)
         if (aiGetMaterialTextureCount(source, aiTextureType_DIFFUSE) == 0)
             continue;
         aiString path;
-        if (aiGetMaterialTexture(source, aiTextureType_DIFFUSE, 0, &path, nullptr, nullptr, nullptr, nullptr,
-                                 nullptr, nullptr) != AI_SUCCESS)
+        if (aiGetMaterialTexture(source, aiTextureType_DIFFUSE, 0, &path, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr)
+            != AI_SUCCESS)
             continue;
         auto texture = std::make_unique<MaterialTexture>();
         texture->texture = TextureManager::instance().load(texturePath(path.C_Str()), GL_RGBA, GL_BGRA,
@@ -279,8 +279,7 @@ void ImportObject::buildNodeTree(const aiScene& scene)
 }
 
 void ImportObject::update(double)
-{
-}
+{}
 
 glm::vec3 ImportObject::boundsMin() const
 {

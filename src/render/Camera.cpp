@@ -5,8 +5,7 @@
 Camera::Camera() = default;
 
 void Camera::update(double)
-{
-}
+{}
 
 void Camera::lookAt(const glm::vec3& eye, const glm::vec3& center, const glm::vec3& up)
 {

@@ -25,8 +25,8 @@ public:
     glm::mat4 viewMatrix() const { return view; }
 
 protected:
-    glm::mat4 view;                                 // identity until the first lookAt
-    glm::vec3 eyePosition{0.0f, 0.0f, 0.0f};        // world units
-    glm::vec3 centerPosition{0.0f, 0.0f, 0.0f};     // world point looked at
+    glm::mat4 view;                             // identity until the first lookAt
+    glm::vec3 eyePosition{0.0f, 0.0f, 0.0f};    // world units
+    glm::vec3 centerPosition{0.0f, 0.0f, 0.0f}; // world point looked at
     glm::vec3 upVector{0.0f, 1.0f, 0.0f};
 };

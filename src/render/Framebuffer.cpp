@@ -6,8 +6,8 @@ namespace {
 
 // Allocates one attachment texture of the bound framebuffer (no pixels uploaded) and
 // attaches it at the given point.
-GLuint makeAttachment(GLenum attachment, GLint internalFormat, GLenum format, GLenum type,
-                      GLint wrap, int width, int height, GLint filter = GL_NEAREST)
+GLuint makeAttachment(GLenum attachment, GLint internalFormat, GLenum format, GLenum type, GLint wrap, int width,
+                      int height, GLint filter = GL_NEAREST)
 {
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -92,11 +92,11 @@ void Framebuffer::release()
 
 void Framebuffer::createAttachments()
 {
-    depthTexture_ = static_cast<int>(makeAttachment(GL_DEPTH_ATTACHMENT, GL_DEPTH_COMPONENT24,
-        GL_DEPTH_COMPONENT, GL_FLOAT, GL_CLAMP_TO_EDGE, width_, height_));
+    depthTexture_ = static_cast<int>(makeAttachment(GL_DEPTH_ATTACHMENT, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT,
+                                                    GL_FLOAT, GL_CLAMP_TO_EDGE, width_, height_));
     // Mirrored repeat keeps blur samples that run off the screen edge on nearby colours.
-    colorTexture_ = static_cast<int>(makeAttachment(GL_COLOR_ATTACHMENT0, GL_RGBA8, GL_RGBA,
-        GL_UNSIGNED_BYTE, GL_MIRRORED_REPEAT, width_, height_, colourFilter_));
+    colorTexture_ = static_cast<int>(makeAttachment(GL_COLOR_ATTACHMENT0, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE,
+                                                    GL_MIRRORED_REPEAT, width_, height_, colourFilter_));
     glBindTexture(GL_TEXTURE_2D, 0);
 
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);

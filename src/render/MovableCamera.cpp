@@ -9,18 +9,18 @@
 
 namespace {
 
-constexpr float HALF_PI = 1.5707964f;             // radians, single precision
-constexpr float THREE_HALVES_PI = 4.712389f;      // radians, single precision
+constexpr float HALF_PI = 1.5707964f;                 // radians, single precision
+constexpr float THREE_HALVES_PI = 4.712389f;          // radians, single precision
 constexpr double HALF_PI_DOUBLE = 1.5707963267948966; // radians
-constexpr float TWO_PI = 6.2831855f;              // radians, one full turn
+constexpr float TWO_PI = 6.2831855f;                  // radians, one full turn
 constexpr double DEGREES_TO_RADIANS = 3.141592653589793 / 180.0;
 
-constexpr float STICK_TURN_SPEED = 1.5f;         // radians per second with the right stick at its stop
-constexpr float INITIAL_YAW = 3.14159265f;        // radians, looking toward -z
-constexpr float DEFAULT_YAW_MIN = 0.0f;           // degrees
-constexpr float DEFAULT_YAW_MAX = 360.0f;         // degrees
-constexpr float DEFAULT_PITCH_MIN = -90.0f;       // degrees
-constexpr float DEFAULT_PITCH_MAX = 90.0f;        // degrees
+constexpr float STICK_TURN_SPEED = 1.5f;    // radians per second with the right stick at its stop
+constexpr float INITIAL_YAW = 3.14159265f;  // radians, looking toward -z
+constexpr float DEFAULT_YAW_MIN = 0.0f;     // degrees
+constexpr float DEFAULT_YAW_MAX = 360.0f;   // degrees
+constexpr float DEFAULT_PITCH_MIN = -90.0f; // degrees
+constexpr float DEFAULT_PITCH_MAX = 90.0f;  // degrees
 
 float toRadians(float degrees)
 {
@@ -29,8 +29,7 @@ float toRadians(float degrees)
 
 glm::vec3 directionOf(float yaw, float pitch)
 {
-    return glm::vec3(std::cos(pitch) * std::sin(yaw), std::sin(pitch),
-                     std::cos(pitch) * std::cos(yaw));
+    return glm::vec3(std::cos(pitch) * std::sin(yaw), std::sin(pitch), std::cos(pitch) * std::cos(yaw));
 }
 
 glm::vec3 rightOf(float yaw)
@@ -60,8 +59,7 @@ float yawOf(float dx, float dz)
 
 // W and S, D and A, each pair cancelling when both are held; the left stick adds its push to
 // theirs, up to the keys' own speed.
-void moveWithKeys(glm::vec3& eye, const glm::vec3& forward, const glm::vec3& right, float step,
-                  const GamepadState& pad)
+void moveWithKeys(glm::vec3& eye, const glm::vec3& forward, const glm::vec3& right, float step, const GamepadState& pad)
 {
     const auto axis = [](int plus, int minus, float stick) {
         const float keys = (isKeyDown(plus) ? 1.0f : 0.0f) - (isKeyDown(minus) ? 1.0f : 0.0f);
@@ -73,8 +71,8 @@ void moveWithKeys(glm::vec3& eye, const glm::vec3& forward, const glm::vec3& rig
 
 } // namespace
 
-MovableCamera::MovableCamera(const glm::vec3& eye, const glm::vec3& center, const glm::vec3& up,
-                             float mouseSensitivity, float moveSpeed)
+MovableCamera::MovableCamera(const glm::vec3& eye, const glm::vec3& center, const glm::vec3& up, float mouseSensitivity,
+                             float moveSpeed)
     : yawAngle(INITIAL_YAW), moveSpeed(moveSpeed), mouseSensitivity(mouseSensitivity)
 {
     lookAt(eye, center, up);
@@ -90,8 +88,7 @@ void MovableCamera::lookAt(const glm::vec3& eye, const glm::vec3& center, const 
     pitchAngle = static_cast<float>(std::asin(static_cast<double>(sinPitch)));
 }
 
-void MovableCamera::setLimits(float yawMinDegrees, float yawMaxDegrees, float pitchMinDegrees,
-                              float pitchMaxDegrees)
+void MovableCamera::setLimits(float yawMinDegrees, float yawMaxDegrees, float pitchMinDegrees, float pitchMaxDegrees)
 {
     yawMin = toRadians(yawMinDegrees);
     yawMax = toRadians(yawMaxDegrees);

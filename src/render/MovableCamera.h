@@ -9,8 +9,8 @@ class MovableCamera : public Camera {
 public:
     // mouseSensitivity in radians per pixel, moveSpeed in world units per second. Mouse look
     // and free movement start on; the limits start at yaw 0..360 and pitch -90..90 degrees.
-    MovableCamera(const glm::vec3& eye, const glm::vec3& center, const glm::vec3& up,
-                  float mouseSensitivity, float moveSpeed);
+    MovableCamera(const glm::vec3& eye, const glm::vec3& center, const glm::vec3& up, float mouseSensitivity,
+                  float moveSpeed);
 
     // Applies the mouse and the movement keys; dt is the wall-clock frame time in seconds.
     void update(double dt) override;
@@ -32,14 +32,14 @@ public:
     bool isFreeMovementOn() const { return freeMovement; }
 
 private:
-    float yawAngle = 0.0f;          // radians
-    float pitchAngle = 0.0f;        // radians
-    float moveSpeed;                // world units per second
-    float mouseSensitivity;         // radians per pixel
+    float yawAngle = 0.0f;   // radians
+    float pitchAngle = 0.0f; // radians
+    float moveSpeed;         // world units per second
+    float mouseSensitivity;  // radians per pixel
     bool mouseLook = true;
     bool freeMovement = true;
-    float yawMin = 0.0f;            // radians
-    float yawMax = 0.0f;            // radians
-    float pitchMin = 0.0f;          // radians
-    float pitchMax = 0.0f;          // radians
+    float yawMin = 0.0f;   // radians
+    float yawMax = 0.0f;   // radians
+    float pitchMin = 0.0f; // radians
+    float pitchMax = 0.0f; // radians
 };

@@ -6,8 +6,8 @@
 namespace {
 
 constexpr double STALL_SECONDS = 1.0;
-constexpr double MISS_MARGIN = 0.95;  // aim a step down at this share of the budget
-constexpr double ROOM_TO_GROW = 0.8;  // a step up must fit in this share of the budget
+constexpr double MISS_MARGIN = 0.95; // aim a step down at this share of the budget
+constexpr double ROOM_TO_GROW = 0.8; // a step up must fit in this share of the budget
 
 double quantised(double scale)
 {

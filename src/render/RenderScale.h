@@ -17,7 +17,7 @@ public:
     static constexpr int WINDOW_FRAMES = 8;              // frames judged together
     static constexpr double STEP_DOWN = 0.15;            // largest change in one judgement
     static constexpr double STEP_UP = 0.05;
-    static constexpr double QUANTUM = 0.05;              // scales are multiples of this
+    static constexpr double QUANTUM = 0.05; // scales are multiples of this
 
     explicit RenderScale(double budgetSeconds = DEFAULT_BUDGET);
 

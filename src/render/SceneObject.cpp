@@ -19,8 +19,7 @@ constexpr float OPAQUE_THRESHOLD = 0.5f;
 } // namespace
 
 void SceneObject::update(double)
-{
-}
+{}
 
 glm::mat4 SceneObject::modelMatrix() const
 {

@@ -87,8 +87,7 @@ bool Shader::compileStage(const std::string& path, GLenum type, GLuint& name)
     return false;
 }
 
-Shader* Shader::build(const std::string& vertexPath, const std::string& fragmentPath,
-                      const std::string& geometryPath)
+Shader* Shader::build(const std::string& vertexPath, const std::string& fragmentPath, const std::string& geometryPath)
 {
     GLuint vertex = 0;
     GLuint fragment = 0;

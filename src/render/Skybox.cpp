@@ -9,9 +9,9 @@ constexpr float HALF_EDGE = 15.0f; // world units from the eye to each face
 constexpr int FACE_TEXTURE_UNIT = 1;
 
 struct FacePlacement {
-    glm::vec3 offset;       // from the eye, world units
+    glm::vec3 offset; // from the eye, world units
     glm::vec3 rotationAxis;
-    float rotationAngle;    // degrees
+    float rotationAngle; // degrees
 };
 
 // Each quad faces its own +z; these turn that side toward the eye.
@@ -27,14 +27,13 @@ const FacePlacement PLACEMENTS[Skybox::FACE_COUNT] = {
 } // namespace
 
 void Skybox::setup(MovableCamera** cameraRef, const std::string& front, const std::string& back,
-                   const std::string& left, const std::string& right, const std::string& top,
-                   const std::string& bottom)
+                   const std::string& left, const std::string& right, const std::string& top, const std::string& bottom)
 {
     cameraRef_ = cameraRef;
     const std::string* paths[FACE_COUNT] = {&front, &back, &left, &right, &top, &bottom};
     for (int i = 0; i < FACE_COUNT; ++i) {
-        const GLuint texture = TextureManager::instance().load(
-            *paths[i], GL_RGB, GL_BGR, GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
+        const GLuint texture = TextureManager::instance().load(*paths[i], GL_RGB, GL_BGR, GL_LINEAR, GL_LINEAR,
+                                                               GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
         faces[i].setTexture(int(texture), FACE_TEXTURE_UNIT);
         faces[i].setRotationAxis(PLACEMENTS[i].rotationAxis);
         faces[i].setRotationAngle(PLACEMENTS[i].rotationAngle);

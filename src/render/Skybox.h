@@ -22,9 +22,8 @@ public:
     // cameraRef is the World's active-camera field, read again on every update so that a
     // switch of camera is followed at once. Loads the six images (a missing one leaves its
     // face with texture 0) and turns each face inward.
-    void setup(MovableCamera** cameraRef, const std::string& front, const std::string& back,
-               const std::string& left, const std::string& right, const std::string& top,
-               const std::string& bottom);
+    void setup(MovableCamera** cameraRef, const std::string& front, const std::string& back, const std::string& left,
+               const std::string& right, const std::string& top, const std::string& bottom);
 
     // Moves every face to the active camera's eye plus the face's offset.
     void update(double dt) override;

@@ -7,16 +7,10 @@ namespace {
 constexpr int QUAD_VERTICES = 4;
 // Triangle-strip order: top left, bottom left, top right, bottom right.
 constexpr float QUAD_POSITIONS[QUAD_VERTICES * 3] = {
-    -1.0f, 1.0f, 0.0f,
-    -1.0f, -1.0f, 0.0f,
-    1.0f, 1.0f, 0.0f,
-    1.0f, -1.0f, 0.0f,
+    -1.0f, 1.0f, 0.0f, -1.0f, -1.0f, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f, -1.0f, 0.0f,
 };
 constexpr float QUAD_TEXCOORDS[QUAD_VERTICES * 2] = {
-    0.0f, 1.0f,
-    0.0f, 0.0f,
-    1.0f, 1.0f,
-    1.0f, 0.0f,
+    0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 0.0f,
 };
 
 } // namespace

@@ -15,8 +15,8 @@ constexpr const char* HEIGHTMAP_PATH = "res/heightmap.png";
 constexpr const char* NORMAL_MAP_PATH = "res/1047-5-normal.jpg";
 constexpr const char* COLOR_MAP_PATH = "res/1047-5.jpg";
 
-constexpr float HEIGHTMAP_TILE = 600.0f;  // world units per heightmap tile
-constexpr float DETAIL_TILING = 100.0f;   // colour and normal map repeats per heightmap tile
+constexpr float HEIGHTMAP_TILE = 600.0f; // world units per heightmap tile
+constexpr float DETAIL_TILING = 100.0f;  // colour and normal map repeats per heightmap tile
 constexpr float DIFFUSE_POWER = 0.85f;
 constexpr float AMBIENT_POWER = 0.25f;
 constexpr float SPECULAR_POWER = 0.2f;
@@ -57,8 +57,7 @@ std::uint32_t pixelIndex(float fraction, std::uint32_t size)
 } // namespace
 
 Terrain::Terrain() : textureScale1_(HEIGHTMAP_TILE)
-{
-}
+{}
 
 Terrain::~Terrain()
 {
@@ -119,28 +118,27 @@ void Terrain::generate(int width, int depth)
 
     TextureManager& textures = TextureManager::instance();
     heightmapUnit_ = HEIGHTMAP_UNIT;
-    heightmapTexture_ = textures.load(HEIGHTMAP_PATH, GL_RED, GL_RED, GL_LINEAR_MIPMAP_LINEAR,
-                                      GL_LINEAR, GL_MIRRORED_REPEAT, GL_MIRRORED_REPEAT);
+    heightmapTexture_ = textures.load(HEIGHTMAP_PATH, GL_RED, GL_RED, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR,
+                                      GL_MIRRORED_REPEAT, GL_MIRRORED_REPEAT);
     loadHeights(HEIGHTMAP_PATH);
     normalUnit_ = NORMAL_UNIT;
-    normalTexture_ = textures.load(NORMAL_MAP_PATH, GL_RGB, GL_BGR, GL_LINEAR_MIPMAP_LINEAR,
-                                   GL_LINEAR, GL_REPEAT, GL_REPEAT);
+    normalTexture_ =
+        textures.load(NORMAL_MAP_PATH, GL_RGB, GL_BGR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
     colorUnit_ = COLOR_UNIT;
-    colorTexture_ = textures.load(COLOR_MAP_PATH, GL_RGB, GL_BGR, GL_LINEAR_MIPMAP_LINEAR,
-                                  GL_LINEAR, GL_REPEAT, GL_REPEAT);
+    colorTexture_ =
+        textures.load(COLOR_MAP_PATH, GL_RGB, GL_BGR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
 
     glGenVertexArrays(1, &vertexArray_);
     glBindVertexArray(vertexArray_);
     glGenBuffers(1, &positionBuffer_);
     glBindBuffer(GL_ARRAY_BUFFER, positionBuffer_);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(float)), vertices.data(),
-                 GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(float)), vertices.data(), GL_STATIC_DRAW);
     glEnableVertexAttribArray(ATTRIB_POSITION);
     glVertexAttribPointer(ATTRIB_POSITION, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
     glGenBuffers(1, &indexBuffer_);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(std::uint32_t)),
-                 indices.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(std::uint32_t)), indices.data(),
+                 GL_STATIC_DRAW);
     // The element buffer binding belongs to the vertex array, so unbind that first.
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -211,8 +209,8 @@ void Terrain::draw(Shader* shader)
     if (cullingEnabled && shader) {
         culling_.cull(shader->projectionMatrix() * shader->viewMatrix() * shader->modelMatrix());
         if (culling_.rangeCount() > 0)
-            glMultiDrawElements(GL_TRIANGLE_STRIP, culling_.counts().data(), GL_UNSIGNED_INT,
-                                culling_.offsets().data(), GLsizei(culling_.rangeCount()));
+            glMultiDrawElements(GL_TRIANGLE_STRIP, culling_.counts().data(), GL_UNSIGNED_INT, culling_.offsets().data(),
+                                GLsizei(culling_.rangeCount()));
     } else {
         glDrawElements(GL_TRIANGLE_STRIP, indexCount_, GL_UNSIGNED_INT, nullptr);
     }
@@ -233,8 +231,7 @@ float Terrain::heightAt(float x, float z) const
     return scale_.y * float(heights[std::size_t(py) * heightmapWidth_ + px]) / 255.0f;
 }
 
-float Terrain::maxHeightInArea(float x, float z, const glm::vec3& boxMin,
-                               const glm::vec3& boxMax) const
+float Terrain::maxHeightInArea(float x, float z, const glm::vec3& boxMin, const glm::vec3& boxMax) const
 {
     const float x0 = x + boxMin.x, z0 = z + boxMin.z;
     const float x1 = x + boxMax.x, z1 = z + boxMax.z;
@@ -256,11 +253,11 @@ float Terrain::maxHeightInArea(float x, float z, const glm::vec3& boxMin,
     // changes the coordinate.
     const double columns = std::floor((double(gx1) - gx0) / sx + 0.5);
     const double rows = std::floor((double(gz1) - gz0) / sz + 0.5);
-    const bool sane = std::isfinite(columns) && std::isfinite(rows) && columns <= MAX_AREA_CELLS
-                      && rows <= MAX_AREA_CELLS;
+    const bool sane =
+        std::isfinite(columns) && std::isfinite(rows) && columns <= MAX_AREA_CELLS && rows <= MAX_AREA_CELLS;
     if (!sane) {
-        const float corners[5][2] = {{gx0, gz0}, {gx0, gz1}, {gx1, gz0}, {gx1, gz1},
-                                     {0.5f * (x0 + x1), 0.5f * (z0 + z1)}};
+        const float corners[5][2] = {
+            {gx0, gz0}, {gx0, gz1}, {gx1, gz0}, {gx1, gz1}, {0.5f * (x0 + x1), 0.5f * (z0 + z1)}};
         for (const auto& corner : corners)
             result = std::max(result, heightAt(corner[0], corner[1]));
         return result;

@@ -78,7 +78,7 @@ private:
     GLuint heightmapTexture_ = 0;
     int normalUnit_ = -1;
     GLuint normalTexture_ = 0;
-    MovableCamera** cameraRef_ = nullptr; // not owned; the World's active-camera field
+    MovableCamera** cameraRef_ = nullptr;     // not owned; the World's active-camera field
     std::unique_ptr<unsigned char[]> heights; // one byte per pixel, row 0 the image's bottom
     std::uint32_t heightmapWidth_ = 0;
     std::uint32_t heightmapHeight_ = 0;

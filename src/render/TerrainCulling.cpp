@@ -19,8 +19,7 @@ constexpr double COLUMN_LIMIT = 1.0e9;
 
 TerrainCulling::TerrainCulling(int width, int depth, float maxRise)
     : width(std::max(width, 0)), depth(std::max(depth, 0)), maxRise(maxRise)
-{
-}
+{}
 
 void TerrainCulling::cull(const glm::mat4& m)
 {
@@ -109,8 +108,8 @@ bool TerrainCulling::boxInside(const Bounds& box) const
     for (const auto& plane : planes) {
         const double a = plane[0], b = plane[1], c = plane[2], d = plane[3];
         const double reach = std::max(a * (box.x0 - BOX_MARGIN), a * (box.x1 + BOX_MARGIN))
-                             + std::max(b * -BOX_MARGIN, b * (maxRise + BOX_MARGIN))
-                             + std::max(c * (box.z0 - BOX_MARGIN), c * (box.z1 + BOX_MARGIN)) + d;
+            + std::max(b * -BOX_MARGIN, b * (maxRise + BOX_MARGIN))
+            + std::max(c * (box.z0 - BOX_MARGIN), c * (box.z1 + BOX_MARGIN)) + d;
         if (reach < 0.0)
             return false;
     }

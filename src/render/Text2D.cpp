@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr int GRID_CELLS = 16;                  // glyphs per row and per column
-constexpr float CELL_SIZE = 1.0f / GRID_CELLS;  // in texture coordinates
+constexpr int GRID_CELLS = 16;                 // glyphs per row and per column
+constexpr float CELL_SIZE = 1.0f / GRID_CELLS; // in texture coordinates
 constexpr int DEFAULT_FONT_UNIT = 1;
 constexpr int VERTICES_PER_GLYPH = 4;
 
@@ -101,8 +101,9 @@ void Text2D::buildMesh(const std::string& text, int alignment, std::vector<float
         const int cell = glyphCell(text[i]);
         const float u = static_cast<float>(cell % GRID_CELLS) * CELL_SIZE;
         const float v = static_cast<float>(cell / GRID_CELLS) * CELL_SIZE;
-        texcoords.insert(texcoords.end(), {u, 1.0f - v, u, 1.0f - (v + CELL_SIZE),
-                                           u + CELL_SIZE, 1.0f - v, u + CELL_SIZE, 1.0f - (v + CELL_SIZE)});
+        texcoords.insert(
+            texcoords.end(),
+            {u, 1.0f - v, u, 1.0f - (v + CELL_SIZE), u + CELL_SIZE, 1.0f - v, u + CELL_SIZE, 1.0f - (v + CELL_SIZE)});
     }
 }
 
@@ -118,15 +119,15 @@ void Text2D::uploadMesh()
 
     glGenBuffers(1, &positionBuffer_);
     glBindBuffer(GL_ARRAY_BUFFER, positionBuffer_);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(positions.size() * sizeof(float)),
-                 positions.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(positions.size() * sizeof(float)), positions.data(),
+                 GL_STATIC_DRAW);
     glEnableVertexAttribArray(ATTRIB_POSITION);
     glVertexAttribPointer(ATTRIB_POSITION, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
 
     glGenBuffers(1, &texcoordBuffer_);
     glBindBuffer(GL_ARRAY_BUFFER, texcoordBuffer_);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(texcoords.size() * sizeof(float)),
-                 texcoords.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(texcoords.size() * sizeof(float)), texcoords.data(),
+                 GL_STATIC_DRAW);
     glEnableVertexAttribArray(ATTRIB_TEXCOORD);
     glVertexAttribPointer(ATTRIB_TEXCOORD, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
 

@@ -45,8 +45,8 @@ bool plausibleSize(FIBITMAP* image)
 {
     const unsigned width = FreeImage_GetWidth(image);
     const unsigned height = FreeImage_GetHeight(image);
-    return width <= MAX_IMAGE_SIDE && height <= MAX_IMAGE_SIDE &&
-           static_cast<unsigned long long>(width) * height <= MAX_IMAGE_PIXELS;
+    return width <= MAX_IMAGE_SIDE && height <= MAX_IMAGE_SIDE
+        && static_cast<unsigned long long>(width) * height <= MAX_IMAGE_PIXELS;
 }
 
 // A damaged header can claim billions of pixels, and FreeImage would allocate them all before
@@ -163,8 +163,8 @@ FIBITMAP* TextureManager::openImage(const std::string& path)
     return image;
 }
 
-GLuint TextureManager::load(const std::string& path, GLint internalFormat, GLenum pixelFormat,
-                            GLint minFilter, GLint magFilter, GLint wrapS, GLint wrapT)
+GLuint TextureManager::load(const std::string& path, GLint internalFormat, GLenum pixelFormat, GLint minFilter,
+                            GLint magFilter, GLint wrapS, GLint wrapT)
 {
     auto known = textures.find(path);
     if (known != textures.end())
@@ -192,8 +192,8 @@ GLuint TextureManager::load(const std::string& path, GLint internalFormat, GLenu
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, FREEIMAGE_ROW_ALIGNMENT);
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(width),
-                 static_cast<GLsizei>(height), 0, pixelFormat, GL_UNSIGNED_BYTE, pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
+                 pixelFormat, GL_UNSIGNED_BYTE, pixels);
     // A chain only for a filter that reads one: the sky's six large faces are only ever
     // magnified, and their chains would add a third to their memory. setFiltering makes
     // the chain when a render toggle first asks for one.
@@ -211,8 +211,8 @@ GLuint TextureManager::load(const std::string& path, GLint internalFormat, GLenu
     return name;
 }
 
-unsigned char* TextureManager::loadPixels(const std::string& path, std::uint32_t& width,
-                                          std::uint32_t& height, GLint internalFormat)
+unsigned char* TextureManager::loadPixels(const std::string& path, std::uint32_t& width, std::uint32_t& height,
+                                          GLint internalFormat)
 {
     width = 0;
     height = 0;

@@ -22,8 +22,8 @@ public:
     // The texture of path, uploaded on the first call; later calls return the same name and
     // ignore their parameters. 0 when the file is missing or not a readable image. The pixels
     // go to GL as FreeImage stores them: rows bottom-up, BGR(A) byte order.
-    GLuint load(const std::string& path, GLint internalFormat, GLenum pixelFormat,
-                GLint minFilter, GLint magFilter, GLint wrapS, GLint wrapT);
+    GLuint load(const std::string& path, GLint internalFormat, GLenum pixelFormat, GLint minFilter, GLint magFilter,
+                GLint wrapS, GLint wrapT);
 
     // A new array (free it with delete[]) of width x height x components bytes, bottom row
     // first; components come from internalFormat (GL_RED 1, GL_RGB(8) 3, GL_RGBA(8) 4).

@@ -30,7 +30,6 @@ protected:
         }
         return names;
     }
-
 };
 
 CapturedFrame greyFrame(int width, int height)

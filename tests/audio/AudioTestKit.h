@@ -14,7 +14,7 @@
 
 namespace audiotest {
 
-constexpr int wavRate = 44100;   // Hz
+constexpr int wavRate = 44100; // Hz
 
 // A directory of its own under /tmp for one test binary.
 inline const std::string& scratchDir()

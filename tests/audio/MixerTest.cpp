@@ -9,7 +9,7 @@ using namespace audiotest;
 
 namespace {
 
-constexpr double step = 0.02;   // s, one game frame of pumping
+constexpr double step = 0.02; // s, one game frame of pumping
 
 class MixerTest : public testing::Test {
 protected:
@@ -59,7 +59,8 @@ TEST_F(MixerTest, BadFilesAreRefusedWithTheirReason)
         std::string path;
         MixerResult expected;
     };
-    const char header[] = "RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0data\0\0\0\0";
+    const char header[] =
+        "RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0data\0\0\0\0";
     const Case cases[] = {
         {scratchDir() + "/absent.wav", MIXER_ERR_FILE_NOT_FOUND},
         {writeBytes("empty.wav", ""), MIXER_ERR_FILE_UNREADABLE},

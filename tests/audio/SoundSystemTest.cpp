@@ -19,17 +19,17 @@ using namespace audiotest;
 
 namespace {
 
-constexpr double step = 0.02;   // s, one game frame
+constexpr double step = 0.02; // s, one game frame
 
 // A mixer that notes the start-up calls and can pretend to have a sound card.
 class RecordingMixer : public Mixer {
 public:
     static std::vector<std::string> calls;
-    static int drivers;                    // what driverCount reports
+    static int drivers; // what driverCount reports
     static unsigned caps;
-    static MixerSpeakerMode cardSpeakers;  // what the pretend card reports
-    static unsigned reportedVersion;       // 0: the real one
-    static bool outputFails;               // init cannot open any output
+    static MixerSpeakerMode cardSpeakers; // what the pretend card reports
+    static unsigned reportedVersion;      // 0: the real one
+    static bool outputFails;              // init cannot open any output
 
     static Mixer* make() { return new RecordingMixer(); }
     static void reset()
@@ -167,7 +167,7 @@ TEST_F(SoundSystemTest, AnUnusableSpeakerModeIsRetriedOnceInStereo)
     // The refused first init is retried, not reported.
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     std::vector<std::string> expected = {
-        "version", "driverCount", "driverCaps 0", "setSpeakerMode 4", "setMixBufferSize 1024 10",
+        "version",  "driverCount",      "driverCaps 0", "setSpeakerMode 4", "setMixBufferSize 1024 10",
         "init 100", "setSpeakerMode 2", "init 100"};
     EXPECT_EQ(RecordingMixer::calls, expected);
     EXPECT_TRUE(system->mixer()->isStarted());
@@ -470,9 +470,10 @@ TEST_F(SoundSystemTest, MissingAndBrokenFilesAreReportedListedAndHarmless)
     Song* song = system->createSong(missing.c_str(), 0);
     SoundEffect* effect = system->createSoundEffect(broken.c_str(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "FMOD error! (5) File not found.\nSound not loaded: " + missing +
-                  "\nFMOD error! (6) The file is not a sound file that can be read, or it is damaged.\n"
-                  "Sound not loaded: " + broken + "\n");
+              "FMOD error! (5) File not found.\nSound not loaded: " + missing
+                  + "\nFMOD error! (6) The file is not a sound file that can be read, or it is damaged.\n"
+                    "Sound not loaded: "
+                  + broken + "\n");
     ASSERT_EQ(system->resources().size(), 2u);
     EXPECT_EQ(system->resources()[0], song);
     EXPECT_EQ(system->resources()[1], effect);

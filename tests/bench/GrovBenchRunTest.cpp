@@ -30,8 +30,9 @@ struct SmallRunDirectory {
             return;
         made = pattern;
         path = made;
-        const std::string command = "cd '" + path + "' && for entry in shader res assets; do ln -s '" GROV_GAME_DIR
-                                    "'/$entry .; done && printf 'FULLSCREEN 0\\nWIDTH 320\\nHEIGHT 240\\n' > settings.txt";
+        const std::string command = "cd '" + path
+            + "' && for entry in shader res assets; do ln -s '" GROV_GAME_DIR
+              "'/$entry .; done && printf 'FULLSCREEN 0\\nWIDTH 320\\nHEIGHT 240\\n' > settings.txt";
         (void)std::system(command.c_str());
     }
     ~SmallRunDirectory()
@@ -39,7 +40,7 @@ struct SmallRunDirectory {
         if (!made.empty())
             (void)std::system(("rm -rf '" + made + "'").c_str());
     }
-    std::string made;          // empty when no folder could be made
+    std::string made; // empty when no folder could be made
     std::string path = "/tmp";
 };
 
@@ -93,12 +94,21 @@ TEST(GrovBenchRunTest, AShortRunPrintsEveryFigureAndExitsCleanly)
     // 120 frames: 30 of aiming, the 75 of the wind-up and the start of the flight.
     const std::pair<const char*, const char*> expected[] = {
         {"first_frame", "s"},
-        {"aiming_median", "ms"}, {"aiming_p95", "ms"}, {"aiming_terrain_median", "ms"},
+        {"aiming_median", "ms"},
+        {"aiming_p95", "ms"},
+        {"aiming_terrain_median", "ms"},
         {"aiming_median_over_terrain", "x"},
-        {"windup_median", "ms"}, {"windup_p95", "ms"}, {"windup_median_over_terrain", "x"},
-        {"flight_median", "ms"}, {"flight_p95", "ms"},
-        {"frame_median", "ms"}, {"frame_p95", "ms"}, {"terrain_median", "ms"}, {"terrain_p95", "ms"},
-        {"frame_median_over_terrain", "x"}, {"peak_rss", "MB"},
+        {"windup_median", "ms"},
+        {"windup_p95", "ms"},
+        {"windup_median_over_terrain", "x"},
+        {"flight_median", "ms"},
+        {"flight_p95", "ms"},
+        {"frame_median", "ms"},
+        {"frame_p95", "ms"},
+        {"terrain_median", "ms"},
+        {"terrain_p95", "ms"},
+        {"frame_median_over_terrain", "x"},
+        {"peak_rss", "MB"},
     };
     for (const auto& [name, unit] : expected) {
         auto figure = found.find(name);
@@ -121,9 +131,9 @@ TEST(GrovBenchRunTest, TheCullingComparisonSplitsTheFramesBetweenOffAndOn)
     const BenchRun run = runBench("--compare-culling --frames 6");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const auto found = figures(run.output);
-    for (const char* name : {"aiming_median_culling_off", "aiming_median_culling_on", "aiming_culling_speedup",
-                             "aiming_fps_culling_on", "aiming_cpu_culling_speedup", "frame_culling_speedup",
-                             "first_frame", "peak_rss"}) {
+    for (const char* name :
+         {"aiming_median_culling_off", "aiming_median_culling_on", "aiming_culling_speedup", "aiming_fps_culling_on",
+          "aiming_cpu_culling_speedup", "frame_culling_speedup", "first_frame", "peak_rss"}) {
         auto figure = found.find(name);
         ASSERT_NE(figure, found.end()) << name << " missing from:\n" << run.output;
         EXPECT_GT(figure->second.first, 0.0) << name;
@@ -135,7 +145,8 @@ TEST(GrovBenchRunTest, TheCullingComparisonSplitsTheFramesBetweenOffAndOn)
 
 TEST(GrovBenchRunTest, BadArgumentsGetTheUsageBeforeAnyWindowOpens)
 {
-    for (const char* arguments : {"--frames 0", "--compare-culling --frames 12x", "--frames", "--terrain-every -3", "--fast"}) {
+    for (const char* arguments :
+         {"--frames 0", "--compare-culling --frames 12x", "--frames", "--terrain-every -3", "--fast"}) {
         // Without a display, a run that got past the arguments would fail to open its window
         // with exit code 1 instead.
         const BenchRun run = runBench(arguments, "DISPLAY= ");

@@ -54,7 +54,12 @@ TEST(ThrowScriptTest, OneThrowFromAimingToTheRetry)
     ThrowScript script(plan);
     // Aiming 3, wind-up 2, flight 10 with the dive on its 4th frame, game over 5, retry 2.
     std::string log = play(script, 2, 10);
-    EXPECT_EQ(log, "..A" ".." "...S......" "....S" ".E");
+    EXPECT_EQ(log,
+              "..A"
+              ".."
+              "...S......"
+              "....S"
+              ".E");
 }
 
 TEST(ThrowScriptTest, AShortFlightGetsNoDiveAndTheFrameLimitEndsAnyRun)
@@ -65,7 +70,12 @@ TEST(ThrowScriptTest, AShortFlightGetsNoDiveAndTheFrameLimitEndsAnyRun)
     plan.gameOverFrames = 1;
     plan.retryFrames = 1;
     ThrowScript shortFlight(plan);
-    EXPECT_EQ(play(shortFlight, 1, 10), "A." ".........." "S" "E") << "the only SPACE after the throw resets";
+    EXPECT_EQ(play(shortFlight, 1, 10),
+              "A."
+              ".........."
+              "S"
+              "E")
+        << "the only SPACE after the throw resets";
 
     plan.maxFrames = 7;
     ThrowScript limited(plan);

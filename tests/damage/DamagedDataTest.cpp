@@ -22,11 +22,11 @@
 
 namespace {
 
-constexpr double startLimitSeconds = 60.0;  // guards against a hang, not timing requirements
+constexpr double startLimitSeconds = 60.0; // guards against a hang, not timing requirements
 constexpr double exitLimitSeconds = 15.0;
 constexpr double throwLimitSeconds = 120.0;
-constexpr double spaceEverySeconds = 1.0;   // SPACE in every state: throw, dive, retry
-constexpr double shortPlaySeconds = 3.5;    // at least this long in the short play: a dive too
+constexpr double spaceEverySeconds = 1.0; // SPACE in every state: throw, dive, retry
+constexpr double shortPlaySeconds = 3.5;  // at least this long in the short play: a dive too
 const char* const stateLine = "GameLogic -- Switched to state ";
 
 void sleepFor(double seconds)
@@ -108,8 +108,8 @@ TEST_P(DamagedFile, GameCarriesOn)
     bool mentioned = false;
     {
         GameProcess game(dir);
-        bool started = game.waitForWindow(startLimitSeconds) != 0 &&
-                       game.waitForOutput(std::string(stateLine) + "0", startLimitSeconds);
+        bool started = game.waitForWindow(startLimitSeconds) != 0
+            && game.waitForOutput(std::string(stateLine) + "0", startLimitSeconds);
         if (started) {
             // A slow machine or a full-screen window takes longer; the play goes on until it
             // has reached its goal, or the limit says the game is stuck.
@@ -156,7 +156,8 @@ TEST_P(DamagedFile, GameCarriesOn)
     GameProcess::removeDirectory(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, DamagedFile, testing::Combine(testing::ValuesIn(gameFiles()), testing::ValuesIn(allDamages())),
+INSTANTIATE_TEST_SUITE_P(Files, DamagedFile,
+                         testing::Combine(testing::ValuesIn(gameFiles()), testing::ValuesIn(allDamages())),
                          [](const testing::TestParamInfo<Case>& info) {
                              return caseName(std::get<0>(info.param), std::get<1>(info.param));
                          });

@@ -16,19 +16,19 @@ const std::vector<std::string>& gameFiles()
 {
     static const std::vector<std::string> files = [] {
         std::vector<std::string> list = {"settings.txt"};
-        for (const char* name : {"BlinnPhongTexture.frag", "BlinnPhongTexture.vert", "fullscreen.vert",
-                                 "heightmap.vert", "heightmapBlinnPhongTexture.frag", "motionblur.frag",
-                                 "simple.frag", "simple.vert", "standard.vert", "texture.frag",
-                                 "textureWithColor.frag", "vertexSkinning.vert"})
+        for (const char* name :
+             {"BlinnPhongTexture.frag", "BlinnPhongTexture.vert", "fullscreen.vert", "heightmap.vert",
+              "heightmapBlinnPhongTexture.frag", "motionblur.frag", "simple.frag", "simple.vert", "standard.vert",
+              "texture.frag", "textureWithColor.frag", "vertexSkinning.vert"})
             list.push_back(std::string("shader/") + name);
-        for (const char* name : {"font.png", "heightmap.png", "1047-5.jpg", "1047-5-normal.jpg", "wheel.png",
-                                 "arrow.png", "altitudewarning.png", "rageometer1.png", "rageometer2.png",
-                                 "sun.png", "moon.png"})
+        for (const char* name :
+             {"font.png", "heightmap.png", "1047-5.jpg", "1047-5-normal.jpg", "wheel.png", "arrow.png",
+              "altitudewarning.png", "rageometer1.png", "rageometer2.png", "sun.png", "moon.png"})
             list.push_back(std::string("res/") + name);
         for (const char* name : {"back", "bottom", "front", "left", "right", "top"})
             list.push_back(std::string("res/skybox2/") + name + ".jpg");
-        for (const char* name : {"ah", "donk", "flight", "grunt", "haha", "haha2", "inbetween", "intro", "mm",
-                                 "uff", "uuh"})
+        for (const char* name :
+             {"ah", "donk", "flight", "grunt", "haha", "haha2", "inbetween", "intro", "mm", "uff", "uuh"})
             list.push_back(std::string("res/sounds/") + name + ".wav");
         for (const char* name : {"grov.dae", "grov_anim.dae", "grov_skin.png", "tank.dae", "tank_skin.png"})
             list.push_back(std::string("assets/") + name);

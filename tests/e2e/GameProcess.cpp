@@ -122,8 +122,8 @@ unsigned long GameProcess::waitForWindow(double timeoutSeconds)
 {
     auto start = std::chrono::steady_clock::now();
     while (secondsSince(start) < timeoutSeconds && running()) {
-        std::string ids = runCommand("xdotool search --onlyvisible --pid " + std::to_string(pid) +
-                                     " --name '^Grov Rage$' 2>/dev/null");
+        std::string ids = runCommand("xdotool search --onlyvisible --pid " + std::to_string(pid)
+                                     + " --name '^Grov Rage$' 2>/dev/null");
         if (!ids.empty()) {
             window = std::strtoul(ids.c_str(), nullptr, 10);
             return window;
@@ -169,8 +169,8 @@ void GameProcess::keyUp(const std::string& keyName)
 
 void GameProcess::resize(int width, int height)
 {
-    runCommand("xdotool windowsize --sync " + std::to_string(window) + " " + std::to_string(width) + " " +
-               std::to_string(height) + " 2>/dev/null");
+    runCommand("xdotool windowsize --sync " + std::to_string(window) + " " + std::to_string(width) + " "
+               + std::to_string(height) + " 2>/dev/null");
 }
 
 namespace {
@@ -183,8 +183,7 @@ void setWindowState(Display* display, Window window, long state)
 {
     Atom wmState = XInternAtom(display, "WM_STATE", False);
     long data[2] = {state, 0};
-    XChangeProperty(display, window, wmState, wmState, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(data), 2);
+    XChangeProperty(display, window, wmState, wmState, 32, PropModeReplace, reinterpret_cast<unsigned char*>(data), 2);
 }
 
 // Runs act on a connection of its own to the test's display, and makes sure the server has

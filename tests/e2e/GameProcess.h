@@ -50,8 +50,8 @@ public:
     int waitForExit(double timeoutSeconds);
     bool running();
 
-    std::string output() const;   // everything written to standard output so far
-    std::string errors() const;   // everything written to standard error so far
+    std::string output() const; // everything written to standard output so far
+    std::string errors() const; // everything written to standard error so far
 
     // The game's event trace so far (the game writes it to a file of the test's own).
     std::vector<TraceLine> trace() const;

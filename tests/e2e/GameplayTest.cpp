@@ -19,10 +19,22 @@ constexpr double exitLimitSeconds = 10.0;
 constexpr double throwLimitSeconds = 600.0; // a guard against a hang, not a timing requirement
 
 // The regions of the HUD's texts and gauges, from where the world places them.
-Rect messageLine(const Hud& hud) { return hud.around(0.0f, -0.75f, 0.34f, 0.047f); }
-Rect pausedCorner(const Hud& hud) { return hud.around(0.8f, -0.96f, 0.25f, 0.05f); }
-Rect rageGauge(const Hud& hud) { return hud.around(0.9f, 0.82f, 0.4f, 0.12f); }
-Rect lowerScene(const Hud& hud) { return {0, hud.height / 2, hud.width, hud.height / 2 - 10}; }
+Rect messageLine(const Hud& hud)
+{
+    return hud.around(0.0f, -0.75f, 0.34f, 0.047f);
+}
+Rect pausedCorner(const Hud& hud)
+{
+    return hud.around(0.8f, -0.96f, 0.25f, 0.05f);
+}
+Rect rageGauge(const Hud& hud)
+{
+    return hud.around(0.9f, 0.82f, 0.4f, 0.12f);
+}
+Rect lowerScene(const Hud& hud)
+{
+    return {0, hud.height / 2, hud.width, hud.height / 2 - 10};
+}
 
 void keep(const Picture& picture, const std::string& name)
 {
@@ -204,8 +216,9 @@ TEST_F(Gameplay, OneThrowFromStartToTheRetry)
     // Every bounce keeps 65 percent of the speed and even the slowest launch bounces a few
     // times before it is too slow to go on.
     const std::vector<std::string> bounces = {"ah", "mm", "uff", "uuh"};
-    EXPECT_TRUE(std::any_of(inFlight.begin(), inFlight.end(), [&](const std::string& name) { return contains(bounces, name); }))
-        << "a bounce makes a sound";
+    EXPECT_TRUE(std::any_of(inFlight.begin(), inFlight.end(), [&](const std::string& name) {
+        return contains(bounces, name);
+    })) << "a bounce makes a sound";
     // The distance only grows, and the result is where it ended.
     double last = 0.0;
     for (std::size_t i = firstDistance; i < over; ++i)
@@ -249,7 +262,8 @@ TEST_F(Gameplay, ADiveSpendsRageWhileThePlayGoesOn)
     game->pressKey("space");
     std::size_t dive = expectTrace("dive", "", std::max(mark, flight));
     Picture spent = shotAfter(*game, dive);
-    EXPECT_LT(spent.countReddish(rageGauge(hud)), before.countReddish(rageGauge(hud))) << "the dive costs a quarter of the gauge";
+    EXPECT_LT(spent.countReddish(rageGauge(hud)), before.countReddish(rageGauge(hud)))
+        << "the dive costs a quarter of the gauge";
 
     ASSERT_TRUE(togglePause(*game));
     ASSERT_EQ(lastPauseToggle(), "pause OFF") << traceTail(*game);
@@ -303,11 +317,16 @@ TEST_F(Gameplay, EveryToggleSaysWhatItDid)
         const char* value;
     };
     const Toggle toggles[] = {
-        {"F4", "Sampling NEAREST", "sampling NEAREST"}, {"F4", "Sampling BILINEAR", "sampling BILINEAR"},
-        {"F5", "Mip mapping OFF", "mipmap OFF"},        {"F5", "Mip mapping NEAREST", "mipmap NEAREST"},
-        {"F5", "Mip mapping LINEAR", "mipmap LINEAR"},  {"F7", "VSync is OFF", "vsync OFF"},
-        {"F7", "VSync is ON", "vsync ON"},              {"F8", "Culling OFF", "culling OFF"},
-        {"F8", "Culling ON", "culling ON"},             {"F9", "Transparency OFF", "transparency OFF"},
+        {"F4", "Sampling NEAREST", "sampling NEAREST"},
+        {"F4", "Sampling BILINEAR", "sampling BILINEAR"},
+        {"F5", "Mip mapping OFF", "mipmap OFF"},
+        {"F5", "Mip mapping NEAREST", "mipmap NEAREST"},
+        {"F5", "Mip mapping LINEAR", "mipmap LINEAR"},
+        {"F7", "VSync is OFF", "vsync OFF"},
+        {"F7", "VSync is ON", "vsync ON"},
+        {"F8", "Culling OFF", "culling OFF"},
+        {"F8", "Culling ON", "culling ON"},
+        {"F9", "Transparency OFF", "transparency OFF"},
         {"F9", "Transparency ON", "transparency ON"},
     };
     for (const Toggle& toggle : toggles) {

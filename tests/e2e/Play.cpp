@@ -10,8 +10,7 @@
 
 Hud::Hud(const Picture& picture)
     : width(picture.width), height(picture.height), side(std::min(picture.width, picture.height))
-{
-}
+{}
 
 int Hud::x(float hudX) const
 {

@@ -136,7 +136,8 @@ TEST_F(Records, TwoThrowsAreKeptAndTheSecondFliesWithTheGhostOfTheBest)
         mark = game->traceSize();
         game->pressKey("g");
         expectTrace("toggle", value, mark);
-        EXPECT_EQ(detailsAt(expectTrace("message", "", mark)), std::string(value) == "ghost ON" ? "Ghost ON" : "Ghost OFF");
+        EXPECT_EQ(detailsAt(expectTrace("message", "", mark)),
+                  std::string(value) == "ghost ON" ? "Ghost ON" : "Ghost OFF");
     }
 
     std::size_t second = throwOnce(flight);

@@ -15,7 +15,6 @@ namespace {
 
 constexpr int ocrEnlargement = 3;
 
-
 std::string tempPath(const std::string& suffix)
 {
     char pattern[] = "/tmp/grov-shot-XXXXXX";
@@ -112,7 +111,8 @@ double Picture::sharpness(const Rect& area) const
     for (int y = region.y; y < region.y + region.height - 1; ++y)
         for (int x = region.x; x < region.x + region.width - 1; ++x) {
             for (int c = 0; c < 3; ++c)
-                total += std::abs(int(at(x, y)[c]) - int(at(x + 1, y)[c])) + std::abs(int(at(x, y)[c]) - int(at(x, y + 1)[c]));
+                total += std::abs(int(at(x, y)[c]) - int(at(x + 1, y)[c]))
+                    + std::abs(int(at(x, y)[c]) - int(at(x, y + 1)[c]));
             ++samples;
         }
     return samples ? total / samples : 0.0;
@@ -152,10 +152,10 @@ std::string readText(const Picture& picture, const Rect& area, bool singleLine, 
     std::string prepared = tempPath(".png");
     picture.save(input);
     std::ostringstream command;
-    command << "convert " << shellQuote(input) << " -crop " << region.width << "x" << region.height << "+"
-            << region.x << "+" << region.y << " +repage -colorspace Gray -threshold 70% -negate -resize "
-            << ocrEnlargement * 100 << "% " << shellQuote(prepared) << " && tesseract " << shellQuote(prepared)
-            << " - --psm " << (singleLine ? 7 : 6);
+    command << "convert " << shellQuote(input) << " -crop " << region.width << "x" << region.height << "+" << region.x
+            << "+" << region.y << " +repage -colorspace Gray -threshold 70% -negate -resize " << ocrEnlargement * 100
+            << "% " << shellQuote(prepared) << " && tesseract " << shellQuote(prepared) << " - --psm "
+            << (singleLine ? 7 : 6);
     if (!allowed.empty())
         command << " -c tessedit_char_whitelist=" << shellQuote(allowed);
     command << " 2>/dev/null";
@@ -171,8 +171,9 @@ std::vector<Word> readWords(const Picture& picture)
     std::string prepared = tempPath(".png");
     picture.save(input);
     // Keep only near-white pixels (the HUD's letters), black on white.
-    std::string tsv = runCommand("convert " + shellQuote(input) + " -fuzz 18% -fill black +opaque white -negate " +
-                                 shellQuote(prepared) + " && tesseract " + shellQuote(prepared) + " - tsv 2>/dev/null");
+    std::string tsv =
+        runCommand("convert " + shellQuote(input) + " -fuzz 18% -fill black +opaque white -negate "
+                   + shellQuote(prepared) + " && tesseract " + shellQuote(prepared) + " - tsv 2>/dev/null");
     unlink(input.c_str());
     unlink(prepared.c_str());
 
@@ -188,8 +189,9 @@ std::vector<Word> readWords(const Picture& picture)
             columns.push_back(field);
         if (columns.size() < 12 || columns[11].empty())
             continue;
-        words.push_back({columns[11], {std::atoi(columns[6].c_str()), std::atoi(columns[7].c_str()),
-                                       std::atoi(columns[8].c_str()), std::atoi(columns[9].c_str())}});
+        words.push_back({columns[11],
+                         {std::atoi(columns[6].c_str()), std::atoi(columns[7].c_str()), std::atoi(columns[8].c_str()),
+                          std::atoi(columns[9].c_str())}});
     }
     return words;
 }

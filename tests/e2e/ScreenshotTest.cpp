@@ -38,8 +38,8 @@ TEST_F(Screenshot, F12WritesTheWindowAsPngAndTheWindowHasItsIcon)
         ASSERT_TRUE(game.waitForFrameAfter(0)) << game.output();
 
         // All three sizes: about 340 kB of property, past xprop's default length.
-        const std::string icon = runCommand("xprop -len 1000000 -id " + std::to_string(game.windowId()) +
-                                            " _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)'");
+        const std::string icon = runCommand("xprop -len 1000000 -id " + std::to_string(game.windowId())
+                                            + " _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)'");
         EXPECT_EQ(icon, "Icon (64 x 64)\nIcon (128 x 128)\nIcon (256 x 256)\n");
 
         game.pressKey("F12");

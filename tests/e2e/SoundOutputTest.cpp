@@ -22,7 +22,7 @@
 namespace {
 
 constexpr double exitLimitSeconds = 10.0;
-constexpr double throwLimitSeconds = 600.0;  // a guard against a hang, not a timing requirement
+constexpr double throwLimitSeconds = 600.0; // a guard against a hang, not a timing requirement
 constexpr double longestQuietSeconds = 0.001;
 constexpr double effectLatencySeconds = 0.1;
 constexpr float quietLevel = 1.0f / 1024.0f; // of full scale: below it a frame counts as silent
@@ -33,7 +33,7 @@ constexpr double applySeconds = 0.1;         // s from a key to its change in th
 struct Output {
     int rate = 0;
     std::vector<float> level;
-    std::vector<float> mono;  // the channels' mean
+    std::vector<float> mono; // the channels' mean
     int clipped = 0;
 
     double seconds() const { return rate > 0 ? double(level.size()) / rate : 0.0; }
@@ -345,9 +345,7 @@ TEST(SoundOutput, MutedTheMusicPlaysOnUnheardAndComesBackWhereItGotTo)
     EXPECT_LT(loudest, quietLevel) << "sound while muted";
 
     // The intro, the one piece playing all along, is heard again where it has got to meanwhile.
-    EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
-                            [](const TraceLine& line) { return line.event == "sound"; }),
-              1)
+    EXPECT_EQ(std::count_if(trace.begin(), trace.end(), [](const TraceLine& line) { return line.event == "sound"; }), 1)
         << "the intro started once, and nothing else started";
     const double at = unmuted + 0.5;
     const std::size_t place = std::size_t(std::fmod(at - start, double(intro.size()) / output.rate) * output.rate);

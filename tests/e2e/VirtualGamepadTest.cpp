@@ -29,8 +29,8 @@ public:
         }
         // The buttons in the pad's own order, so the mapping's b0 is south and b7 Start.
         ioctl(fd, UI_SET_EVBIT, EV_KEY);
-        for (int button : {BTN_SOUTH, BTN_EAST, BTN_NORTH, BTN_WEST, BTN_TL, BTN_TR, BTN_SELECT, BTN_START,
-                           BTN_MODE, BTN_THUMBL, BTN_THUMBR})
+        for (int button : {BTN_SOUTH, BTN_EAST, BTN_NORTH, BTN_WEST, BTN_TL, BTN_TR, BTN_SELECT, BTN_START, BTN_MODE,
+                           BTN_THUMBL, BTN_THUMBR})
             ioctl(fd, UI_SET_KEYBIT, button);
         ioctl(fd, UI_SET_EVBIT, EV_ABS);
         for (int axis : {ABS_X, ABS_Y, ABS_Z, ABS_RX, ABS_RY, ABS_RZ, ABS_HAT0X, ABS_HAT0Y}) {

@@ -150,11 +150,10 @@ TEST_F(GameLogicGlTest, SteeringMovesGrovSidewaysWithTheCameraAndCLooksAhead)
         float stick;
         float sideways;
     };
-    for (const Hold& hold : {Hold{"D", KEY_D, -1, 0.0f, 1.0f}, Hold{"A", KEY_A, -1, 0.0f, -1.0f},
-                             Hold{"d-pad left", -1, PAD_DPAD_LEFT, 0.0f, -1.0f},
-                             Hold{"stick 0.6 right", -1, -1, 0.6f, 0.5f},
-                             Hold{"stick in the dead zone", -1, -1, -0.15f, 0.0f},
-                             Hold{"A against the stick", KEY_A, -1, 1.0f, -1.0f}}) {
+    for (const Hold& hold :
+         {Hold{"D", KEY_D, -1, 0.0f, 1.0f}, Hold{"A", KEY_A, -1, 0.0f, -1.0f},
+          Hold{"d-pad left", -1, PAD_DPAD_LEFT, 0.0f, -1.0f}, Hold{"stick 0.6 right", -1, -1, 0.6f, 0.5f},
+          Hold{"stick in the dead zone", -1, -1, -0.15f, 0.0f}, Hold{"A against the stick", KEY_A, -1, 1.0f, -1.0f}}) {
         SCOPED_TRACE(hold.name);
         if (hold.key >= 0)
             rig->input.press(hold.key);
@@ -427,17 +426,20 @@ TEST_F(GameLogicGlTest, MusicChainGoesOnPastASongThatDidNotLoad)
             // Without the intro the aiming gets "inbetween" at once, then "flight" for good.
             const Voice inbetween = logic.inbetweenSong()->channel();
             ASSERT_TRUE(inbetween.isAlive());
-            runUntil(damaged, [&] { return !inbetween.isAlive(); }, 60.0);
+            runUntil(
+                damaged, [&] { return !inbetween.isAlive(); }, 60.0);
         } else {
             // Without "inbetween" the intro hands over to "flight" after SPACE.
             const Voice intro = logic.introSong()->channel();
             ASSERT_TRUE(intro.isAlive());
             logic.onSpace();
-            runUntil(damaged, [&] { return !intro.isAlive(); }, 60.0);
+            runUntil(
+                damaged, [&] { return !intro.isAlive(); }, 60.0);
         }
         const Voice flight = logic.flightSong()->channel();
         EXPECT_TRUE(flight.isAlive()) << "flight follows when " << missing << " is missing";
-        runUntil(damaged, [] { return false; }, soundLength("res/sounds/flight.wav") + 1.0);
+        runUntil(
+            damaged, [] { return false; }, soundLength("res/sounds/flight.wav") + 1.0);
         EXPECT_TRUE(flight.isAlive()) << "flight loops";
     }
     std::filesystem::remove_all(copy);

@@ -30,8 +30,7 @@ Image loadHudImage(const std::string& name)
 {
     Image image;
     const std::string path = std::string(GROV_GAME_DIR) + "/res/" + name;
-    std::unique_ptr<FIBITMAP, void (*)(FIBITMAP*)> bitmap(FreeImage_Load(FIF_PNG, path.c_str(), 0),
-                                                          FreeImage_Unload);
+    std::unique_ptr<FIBITMAP, void (*)(FIBITMAP*)> bitmap(FreeImage_Load(FIF_PNG, path.c_str(), 0), FreeImage_Unload);
     if (!bitmap)
         return image;
     image.width = static_cast<int>(FreeImage_GetWidth(bitmap.get()));
@@ -43,8 +42,8 @@ Image loadHudImage(const std::string& name)
         const BYTE* line = FreeImage_GetScanLine(bitmap.get(), up);
         for (int x = 0; x < image.width; ++x) {
             const BYTE* p = line + x * 4;
-            image.pixels.push_back({p[FI_RGBA_RED] / 255.0f, p[FI_RGBA_GREEN] / 255.0f,
-                                    p[FI_RGBA_BLUE] / 255.0f, p[FI_RGBA_ALPHA] / 255.0f});
+            image.pixels.push_back({p[FI_RGBA_RED] / 255.0f, p[FI_RGBA_GREEN] / 255.0f, p[FI_RGBA_BLUE] / 255.0f,
+                                    p[FI_RGBA_ALPHA] / 255.0f});
         }
     }
     return image;
@@ -66,9 +65,8 @@ float warmth(const Rgba& c)
     return (c.r - c.g) / (c.r + c.g + 1e-6f);
 }
 
-const char* const HUD_IMAGES[] = {"wheel.png",       "arrow.png",       "altitudewarning.png",
-                                  "rageometer1.png", "rageometer2.png", "sun.png",
-                                  "moon.png"};
+const char* const HUD_IMAGES[] = {"wheel.png", "arrow.png", "altitudewarning.png", "rageometer1.png", "rageometer2.png",
+                                  "sun.png",   "moon.png"};
 
 TEST(HudImagesTest, EveryImageIsASquarePowerOfTwoWithRealTransparencyAndAClearBorder)
 {
@@ -190,9 +188,7 @@ TEST(HudImagesTest, RageFillSitsInsideTheFrameSpansItAndTintsRed)
     ASSERT_EQ(frame.height, fill.height);
 
     // The gauge's shader tints fill texels whose channels lie in this range.
-    auto tinted = [](const Rgba& c) {
-        return c.r >= 120 / 255.0f && c.g >= 120 / 255.0f && c.b >= 100 / 255.0f;
-    };
+    auto tinted = [](const Rgba& c) { return c.r >= 120 / 255.0f && c.g >= 120 / 255.0f && c.b >= 100 / 255.0f; };
     int opaque = 0, inRange = 0, poking = 0;
     int barRow = 0, widest = 0;
     for (int up = 0; up < fill.height; ++up) {
@@ -237,8 +233,8 @@ TEST(HudImagesTest, RageFillSitsInsideTheFrameSpansItAndTintsRed)
 }
 
 // HUD layout, in HUD units with y up: where the images sit and what lies above them.
-constexpr float HUD_TOP = 1.0f;                       // top edge of a landscape window
-constexpr float DISTANCE_TEXT_BOTTOM = 0.9f - 0.05f;  // centre minus half its height
+constexpr float HUD_TOP = 1.0f;                      // top edge of a landscape window
+constexpr float DISTANCE_TEXT_BOTTOM = 0.9f - 0.05f; // centre minus half its height
 constexpr float WARNING_Y = 0.75f, WARNING_HALF = 0.4f;
 constexpr float GAUGE_Y = 0.82f, GAUGE_HALF = 0.4f;
 

@@ -101,10 +101,10 @@ TEST(RecordTable, RefusesLinesThatAreNotThrows)
     EXPECT_EQ(record.metres, 412.37);
     EXPECT_EQ(RecordTable::parseLine("  # a note", record), RecordTable::LINE_EMPTY);
     EXPECT_EQ(RecordTable::parseLine("\r", record), RecordTable::LINE_EMPTY);
-    for (const char* bad : {"nan 2025-03-14 18:02:51", "inf 2025-03-14 18:02:51", "-5 2025-03-14 18:02:51",
-                            "1e308 2025-03-14 18:02:51", "99999999 2025-03-14 18:02:51", "412.37 2025-03-14",
-                            "412.37 2025-02-30 18:02:51", "412.37 2025-03-14 25:00:00", "412.37 2025-03-14 18:02:51 x",
-                            "4l2.37 2025-03-14 18:02:51"})
+    for (const char* bad :
+         {"nan 2025-03-14 18:02:51", "inf 2025-03-14 18:02:51", "-5 2025-03-14 18:02:51", "1e308 2025-03-14 18:02:51",
+          "99999999 2025-03-14 18:02:51", "412.37 2025-03-14", "412.37 2025-02-30 18:02:51",
+          "412.37 2025-03-14 25:00:00", "412.37 2025-03-14 18:02:51 x", "4l2.37 2025-03-14 18:02:51"})
         EXPECT_EQ(RecordTable::parseLine(bad, record), RecordTable::LINE_DAMAGED) << bad;
 }
 
@@ -232,7 +232,8 @@ TEST_F(RecordStoreTest, ADamagedOrStrayGhostIsIgnored)
     const std::string saved = slurp(ghost());
     const std::string header = saved.substr(0, saved.find("samples"));
     const std::pair<const char*, std::string> ghosts[] = {
-        {"belongs to the throw", "grov-rage ghost 1\nthrow 99.00 2025-03-14 18:02:00" + saved.substr(saved.find("\ninterval"))},
+        {"belongs to the throw",
+         "grov-rage ghost 1\nthrow 99.00 2025-03-14 18:02:00" + saved.substr(saved.find("\ninterval"))},
         {"does not fit its duration", header + "samples 18000\n0 0 0 0 0\n"},
         {"cut short", saved.substr(0, saved.rfind('\n', saved.size() - 2) + 1)},
         {"sample 1 is damaged", header + "samples 121\n" + std::string(121, '\n')},

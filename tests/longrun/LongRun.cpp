@@ -53,8 +53,8 @@ const char* playingSong(const GameLogic& logic)
         const char* name;
         Song* song;
     };
-    const Piece pieces[] = {{"intro", logic.introSong()}, {"inbetween", logic.inbetweenSong()},
-                            {"flight", logic.flightSong()}};
+    const Piece pieces[] = {
+        {"intro", logic.introSong()}, {"inbetween", logic.inbetweenSong()}, {"flight", logic.flightSong()}};
     for (const Piece& piece : pieces) {
         if (!piece.song)
             continue;
@@ -138,7 +138,8 @@ int main(int argc, char** argv)
     int height = 240;
     double frameStep = defaultStep;
     if (!parseArguments(argc, argv, minutes, frameStep, width, height)) {
-        std::fprintf(stderr, "usage: grov-longrun [--minutes M] [--step S (0.001 to 0.1 s)] [--width W] [--height H]\n");
+        std::fprintf(stderr,
+                     "usage: grov-longrun [--minutes M] [--step S (0.001 to 0.1 s)] [--width W] [--height H]\n");
         return 2;
     }
 
@@ -208,8 +209,7 @@ int main(int argc, char** argv)
 
     const double atEnd = residentMegabytes();
     const char* song = playingSong(*logic);
-    const double wallSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
 
     shutDownScriptedGame(session);
 

@@ -30,8 +30,8 @@ float xAt(const AnimationChannel& channel, double time)
 TEST(AnimationTrack, HoldsTheEndsAndBlendsBetweenKeys)
 {
     const AnimationChannel track = positionTrack({{0.0, 0.0f}, {10.0, 4.0f}, {20.0, 8.0f}});
-    EXPECT_FLOAT_EQ(xAt(track, 15.0), 6.0f);  // halfway between the keys at 10 and 20
-    EXPECT_FLOAT_EQ(xAt(track, 25.0), 8.0f);  // after the last key: no wrap to the first
+    EXPECT_FLOAT_EQ(xAt(track, 15.0), 6.0f); // halfway between the keys at 10 and 20
+    EXPECT_FLOAT_EQ(xAt(track, 25.0), 8.0f); // after the last key: no wrap to the first
     EXPECT_FLOAT_EQ(xAt(track, 10.0), 4.0f);
 
     const AnimationChannel late = positionTrack({{5.0, 3.0f}, {10.0, 7.0f}});
@@ -44,8 +44,8 @@ TEST(AnimationTrack, HoldsTheEndsAndBlendsBetweenKeys)
 TEST(AnimationTrack, EmptyTracksKeepTheFileTransform)
 {
     AnimationChannel empty;
-    const glm::mat4 file = glm::translate(glm::mat4(1.0f), glm::vec3(1.0f, 2.0f, 3.0f)) *
-                           glm::rotate(glm::mat4(1.0f), glm::radians(30.0f), glm::vec3(0.0f, 0.0f, 1.0f));
+    const glm::mat4 file = glm::translate(glm::mat4(1.0f), glm::vec3(1.0f, 2.0f, 3.0f))
+        * glm::rotate(glm::mat4(1.0f), glm::radians(30.0f), glm::vec3(0.0f, 0.0f, 1.0f));
     const glm::mat4 local = empty.interpolate(7.0, file);
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 4; ++r)

@@ -54,8 +54,9 @@ inline std::string geometry(const std::string& id, int triangles, bool uvs, cons
 
 inline std::string instance(const std::string& geometryId, const std::string& material)
 {
-    return "<instance_geometry url=\"#" + geometryId + "\"><bind_material><technique_common><instance_material symbol=\"" +
-           material + "\" target=\"#" + material + "\"/></technique_common></bind_material></instance_geometry>";
+    return "<instance_geometry url=\"#" + geometryId
+        + "\"><bind_material><technique_common><instance_material symbol=\"" + material + "\" target=\"#" + material
+        + "\"/></technique_common></bind_material></instance_geometry>";
 }
 
 // A node translated by (x, y, z) holding the given instances and children.
@@ -120,13 +121,16 @@ inline std::string skin(const std::string& id, const std::string& geometryId, in
         << "-ja\" count=\"1\" stride=\"1\"><param name=\"JOINT\" type=\"name\"/></accessor></technique_common></source>"
         << "<source id=\"" << id << "-m\"><float_array id=\"" << id << "-ma\" count=\"16\">1 0 0 " << offsetX
         << " 0 1 0 0 0 0 1 0 0 0 0 1</float_array><technique_common><accessor source=\"#" << id
-        << "-ma\" count=\"1\" stride=\"16\"><param name=\"TRANSFORM\" type=\"float4x4\"/></accessor></technique_common></source>"
-        << "<source id=\"" << id << "-w\"><float_array id=\"" << id << "-wa\" count=\"1\">1</float_array><technique_common>"
+        << "-ma\" count=\"1\" stride=\"16\"><param name=\"TRANSFORM\" "
+           "type=\"float4x4\"/></accessor></technique_common></source>"
+        << "<source id=\"" << id << "-w\"><float_array id=\"" << id
+        << "-wa\" count=\"1\">1</float_array><technique_common>"
         << "<accessor source=\"#" << id << "-wa\" count=\"1\" stride=\"1\"><param name=\"WEIGHT\" type=\"float\"/>"
         << "</accessor></technique_common></source>"
-        << "<joints><input semantic=\"JOINT\" source=\"#" << id << "-j\"/><input semantic=\"INV_BIND_MATRIX\" source=\"#"
-        << id << "-m\"/></joints><vertex_weights count=\"" << vertices << "\"><input semantic=\"JOINT\" source=\"#"
-        << id << "-j\" offset=\"0\"/><input semantic=\"WEIGHT\" source=\"#" << id << "-w\" offset=\"1\"/><vcount>"
+        << "<joints><input semantic=\"JOINT\" source=\"#" << id
+        << "-j\"/><input semantic=\"INV_BIND_MATRIX\" source=\"#" << id << "-m\"/></joints><vertex_weights count=\""
+        << vertices << "\"><input semantic=\"JOINT\" source=\"#" << id
+        << "-j\" offset=\"0\"/><input semantic=\"WEIGHT\" source=\"#" << id << "-w\" offset=\"1\"/><vcount>"
         << counts.str() << "</vcount><v>" << pairs.str() << "</v></vertex_weights></skin></controller>\n";
     return out.str();
 }

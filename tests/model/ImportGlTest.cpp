@@ -109,10 +109,11 @@ protected:
 TEST_F(ImportTest, MeshesShareOneBufferWithLocalIndices)
 {
     // Corners the importer finds identical share one vertex: fans of 2 and 3 triangles make 4 and 5.
-    write("pair.dae", snippets::document("pair", {{"m0", ""}, {"m1", ""}},
-                                         snippets::geometry("a", 2, true, "m0") + snippets::geometry("b", 3, false, "m1"),
-                                         snippets::node("na", 0, 0, 0, snippets::instance("a", "m0")) +
-                                             snippets::node("nb", 0, 0, 0, snippets::instance("b", "m1"))));
+    write("pair.dae",
+          snippets::document("pair", {{"m0", ""}, {"m1", ""}},
+                             snippets::geometry("a", 2, true, "m0") + snippets::geometry("b", 3, false, "m1"),
+                             snippets::node("na", 0, 0, 0, snippets::instance("a", "m0"))
+                                 + snippets::node("nb", 0, 0, 0, snippets::instance("b", "m1"))));
     InspectedImport model("pair.dae");
     ASSERT_TRUE(model.isLoaded());
     const auto& e = model.meshEntries();
@@ -139,12 +140,13 @@ TEST_F(ImportTest, MeshesShareOneBufferWithLocalIndices)
 
 TEST_F(ImportTest, JointSubtreesAreSkippedAndTexturesComeFromAssets)
 {
-    write("rig.dae", snippets::document("rig", {{"skin", "C:\\models\\skin.png"}},
-                                        snippets::geometry("fan", 4, true, "skin"),
-                                        snippets::node("body", -1.5f, 0, 0, snippets::instance("fan", "skin")) +
-                                            snippets::node("joint_L", 1.5f, 0, 0,
-                                                           snippets::instance("fan", "skin") +
-                                                               snippets::node("hand", 0, 1.5f, 0, snippets::instance("fan", "skin")))));
+    write("rig.dae",
+          snippets::document(
+              "rig", {{"skin", "C:\\models\\skin.png"}}, snippets::geometry("fan", 4, true, "skin"),
+              snippets::node("body", -1.5f, 0, 0, snippets::instance("fan", "skin"))
+                  + snippets::node("joint_L", 1.5f, 0, 0,
+                                   snippets::instance("fan", "skin")
+                                       + snippets::node("hand", 0, 1.5f, 0, snippets::instance("fan", "skin")))));
     ImportObject model("rig.dae");
     ASSERT_TRUE(model.isLoaded());
     ASSERT_EQ(model.material().textures.size(), 1u);
@@ -159,10 +161,11 @@ TEST_F(ImportTest, JointSubtreesAreSkippedAndTexturesComeFromAssets)
 
 TEST_F(ImportTest, AMaterialWithoutTextureBindsNothingAndStillDraws)
 {
-    write("mixed.dae", snippets::document("mixed", {{"plain", ""}, {"skin", "textures/skin.png"}},
-                                          snippets::geometry("a", 4, true, "plain") + snippets::geometry("b", 4, true, "skin"),
-                                          snippets::node("na", -1.5f, 0, 0, snippets::instance("a", "plain")) +
-                                              snippets::node("nb", 1.5f, 0, 0, snippets::instance("b", "skin"))));
+    write("mixed.dae",
+          snippets::document("mixed", {{"plain", ""}, {"skin", "textures/skin.png"}},
+                             snippets::geometry("a", 4, true, "plain") + snippets::geometry("b", 4, true, "skin"),
+                             snippets::node("na", -1.5f, 0, 0, snippets::instance("a", "plain"))
+                                 + snippets::node("nb", 1.5f, 0, 0, snippets::instance("b", "skin"))));
     ImportObject model("mixed.dae");
     ASSERT_TRUE(model.isLoaded());
     ASSERT_EQ(model.material().textures.size(), 1u);
@@ -177,12 +180,15 @@ TEST_F(ImportTest, AMaterialWithoutTextureBindsNothingAndStillDraws)
 TEST_F(ImportTest, TheCharacterTakesItsBoxFromItsStaticTwin)
 {
     const std::string fan = snippets::geometry("fan", 4, true, "skin");
-    write("assets/grov.dae", snippets::document("grov", {{"skin", "skin.png"}}, fan,
-                                                snippets::node("high", 0, 5, 0, snippets::instance("fan", "skin"))));
-    write("grovTest.dae", snippets::document("grovTest", {{"skin", "skin.png"}}, fan,
-                                             snippets::node("low", 0, 0, 0, snippets::instance("fan", "skin"))));
-    write("capital.dae", snippets::document("Grov", {{"skin", "skin.png"}}, fan,
-                                            snippets::node("low", 0, 0, 0, snippets::instance("fan", "skin"))));
+    write("assets/grov.dae",
+          snippets::document("grov", {{"skin", "skin.png"}}, fan,
+                             snippets::node("high", 0, 5, 0, snippets::instance("fan", "skin"))));
+    write("grovTest.dae",
+          snippets::document("grovTest", {{"skin", "skin.png"}}, fan,
+                             snippets::node("low", 0, 0, 0, snippets::instance("fan", "skin"))));
+    write("capital.dae",
+          snippets::document("Grov", {{"skin", "skin.png"}}, fan,
+                             snippets::node("low", 0, 0, 0, snippets::instance("fan", "skin"))));
     ImportObject character("grovTest.dae");
     EXPECT_GT(character.boundsMin().y, 3.9f);
     EXPECT_LT(character.boundsMax().y, 6.1f);
@@ -197,7 +203,9 @@ TEST_F(ImportTest, TheCharacterTakesItsBoxFromItsStaticTwin)
     testing::internal::CaptureStdout();
     ImportObject orphan("grovTest.dae");
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out.rfind("AssimpLoader: ReadFile ok\nAssimpLoader: ReadFile not ok\nCould not import 'assets/grov.dae': ", 0), 0u)
+    EXPECT_EQ(
+        out.rfind("AssimpLoader: ReadFile ok\nAssimpLoader: ReadFile not ok\nCould not import 'assets/grov.dae': ", 0),
+        0u)
         << out;
     EXPECT_EQ(out.substr(out.size() - std::string("\nImport successful\n").size()), "\nImport successful\n") << out;
     EXPECT_FALSE(orphan.isLoaded());
@@ -239,13 +247,14 @@ TEST_F(ImportTest, ABoneNamedInTwoMeshesGetsOneIndex)
     const std::string controllers =
         snippets::skin("skinA", "a", 4, "bone_a", 1.0f) + snippets::skin("skinB", "b", 4, "bone_a", 2.0f);
     auto controller = [](const std::string& id) {
-        return "<instance_controller url=\"#" + id +
-               "\"><skeleton>#bone_a</skeleton><bind_material><technique_common><instance_material symbol=\"skin\" "
-               "target=\"#skin\"/></technique_common></bind_material></instance_controller>";
+        return "<instance_controller url=\"#" + id
+            + "\"><skeleton>#bone_a</skeleton><bind_material><technique_common><instance_material symbol=\"skin\" "
+              "target=\"#skin\"/></technique_common></bind_material></instance_controller>";
     };
-    const std::string nodes =
-        snippets::node("ma", 0, 0, 0, controller("skinA")) + snippets::node("mb", 0, 0, 0, controller("skinB")) +
-        "<node id=\"bone_a\" name=\"bone_a\" sid=\"bone_a\" type=\"JOINT\"><matrix sid=\"transform\">1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1</matrix></node>";
+    const std::string nodes = snippets::node("ma", 0, 0, 0, controller("skinA"))
+        + snippets::node("mb", 0, 0, 0, controller("skinB"))
+        + "<node id=\"bone_a\" name=\"bone_a\" sid=\"bone_a\" type=\"JOINT\"><matrix sid=\"transform\">1 0 0 0 0 1 0 0 "
+          "0 0 1 0 0 0 0 1</matrix></node>";
     write("shared.dae", snippets::document("shared", {{"skin", "skin.png"}}, geometries, nodes, controllers));
     BoneObject model("shared.dae");
     ASSERT_TRUE(model.isLoaded());
@@ -275,14 +284,15 @@ TEST_F(ImportTest, BonesBeyondTheShadersArrayAreNeitherSentNorRead)
         const std::string k = std::to_string(b);
         controllers += snippets::skin("skin" + k, "fan", 6, "b" + k, 0.0f);
         nodes += snippets::node("m" + k, 0, 0, 0,
-                                "<instance_controller url=\"#skin" + k + "\"><skeleton>#b" + k +
-                                    "</skeleton><bind_material><technique_common><instance_material symbol=\"skin\" "
-                                    "target=\"#skin\"/></technique_common></bind_material></instance_controller>");
-        nodes += "<node id=\"b" + k + "\" name=\"b" + k + "\" sid=\"b" + k +
-                 "\" type=\"JOINT\"><matrix sid=\"transform\">1 0 0 100 0 1 0 0 0 0 1 0 0 0 0 1</matrix></node>";
+                                "<instance_controller url=\"#skin" + k + "\"><skeleton>#b" + k
+                                    + "</skeleton><bind_material><technique_common><instance_material symbol=\"skin\" "
+                                      "target=\"#skin\"/></technique_common></bind_material></instance_controller>");
+        nodes += "<node id=\"b" + k + "\" name=\"b" + k + "\" sid=\"b" + k
+            + "\" type=\"JOINT\"><matrix sid=\"transform\">1 0 0 100 0 1 0 0 0 0 1 0 0 0 0 1</matrix></node>";
     }
-    write("crowd.dae", snippets::document("crowd", {{"skin", "skin.png"}}, snippets::geometry("fan", 4, true, "skin"),
-                                          nodes, controllers));
+    write("crowd.dae",
+          snippets::document("crowd", {{"skin", "skin.png"}}, snippets::geometry("fan", 4, true, "skin"), nodes,
+                             controllers));
     BoneObject model("crowd.dae");
     ASSERT_TRUE(model.isLoaded());
     ASSERT_EQ(int(model.boneTable().size()), bones);

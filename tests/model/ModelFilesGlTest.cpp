@@ -72,7 +72,7 @@ TEST_F(ModelFiles, GrovHasHisSkeletonClipAndSize)
     BoneObject grov("assets/grov_anim.dae");
     ASSERT_TRUE(grov.isLoaded());
     EXPECT_EQ(grov.rootNode()->name.compare(0, 4, "grov"), 0);
-    const char* joints[] = {"hips", "spine", "head", "upperarm_L", "lowerarm_L", "upperarm_R",
+    const char* joints[] = {"hips",       "spine",      "head",       "upperarm_L", "lowerarm_L", "upperarm_R",
                             "lowerarm_R", "upperleg_L", "lowerleg_L", "upperleg_R", "lowerleg_R"};
     EXPECT_GE(grov.boneTable().size(), 10u);
     EXPECT_LE(int(grov.boneTable().size()), MAX_SHADER_BONES);
@@ -112,8 +112,8 @@ TEST_F(ModelFiles, GrovMovesThroughHisClipAndLoops)
     const glm::mat4 start = grov.boneMatrices()[size_t(arm)];
     grov.update(0.4);
     const glm::mat4 middle = grov.boneMatrices()[size_t(arm)];
-    EXPECT_GT(glm::length(glm::vec3(middle[3]) - glm::vec3(start[3])) +
-                  glm::length(glm::vec3(middle[0]) - glm::vec3(start[0])),
+    EXPECT_GT(glm::length(glm::vec3(middle[3]) - glm::vec3(start[3]))
+                  + glm::length(glm::vec3(middle[0]) - glm::vec3(start[0])),
               0.1f)
         << "the arm flails";
     const double clipSeconds = grov.animations()[0]->duration / grov.ticksPerSecond();

@@ -126,8 +126,9 @@ protected:
         for (int y = std::max(0, int(low.y)); y < std::min(HEIGHT, int(high.y) + 1); ++y)
             for (int x = std::max(0, int(low.x)); x < std::min(WIDTH, int(high.x) + 1); ++x) {
                 const size_t i = (size_t(y) * WIDTH + size_t(x)) * 4;
-                changed += std::abs(int(with[i]) - int(without[i])) + std::abs(int(with[i + 1]) - int(without[i + 1])) +
-                               std::abs(int(with[i + 2]) - int(without[i + 2])) > 30;
+                changed += std::abs(int(with[i]) - int(without[i])) + std::abs(int(with[i + 1]) - int(without[i + 1]))
+                        + std::abs(int(with[i + 2]) - int(without[i + 2]))
+                    > 30;
             }
         return changed;
     }

@@ -95,7 +95,8 @@ protected:
                 line[x * 4 + FI_RGBA_ALPHA] = 255;
             }
         }
-        imagePath = (std::filesystem::temp_directory_path() / ("grov-orange-" + std::to_string(getpid()) + ".png")).string();
+        imagePath =
+            (std::filesystem::temp_directory_path() / ("grov-orange-" + std::to_string(getpid()) + ".png")).string();
         EXPECT_TRUE(FreeImage_Save(FIF_PNG, image, imagePath.c_str(), 0));
         FreeImage_Unload(image);
         return imagePath;
@@ -111,8 +112,8 @@ protected:
 
 TEST_F(HudDrawGlTest, SpriteAndGlyphAppearWhereTheirTransformPutsThem)
 {
-    const GLuint orange = TextureManager::instance().load(writeOrangeImage(), GL_RGBA, GL_BGRA,
-        GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
+    const GLuint orange = TextureManager::instance().load(writeOrangeImage(), GL_RGBA, GL_BGRA, GL_LINEAR_MIPMAP_LINEAR,
+                                                          GL_LINEAR, GL_REPEAT, GL_REPEAT);
     ASSERT_NE(orange, 0u);
     Sprite sprite;
     sprite.setTransparent(true);
@@ -145,9 +146,9 @@ TEST_F(HudDrawGlTest, SpriteAndGlyphAppearWhereTheirTransformPutsThem)
     EXPECT_GT(stem.r, 200);
     EXPECT_GT(stem.g, 200);
     EXPECT_GT(stem.b, 200);
-    EXPECT_LT(pixelAt(170, 64).r, 20);   // beside the stem
+    EXPECT_LT(pixelAt(170, 64).r, 20); // beside the stem
     EXPECT_LT(pixelAt(214, 64).r, 20);
-    EXPECT_LT(pixelAt(192, 36).r, 20);   // below the baseline
-    EXPECT_LT(pixelAt(192, 93).r, 20);   // above the cap height
-    EXPECT_LT(pixelAt(192, 128).r, 20);  // outside the box
+    EXPECT_LT(pixelAt(192, 36).r, 20);  // below the baseline
+    EXPECT_LT(pixelAt(192, 93).r, 20);  // above the cap height
+    EXPECT_LT(pixelAt(192, 128).r, 20); // outside the box
 }

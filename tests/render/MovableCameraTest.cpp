@@ -41,8 +41,7 @@ TEST(MovableCamera, RecoversYawAndPitchFromTheViewingDirection)
     // Every quadrant: the recovered angles point the same way as the pose.
     for (float yawDegrees = 5.0f; yawDegrees < 360.0f; yawDegrees += 20.0f) {
         const float yaw = yawDegrees * DEGREE;
-        const glm::vec3 direction(std::cos(0.3f) * std::sin(yaw), std::sin(0.3f),
-                                  std::cos(0.3f) * std::cos(yaw));
+        const glm::vec3 direction(std::cos(0.3f) * std::sin(yaw), std::sin(0.3f), std::cos(0.3f) * std::cos(yaw));
         camera.lookAt(glm::vec3(3, 4, 5), glm::vec3(3, 4, 5) + 10.0f * direction, UP);
         EXPECT_NEAR(camera.yaw(), yaw, 1e-5) << yawDegrees;
         EXPECT_NEAR(camera.pitch(), 0.3f, 1e-5) << yawDegrees;
@@ -178,7 +177,7 @@ TEST(MovableCamera, GamepadSticksFlyAndTurnLikeTheKeysAndTheMouse)
     const float yaw = camera.yaw();
     const float pitch = camera.pitch();
     camera.update(0.1);
-    EXPECT_NEAR(camera.yaw(), yaw - 0.15f, 1e-4f); // right
+    EXPECT_NEAR(camera.yaw(), yaw - 0.15f, 1e-4f);     // right
     EXPECT_NEAR(camera.pitch(), pitch + 0.15f, 1e-4f); // and up
     EXPECT_LT(glm::length(camera.eye() - start), 1e-4f);
 }

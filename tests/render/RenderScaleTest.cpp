@@ -42,8 +42,8 @@ TEST(RenderScale, SettlesOnAScaleThatMeetsTheBudgetWithoutSwinging)
         double fixed, shading; // seconds at scale 1
     };
     // Fast enough as it is, just over, well over, and shading-bound far beyond any rescue.
-    for (const Load load : {Load{0.005, 0.010}, Load{0.010, 0.028}, Load{0.008, 0.045}, Load{0.004, 0.060},
-                            Load{0.020, 0.300}}) {
+    for (const Load load :
+         {Load{0.005, 0.010}, Load{0.010, 0.028}, Load{0.008, 0.045}, Load{0.004, 0.060}, Load{0.020, 0.300}}) {
         RenderScale controller;
         const Settled settled = run(controller, load.fixed, load.shading, 0.08);
         SCOPED_TRACE(testing::Message() << "fixed " << load.fixed << " s, shading " << load.shading << " s");

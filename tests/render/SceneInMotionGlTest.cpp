@@ -92,8 +92,8 @@ protected:
             texels[i] = texels[i + 1] = texels[i + 2] = (i / 4 % STRIPE_TEXTURE_SIZE / STRIPE_TEXELS) % 2 ? 255 : 0;
         glGenTextures(1, &stripes);
         glBindTexture(GL_TEXTURE_2D, stripes);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, STRIPE_TEXTURE_SIZE, STRIPE_TEXTURE_SIZE, 0, GL_RGBA,
-                     GL_UNSIGNED_BYTE, texels.data());
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, STRIPE_TEXTURE_SIZE, STRIPE_TEXTURE_SIZE, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     texels.data());
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glBindTexture(GL_TEXTURE_2D, 0);

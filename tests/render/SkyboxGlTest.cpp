@@ -27,8 +27,8 @@ MovableCamera cameraAt(const glm::vec3& eye)
 
 void setUpSky(Skybox& sky, MovableCamera** active)
 {
-    sky.setup(active, "res/skybox2/front.jpg", "res/skybox2/back.jpg", "res/skybox2/left.jpg",
-              "res/skybox2/right.jpg", "res/skybox2/top.jpg", "res/skybox2/bottom.jpg");
+    sky.setup(active, "res/skybox2/front.jpg", "res/skybox2/back.jpg", "res/skybox2/left.jpg", "res/skybox2/right.jpg",
+              "res/skybox2/top.jpg", "res/skybox2/bottom.jpg");
 }
 
 } // namespace
@@ -116,8 +116,7 @@ TEST(SkyboxGlTest, FacesMeetWithoutASeamAtTheirEdges)
         };
         const auto difference = [&](glm::vec2 a, glm::vec2 b) {
             const int ax = int(a.x), ay = int(a.y), bx = int(b.x), by = int(b.y);
-            if (std::min({ax, ay, bx, by}) < 0 || std::max(ax, bx) >= scene.width
-                || std::max(ay, by) >= scene.height)
+            if (std::min({ax, ay, bx, by}) < 0 || std::max(ax, bx) >= scene.width || std::max(ay, by) >= scene.height)
                 return -1;
             const unsigned char* p = &colour[(std::size_t(ay) * scene.width + ax) * 4];
             const unsigned char* q = &colour[(std::size_t(by) * scene.width + bx) * 4];

@@ -73,8 +73,7 @@ TEST(TerrainCullingGlTest, EveryPoseDrawsTheSameFrameWithCullingOnAndOff)
     for (const Pose& pose : poses) {
         SCOPED_TRACE(pose.name);
         const float ground = terrain.heightAt(pose.eye.x, pose.eye.z);
-        scene.gameCamera->lookAt(pose.eye + glm::vec3(0, ground, 0), pose.center + glm::vec3(0, ground, 0),
-                                 pose.up);
+        scene.gameCamera->lookAt(pose.eye + glm::vec3(0, ground, 0), pose.center + glm::vec3(0, ground, 0), pose.up);
         const Frame whole = drawFrame(scene, false);
         const Frame culled = drawFrame(scene, true);
         ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));

@@ -70,8 +70,8 @@ TEST(TerrainCullingTest, EveryTriangleThatMayBeSeenIsDrawnOnceInTheStripsOrder)
         const glm::vec3 eye(random(-30, 30), random(-2, 25), random(-30, 30));
         const glm::vec3 target(random(-40, 40), random(-10, 5), random(-40, 40));
         const glm::mat4 model = glm::scale(glm::mat4(1.0f), glm::vec3(5, 30, 5));
-        const glm::mat4 m = glm::perspective(glm::radians(45.0f), 4.0f / 3.0f, 0.1f, 5000.0f) *
-                            glm::lookAt(eye * 5.0f, target * 5.0f, glm::vec3(0, 1, 0)) * model;
+        const glm::mat4 m = glm::perspective(glm::radians(45.0f), 4.0f / 3.0f, 0.1f, 5000.0f)
+            * glm::lookAt(eye * 5.0f, target * 5.0f, glm::vec3(0, 1, 0)) * model;
         culling.cull(m);
         const std::vector<int> drawn = drawnTriangles(culling, width, depth);
         int skipped = 0;

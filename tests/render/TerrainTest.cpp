@@ -193,8 +193,8 @@ TEST(TerrainPlacement, StandsObjectsOnTheGroundOrOnTheHighestGroundUnderThem)
 
 TEST(TerrainFollow, MovesInWholeCellsOnlyWhenTheCameraIsACellAway)
 {
-    MovableCamera camera(glm::vec3(12.4f, 20.0f, 0.0f), glm::vec3(12.4f, 0.0f, -30.0f),
-                         glm::vec3(0.0f, 1.0f, 0.0f), 0.00045f, 20.0f);
+    MovableCamera camera(glm::vec3(12.4f, 20.0f, 0.0f), glm::vec3(12.4f, 0.0f, -30.0f), glm::vec3(0.0f, 1.0f, 0.0f),
+                         0.00045f, 20.0f);
     MovableCamera* active = &camera;
     Terrain terrain;
     terrain.setScale(glm::vec3(5.0f, 30.0f, 5.0f));
@@ -214,8 +214,8 @@ TEST(TerrainFollow, MovesInWholeCellsOnlyWhenTheCameraIsACellAway)
     EXPECT_EQ(terrain.position(), glm::vec3(-1000.0f, 0.0f, -2470.0f));
 
     // The terrain follows the World's active camera, whichever it is.
-    MovableCamera other(glm::vec3(200.0f, 10.0f, 300.0f), glm::vec3(200.0f, 0.0f, 0.0f),
-                        glm::vec3(0.0f, 1.0f, 0.0f), 0.00045f, 60.0f);
+    MovableCamera other(glm::vec3(200.0f, 10.0f, 300.0f), glm::vec3(200.0f, 0.0f, 0.0f), glm::vec3(0.0f, 1.0f, 0.0f),
+                        0.00045f, 60.0f);
     active = &other;
     terrain.update(0.016);
     EXPECT_EQ(terrain.position(), glm::vec3(200.0f, 0.0f, 300.0f));

@@ -58,11 +58,9 @@ protected:
         return path;
     }
 
-    GLuint loadHud(const std::string& path, GLint minFilter = GL_LINEAR_MIPMAP_LINEAR,
-                   GLint magFilter = GL_LINEAR)
+    GLuint loadHud(const std::string& path, GLint minFilter = GL_LINEAR_MIPMAP_LINEAR, GLint magFilter = GL_LINEAR)
     {
-        return TextureManager::instance().load(path, GL_RGBA, GL_BGRA, minFilter, magFilter,
-                                               GL_REPEAT, GL_REPEAT);
+        return TextureManager::instance().load(path, GL_RGBA, GL_BGRA, minFilter, magFilter, GL_REPEAT, GL_REPEAT);
     }
 
     static GLint parameter(GLuint texture, GLenum name)
@@ -145,7 +143,10 @@ TEST_F(TextureManagerGlTest, UnreadableFilesGiveNameZeroAndAreNamed)
 // allocate four gigabytes for it before finding the data short.
 TEST_F(TextureManagerGlTest, AHeaderClaimingBillionsOfPixelsIsRefusedUnread)
 {
-    const char bytes[] = "\x42\x4d\x4a\x00\x00\x00\x00\x00\x00\x00\x3e\x00\x00\x00\x28\x00\x00\x00\x05\x00\x00\x00\x03\x00\x00\x40\x01\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x6f\x00\x00\x00\xde\x00\x00\x00\x4d\x00\x00\x00";
+    const char bytes[] =
+        "\x42\x4d\x4a\x00\x00\x00\x00\x00\x00\x00\x3e\x00\x00\x00\x28\x00\x00\x00\x05\x00\x00\x00\x03\x00\x00\x40\x01"
+        "\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00"
+        "\x00\x00\x00\x00\x00\x00\x00\x00\x6f\x00\x00\x00\xde\x00\x00\x00\x4d\x00\x00\x00";
     const std::string path = writeBytes("huge.bmp", std::string(bytes, sizeof bytes - 1));
     testing::internal::CaptureStdout();
     EXPECT_EQ(loadHud(path), 0u);
@@ -160,7 +161,9 @@ TEST_F(TextureManagerGlTest, AHeaderClaimingTooManyPixelsInAllIsRefusedUnread)
 {
     // Each side is allowed on its own; the two together would be a quarter of a billion pixels.
     std::string bytes(
-        "\x42\x4d\x4a\x00\x00\x00\x00\x00\x00\x00\x3e\x00\x00\x00\x28\x00\x00\x00\x80\x3e\x00\x00\x80\x3e\x00\x00\x01\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x6f\x00\x00\x00\xde\x00\x00\x00\x4d\x00\x00\x00",
+        "\x42\x4d\x4a\x00\x00\x00\x00\x00\x00\x00\x3e\x00\x00\x00\x28\x00\x00\x00\x80\x3e\x00\x00\x80\x3e\x00\x00\x01"
+        "\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00"
+        "\x00\x00\x00\x00\x00\x00\x00\x00\x6f\x00\x00\x00\xde\x00\x00\x00\x4d\x00\x00\x00",
         74);
     const std::string path = writeBytes("wide.bmp", bytes);
     testing::internal::CaptureStdout();
@@ -172,8 +175,8 @@ TEST_F(TextureManagerGlTest, AHeaderClaimingTooManyPixelsInAllIsRefusedUnread)
 TEST_F(TextureManagerGlTest, PixelsStartAtTheBottomLeft)
 {
     // Each pixel encodes its own place, so order and orientation both show.
-    const std::string path = writeGrey("grey.png", 256, 256,
-                                       [](unsigned x, unsigned y) { return BYTE((x + 3 * y) & 0xff); });
+    const std::string path =
+        writeGrey("grey.png", 256, 256, [](unsigned x, unsigned y) { return BYTE((x + 3 * y) & 0xff); });
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::unique_ptr<unsigned char[]> pixels(TextureManager::instance().loadPixels(path, width, height, GL_RED));
@@ -198,7 +201,8 @@ TEST_F(TextureManagerGlTest, PixelsStartAtTheBottomLeft)
 TEST_F(TextureManagerGlTest, NarrowImagesAreWidenedToThePixelFormat)
 {
     // A grey image asked for as BGRA would make GL read four bytes per pixel from one.
-    const std::string path = writeGrey("narrow.png", 3, 2, [](unsigned x, unsigned y) { return BYTE(40 * x + 100 * y); });
+    const std::string path =
+        writeGrey("narrow.png", 3, 2, [](unsigned x, unsigned y) { return BYTE(40 * x + 100 * y); });
     const GLuint texture = loadHud(path);
     ASSERT_NE(texture, 0u);
     unsigned char rgba[3 * 2 * 4] = {};
@@ -220,8 +224,9 @@ TEST_F(TextureManagerGlTest, FileNamedByExtensionOnlyStillLoads)
     const std::string path = (dir / "plain.tga").string();
     ASSERT_TRUE(FreeImage_Save(FIF_TARGA, image, path.c_str(), 0));
     FreeImage_Unload(image);
-    EXPECT_NE(TextureManager::instance().load(path, GL_RGB, GL_BGR, GL_LINEAR, GL_LINEAR,
-                                              GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE), 0u);
+    EXPECT_NE(
+        TextureManager::instance().load(path, GL_RGB, GL_BGR, GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE),
+        0u);
 }
 
 TEST_F(TextureManagerGlTest, FilteringReachesEveryTextureAndRemoveForgets)
@@ -232,7 +237,8 @@ TEST_F(TextureManagerGlTest, FilteringReachesEveryTextureAndRemoveForgets)
     const std::string sky = writeGrey("sky.png", 4, 4, [](unsigned, unsigned) { return BYTE(9); });
     const GLuint textures[] = {
         loadHud(hud),
-        manager.load(height, GL_RED, GL_RED, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_MIRRORED_REPEAT, GL_MIRRORED_REPEAT),
+        manager.load(height, GL_RED, GL_RED, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_MIRRORED_REPEAT,
+                     GL_MIRRORED_REPEAT),
         manager.load(sky, GL_RGB, GL_BGR, GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE),
     };
     // The sky's filter reads no chain, so it gets none until a mipmapping filter needs one.

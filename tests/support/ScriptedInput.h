@@ -43,6 +43,6 @@ public:
     int windowWidth = 1024;
     int windowHeight = 768;
     bool cursorVisible = true;
-    GamepadState pad; // not connected until a test says so
+    GamepadState pad;                            // not connected until a test says so
     std::vector<std::pair<int, int>> mouseMoves; // every setMousePos, in order
 };

@@ -40,8 +40,8 @@ void saveFrame(const std::string& name)
         return;
     std::vector<unsigned char> pixels(width * height * 3);
     glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, pixels.data());
-    FIBITMAP* image = FreeImage_ConvertFromRawBits(pixels.data(), width, height, width * 3, 24,
-                                                   0xFF0000, 0x00FF00, 0x0000FF, false);
+    FIBITMAP* image =
+        FreeImage_ConvertFromRawBits(pixels.data(), width, height, width * 3, 24, 0xFF0000, 0x00FF00, 0x0000FF, false);
     FreeImage_Save(FIF_PNG, image, (std::string(dir) + "/" + name + ".png").c_str());
     FreeImage_Unload(image);
 }

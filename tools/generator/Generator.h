@@ -8,5 +8,5 @@ using GeneratorFunction = bool (*)(const std::string& gameDir);
 // Registers a generator; the order of registration does not matter, they run sorted by name.
 bool registerGenerator(const char* name, GeneratorFunction function);
 
-#define GROV_REGISTER_GENERATOR(name, function) \
+#define GROV_REGISTER_GENERATOR(name, function)                                                                        \
     static const bool grovGeneratorRegistered_##function = registerGenerator(name, function)

@@ -20,8 +20,8 @@
 namespace {
 
 constexpr const char* FONT_FILE = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-constexpr int GRID_CELLS = 16;             // cells per row and per column
-constexpr int CELL_SIZE = 64;              // pixels; the image is 1024 x 1024
+constexpr int GRID_CELLS = 16; // cells per row and per column
+constexpr int CELL_SIZE = 64;  // pixels; the image is 1024 x 1024
 constexpr int IMAGE_SIZE = GRID_CELLS * CELL_SIZE;
 // Pixels kept clear around each glyph: the text is drawn small with mipmaps, and at the
 // eighth-size level anything nearer the cell edge bleeds into the neighbouring cell.
@@ -98,7 +98,8 @@ std::vector<unsigned char> outlineOf(const Coverage& coverage)
                         continue;
                     const float distance = std::sqrt(float(dx * dx + dy * dy));
                     const float falloff = std::clamp(OUTLINE_RADIUS + 0.5f - distance, 0.0f, 1.0f);
-                    strongest = std::max(strongest, coverage.alpha[static_cast<std::size_t>(sy) * IMAGE_SIZE + sx] * falloff);
+                    strongest =
+                        std::max(strongest, coverage.alpha[static_cast<std::size_t>(sy) * IMAGE_SIZE + sx] * falloff);
                 }
             }
             outline[static_cast<std::size_t>(y) * IMAGE_SIZE + x] = static_cast<unsigned char>(strongest + 0.5f);

@@ -58,8 +58,8 @@ Shape dividers(float widenedBy = 0.0f)
 
 Paint topToBottom(glm::vec4 top, glm::vec4 bottom)
 {
-    return linear(glm::vec2(0.0f, BAR_CENTRE.y - BAR_HALF_SIZE.y), top,
-                  glm::vec2(0.0f, BAR_CENTRE.y + BAR_HALF_SIZE.y), bottom);
+    return linear(glm::vec2(0.0f, BAR_CENTRE.y - BAR_HALF_SIZE.y), top, glm::vec2(0.0f, BAR_CENTRE.y + BAR_HALF_SIZE.y),
+                  bottom);
 }
 
 } // namespace
@@ -69,8 +69,7 @@ Canvas paintRageBackground(const TextMask& font)
     Canvas canvas(GAUGE_SIZE, GAUGE_SIZE);
     drawShadow(canvas, barBody(), BAR_OUTLINE, glm::vec2(0.0f, 6.0f));
     // Trough shaded darker at the top, as if sunk into the frame.
-    drawOutlined(canvas, barBody(), BAR_OUTLINE,
-                 topToBottom(glm::vec4(glm::vec3(FACE) * 0.6f, 1.0f), FACE_LIGHT));
+    drawOutlined(canvas, barBody(), BAR_OUTLINE, topToBottom(glm::vec4(glm::vec3(FACE) * 0.6f, 1.0f), FACE_LIGHT));
     canvas.paint(dividers(), INK);
     drawFrameLine(canvas);
 

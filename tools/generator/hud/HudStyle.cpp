@@ -42,8 +42,8 @@ void drawHighlight(Canvas& canvas, const Shape& shape, const Shape& blob, float 
     canvas.paint(sheen, WHITE);
 }
 
-void drawLabel(Canvas& canvas, const TextMask& font, const std::string& text, glm::vec2 centre,
-               float pixelHeight, float maxWidth, glm::vec4 colour, float outline)
+void drawLabel(Canvas& canvas, const TextMask& font, const std::string& text, glm::vec2 centre, float pixelHeight,
+               float maxWidth, glm::vec4 colour, float outline)
 {
     const Mask glyphs = font.draw(text, centre, pixelHeight, maxWidth, canvas.width(), canvas.height());
     canvas.paint(glyphs.dilated(outline), INK);

@@ -39,7 +39,7 @@ void drawShadow(Canvas& canvas, const Shape& shape, float outline, glm::vec2 off
 // A soft white sheen: the blob, faded at its rim, kept inside the shape.
 void drawHighlight(Canvas& canvas, const Shape& shape, const Shape& blob, float strength);
 // One line of bold text with an ink outline.
-void drawLabel(Canvas& canvas, const TextMask& font, const std::string& text, glm::vec2 centre,
-               float pixelHeight, float maxWidth, glm::vec4 colour, float outline);
+void drawLabel(Canvas& canvas, const TextMask& font, const std::string& text, glm::vec2 centre, float pixelHeight,
+               float maxWidth, glm::vec4 colour, float outline);
 
 } // namespace hud

@@ -22,7 +22,7 @@ constexpr float PI = 3.14159265358979f;
 
 // Warning sign: a rounded triangle with a red border over a red plate with the words.
 const std::vector<glm::vec2> SIGN_CORNERS{{256.0f, 238.0f}, {344.0f, 390.0f}, {168.0f, 390.0f}};
-constexpr float SIGN_BORDER = 18.0f;  // pixels of red around the yellow
+constexpr float SIGN_BORDER = 18.0f; // pixels of red around the yellow
 constexpr float SIGN_OUTLINE = 10.0f;
 const glm::vec2 PLATE_CENTRE(256.0f, 462.0f);
 const glm::vec2 PLATE_HALF_SIZE(222.0f, 28.0f);
@@ -69,8 +69,7 @@ Canvas paintAltitudeWarning(const TextMask& font)
     drawOutlined(canvas, plate, PLATE_OUTLINE,
                  linear(glm::vec2(0, PLATE_CENTRE.y - PLATE_HALF_SIZE.y), RED,
                         glm::vec2(0, PLATE_CENTRE.y + PLATE_HALF_SIZE.y), DEEP_RED));
-    drawLabel(canvas, font, "LOW ALTITUDE", PLATE_CENTRE, 40.0f, 2.0f * PLATE_HALF_SIZE.x - 36.0f,
-              WHITE, 5.0f);
+    drawLabel(canvas, font, "LOW ALTITUDE", PLATE_CENTRE, 40.0f, 2.0f * PLATE_HALF_SIZE.x - 36.0f, WHITE, 5.0f);
     return canvas;
 }
 
@@ -80,10 +79,10 @@ Canvas paintSun()
     Shape rays = [](glm::vec2) { return 1.0e6f; };
     for (int i = 0; i < SUN_RAYS; ++i) {
         const float angle = 90.0f + i * 360.0f / SUN_RAYS;
-        const Shape ray = grown(polygon({onCircle(angle, SUN_RAY_TIP),
-                                         onCircle(angle - SUN_RAY_HALF_ANGLE, SUN_RAY_BASE),
-                                         onCircle(angle + SUN_RAY_HALF_ANGLE, SUN_RAY_BASE)}),
-                                4.0f);
+        const Shape ray =
+            grown(polygon({onCircle(angle, SUN_RAY_TIP), onCircle(angle - SUN_RAY_HALF_ANGLE, SUN_RAY_BASE),
+                           onCircle(angle + SUN_RAY_HALF_ANGLE, SUN_RAY_BASE)}),
+                  4.0f);
         rays = unite(rays, ray);
     }
     drawOutlined(canvas, rays, SUN_OUTLINE, radial(ICON_CENTRE, SUN_RAY_TIP, YELLOW, ORANGE));
@@ -97,14 +96,12 @@ Canvas paintSun()
 Canvas paintMoon()
 {
     Canvas canvas(ICON_SIZE, ICON_SIZE);
-    const Shape crescent =
-        cutAway(circle(ICON_CENTRE, MOON_RADIUS), circle(MOON_BITE_CENTRE, MOON_BITE_RADIUS));
-    drawOutlined(canvas, crescent, MOON_OUTLINE,
-                 linear(ICON_CENTRE - glm::vec2(70.0f, 70.0f), MOON_LIGHT,
-                        ICON_CENTRE + glm::vec2(50.0f, 90.0f), MOON_SHADE));
+    const Shape crescent = cutAway(circle(ICON_CENTRE, MOON_RADIUS), circle(MOON_BITE_CENTRE, MOON_BITE_RADIUS));
+    drawOutlined(
+        canvas, crescent, MOON_OUTLINE,
+        linear(ICON_CENTRE - glm::vec2(70.0f, 70.0f), MOON_LIGHT, ICON_CENTRE + glm::vec2(50.0f, 90.0f), MOON_SHADE));
     // Craters, kept clear of the rim.
-    const Shape craters = unite(unite(circle(glm::vec2(66.0f, 150.0f), 13.0f),
-                                      circle(glm::vec2(100.0f, 198.0f), 9.0f)),
+    const Shape craters = unite(unite(circle(glm::vec2(66.0f, 150.0f), 13.0f), circle(glm::vec2(100.0f, 198.0f), 9.0f)),
                                 circle(glm::vec2(58.0f, 100.0f), 8.0f));
     canvas.paint(intersect(craters, grown(crescent, -6.0f)), withAlpha(MOON_SHADE, 0.9f));
     drawHighlight(canvas, grown(crescent, -5.0f), circle(glm::vec2(54.0f, 76.0f), 26.0f), 0.5f);

@@ -9,8 +9,8 @@ namespace hud {
 
 namespace {
 
-constexpr int SUBSAMPLES = 4;           // per axis, for pixels that an edge crosses
-constexpr float EDGE_BAND = 1.0f;       // pixels; farther from an edge a pixel is all in or all out
+constexpr int SUBSAMPLES = 4;     // per axis, for pixels that an edge crosses
+constexpr float EDGE_BAND = 1.0f; // pixels; farther from an edge a pixel is all in or all out
 
 float clamp01(float value)
 {
@@ -28,8 +28,7 @@ Shape roundedBox(glm::vec2 centre, glm::vec2 halfSize, float cornerRadius)
 {
     return [=](glm::vec2 p) {
         const glm::vec2 q = glm::abs(p - centre) - halfSize + cornerRadius;
-        return glm::length(glm::max(q, glm::vec2(0.0f))) + std::min(std::max(q.x, q.y), 0.0f) -
-               cornerRadius;
+        return glm::length(glm::max(q, glm::vec2(0.0f))) + std::min(std::max(q.x, q.y), 0.0f) - cornerRadius;
     };
 }
 
@@ -118,8 +117,7 @@ glm::vec4 withAlpha(glm::vec4 colour, float alpha)
 
 Mask::Mask(int width, int height)
     : width_(width), height_(height), cover(static_cast<std::size_t>(width) * height, 0.0f)
-{
-}
+{}
 
 Mask Mask::of(const Shape& shape, int width, int height)
 {
@@ -239,10 +237,8 @@ Mask Mask::shifted(int dx, int dy) const
 }
 
 Canvas::Canvas(int width, int height)
-    : width_(width), height_(height),
-      premultiplied(static_cast<std::size_t>(width) * height, glm::vec4(0.0f))
-{
-}
+    : width_(width), height_(height), premultiplied(static_cast<std::size_t>(width) * height, glm::vec4(0.0f))
+{}
 
 void Canvas::paint(const Mask& mask, const Paint& paint)
 {
@@ -284,8 +280,7 @@ glm::vec4 Canvas::pixel(int x, int y) const
 
 bool Canvas::savePng(const std::string& path, glm::vec3 bleed) const
 {
-    FIBITMAP* image = FreeImage_Allocate(width_, height_, 32, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                                         FI_RGBA_BLUE_MASK);
+    FIBITMAP* image = FreeImage_Allocate(width_, height_, 32, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
     if (!image)
         return false;
     auto toByte = [](float value) { return static_cast<BYTE>(std::lround(clamp01(value) * 255.0f)); };

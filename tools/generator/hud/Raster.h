@@ -57,8 +57,8 @@ public:
     float at(int x, int y) const;
     void set(int x, int y, float value);
 
-    Mask& multiply(const Mask& other);   // keeps only what both cover
-    Mask& subtract(const Mask& other);   // removes what other covers
+    Mask& multiply(const Mask& other); // keeps only what both cover
+    Mask& subtract(const Mask& other); // removes what other covers
     Mask& scaleBy(float factor);
     // The mask widened by radius pixels in every direction, with a soft edge.
     Mask dilated(float radius) const;

@@ -72,8 +72,8 @@ TextMask::Box TextMask::measure(const std::string& text) const
     return box;
 }
 
-Mask TextMask::draw(const std::string& text, glm::vec2 centre, float pixelHeight, float maxWidth,
-                    int width, int height) const
+Mask TextMask::draw(const std::string& text, glm::vec2 centre, float pixelHeight, float maxWidth, int width,
+                    int height) const
 {
     Mask mask(width, height);
     if (!face)

@@ -23,8 +23,8 @@ public:
     // The coverage of one line of text whose inked box is centred on centre. The font is
     // pixelHeight pixels to the em, made smaller if the line would be wider than maxWidth.
     // An empty mask when the font is not open.
-    Mask draw(const std::string& text, glm::vec2 centre, float pixelHeight, float maxWidth,
-              int width, int height) const;
+    Mask draw(const std::string& text, glm::vec2 centre, float pixelHeight, float maxWidth, int width,
+              int height) const;
 
 private:
     // Inked box in pixels from the pen's start on the baseline, y downward.

@@ -96,8 +96,7 @@ Canvas paintWheel(const TextMask& font)
     drawShadow(canvas, circle(CENTRE, RIM_OUTER), 0.0f, glm::vec2(0.0f, 6.0f));
     canvas.paint(circle(CENTRE, RIM_OUTER), INK);
     canvas.paint(ring(RIM_RING_OUTER, RIM_RING_INNER), RIM);
-    canvas.paint(circle(CENTRE, FACE_RADIUS),
-                 radial(CENTRE - glm::vec2(60.0f, 80.0f), 300.0f, FACE_LIGHT, FACE));
+    canvas.paint(circle(CENTRE, FACE_RADIUS), radial(CENTRE - glm::vec2(60.0f, 80.0f), 300.0f, FACE_LIGHT, FACE));
 
     canvas.paint(grown(powerBand(), BAND_OUTLINE), INK);
     canvas.paint(segmentedBand(), [](glm::vec2 p) {
@@ -127,9 +126,9 @@ Canvas paintArrow()
     Canvas canvas(WHEEL_SIZE, WHEEL_SIZE);
     const float shaftTop = CENTRE.y - ARROW_HEAD_BASE - 4.0f;
     const float shaftBottom = CENTRE.y + ARROW_TAIL;
-    const Shape shaft = roundedBox(glm::vec2(CENTRE.x, (shaftTop + shaftBottom) / 2.0f),
-                                   glm::vec2(ARROW_SHAFT_HALF_WIDTH, (shaftBottom - shaftTop) / 2.0f),
-                                   ARROW_SHAFT_HALF_WIDTH * 0.6f);
+    const Shape shaft =
+        roundedBox(glm::vec2(CENTRE.x, (shaftTop + shaftBottom) / 2.0f),
+                   glm::vec2(ARROW_SHAFT_HALF_WIDTH, (shaftBottom - shaftTop) / 2.0f), ARROW_SHAFT_HALF_WIDTH * 0.6f);
     // Growing the triangle by a few pixels rounds its corners; the tip starts that much
     // lower to stay near ARROW_TIP.
     constexpr float cornerRound = 5.0f;
@@ -139,9 +138,9 @@ Canvas paintArrow()
                              cornerRound);
     const Shape arrow = unite(unite(shaft, head), circle(CENTRE, ARROW_HUB));
 
-    drawOutlined(canvas, arrow, ARROW_OUTLINE,
-                 linear(glm::vec2(CENTRE.x, CENTRE.y - ARROW_TIP), WHITE,
-                        glm::vec2(CENTRE.x, CENTRE.y + ARROW_TAIL), CREAM));
+    drawOutlined(
+        canvas, arrow, ARROW_OUTLINE,
+        linear(glm::vec2(CENTRE.x, CENTRE.y - ARROW_TIP), WHITE, glm::vec2(CENTRE.x, CENTRE.y + ARROW_TAIL), CREAM));
     // White reads best at the half opacity the arrow is drawn with; a warm shade down the
     // right flank gives it some body.
     const Shape rightFlank =

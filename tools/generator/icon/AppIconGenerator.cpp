@@ -52,10 +52,7 @@ struct Layout {
     float scale;
     glm::vec2 centre;
 
-    explicit Layout(int size)
-        : scale(size / DESIGN_SIZE), centre(size / 2.0f, size / 2.0f)
-    {
-    }
+    explicit Layout(int size) : scale(size / DESIGN_SIZE), centre(size / 2.0f, size / 2.0f) {}
 
     float units(float value) const { return value * scale; }
     glm::vec2 at(float x, float y) const { return centre + glm::vec2(x, y) * scale; }
@@ -105,16 +102,16 @@ struct Layout {
     // The arrow turned by ARROW_DEGREES about the centre.
     Shape arrow() const
     {
-        const Shape shaft = roundedBox(at(0.0f, (ARROW_TAIL - ARROW_HEAD_BASE - 4.0f) / 2.0f),
-                                       glm::vec2(units(ARROW_SHAFT_HALF_WIDTH),
-                                                 units((ARROW_TAIL + ARROW_HEAD_BASE + 4.0f) / 2.0f)),
-                                       units(ARROW_SHAFT_HALF_WIDTH * 0.6f));
+        const Shape shaft =
+            roundedBox(at(0.0f, (ARROW_TAIL - ARROW_HEAD_BASE - 4.0f) / 2.0f),
+                       glm::vec2(units(ARROW_SHAFT_HALF_WIDTH), units((ARROW_TAIL + ARROW_HEAD_BASE + 4.0f) / 2.0f)),
+                       units(ARROW_SHAFT_HALF_WIDTH * 0.6f));
         // Growing the triangle rounds its corners; it starts that much smaller to keep its size.
         const float round = units(4.0f);
-        const Shape head = grown(polygon({at(0.0f, -ARROW_TIP) + glm::vec2(0.0f, round),
-                                          at(-ARROW_HEAD_HALF_WIDTH, -ARROW_HEAD_BASE),
-                                          at(ARROW_HEAD_HALF_WIDTH, -ARROW_HEAD_BASE)}),
-                                 round);
+        const Shape head =
+            grown(polygon({at(0.0f, -ARROW_TIP) + glm::vec2(0.0f, round), at(-ARROW_HEAD_HALF_WIDTH, -ARROW_HEAD_BASE),
+                           at(ARROW_HEAD_HALF_WIDTH, -ARROW_HEAD_BASE)}),
+                  round);
         const Shape upright = unite(unite(shaft, head), circle(centre, units(ARROW_HUB)));
         // Turning the picture counter-clockwise turns the query point clockwise (y is down).
         const float radians = ARROW_DEGREES * PI / 180.0f;
@@ -145,8 +142,8 @@ Canvas paintAppIcon(int size)
     canvas.paint(grown(layout.band(), layout.units(BAND_OUTLINE)), INK);
     canvas.paint(layout.segmentedBand(), [layout](glm::vec2 p) {
         const float power = layout.powerAt(p);
-        const float depth = (layout.units(BAND_OUTER) - glm::length(p - layout.centre)) /
-                            (layout.units(BAND_OUTER) - layout.bandInner(power));
+        const float depth = (layout.units(BAND_OUTER) - glm::length(p - layout.centre))
+            / (layout.units(BAND_OUTER) - layout.bandInner(power));
         const glm::vec4 colour = powerColour(power);
         const glm::vec4 shaded(glm::vec3(colour) * 0.72f, 1.0f);
         return mix(colour, shaded, std::min(1.0f, std::max(0.0f, depth)));

@@ -32,8 +32,8 @@ void writeFloatSource(std::ostream& out, const std::string& id, const std::vecto
     for (size_t i = 0; i < values.size(); ++i)
         out << (i ? " " : "") << number(values[i]);
     out << "</float_array>\n";
-    out << "          <technique_common><accessor source=\"#" << id << "-array\" count=\"" << values.size() / size_t(stride)
-        << "\" stride=\"" << stride << "\">";
+    out << "          <technique_common><accessor source=\"#" << id << "-array\" count=\""
+        << values.size() / size_t(stride) << "\" stride=\"" << stride << "\">";
     for (const std::string& p : params)
         out << "<param name=\"" << p << "\" type=\"" << type << "\"/>";
     out << "</accessor></technique_common>\n";
@@ -107,8 +107,8 @@ void writeSkin(std::ostream& out, const ColladaSkin& skin, const ColladaGeometry
 
 void writeBindMaterial(std::ostream& out, const std::string& materialId, const std::string& indent)
 {
-    out << indent << "<bind_material><technique_common><instance_material symbol=\"" << materialId
-        << "\" target=\"#" << materialId
+    out << indent << "<bind_material><technique_common><instance_material symbol=\"" << materialId << "\" target=\"#"
+        << materialId
         << "\"><bind_vertex_input semantic=\"UVMap\" input_semantic=\"TEXCOORD\" input_set=\"0\"/>"
            "</instance_material></technique_common></bind_material>\n";
 }
@@ -227,7 +227,8 @@ bool writeCollada(const ColladaDocument& d, const std::string& path)
         out << "  </library_controllers>\n";
     }
     writeAnimations(out, d);
-    out << "  <library_visual_scenes>\n    <visual_scene id=\"" << d.sceneName << "\" name=\"" << d.sceneName << "\">\n";
+    out << "  <library_visual_scenes>\n    <visual_scene id=\"" << d.sceneName << "\" name=\"" << d.sceneName
+        << "\">\n";
     for (const ColladaNode& node : d.nodes)
         writeNode(out, d, node, 1);
     out << "    </visual_scene>\n  </library_visual_scenes>\n";

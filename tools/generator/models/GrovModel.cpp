@@ -19,17 +19,32 @@ namespace {
 
 using namespace models;
 
-constexpr float CLIP_SECONDS = 1.5f;  // length of the flailing loop
-constexpr int KEYS_PER_SECOND = 30;   // matrix keys written per joint
+constexpr float CLIP_SECONDS = 1.5f;      // length of the flailing loop
+constexpr int KEYS_PER_SECOND = 30;       // matrix keys written per joint
 constexpr float ARM_DROP_DEGREES = 50.0f; // bind pose: arms hang this far from vertical
-constexpr int ATLAS_SIZE = 512;       // texels
-constexpr int ATLAS_CELLS = 8;        // cells per side
+constexpr int ATLAS_SIZE = 512;           // texels
+constexpr int ATLAS_CELLS = 8;            // cells per side
 
-enum Bone { HIPS, SPINE, HEAD, UPPERARM_L, LOWERARM_L, UPPERARM_R, LOWERARM_R, UPPERLEG_L, LOWERLEG_L, UPPERLEG_R, LOWERLEG_R, BONE_COUNT };
+enum Bone {
+    HIPS,
+    SPINE,
+    HEAD,
+    UPPERARM_L,
+    LOWERARM_L,
+    UPPERARM_R,
+    LOWERARM_R,
+    UPPERLEG_L,
+    LOWERLEG_L,
+    UPPERLEG_R,
+    LOWERLEG_R,
+    BONE_COUNT
+};
 
-const char* const BONE_NAMES[BONE_COUNT] = {"hips", "spine", "head", "upperarm_L", "lowerarm_L", "upperarm_R",
-                                            "lowerarm_R", "upperleg_L", "lowerleg_L", "upperleg_R", "lowerleg_R"};
-const int BONE_PARENTS[BONE_COUNT] = {-1, HIPS, SPINE, SPINE, UPPERARM_L, SPINE, UPPERARM_R, HIPS, UPPERLEG_L, HIPS, UPPERLEG_R};
+const char* const BONE_NAMES[BONE_COUNT] = {"hips",       "spine",      "head",       "upperarm_L",
+                                            "lowerarm_L", "upperarm_R", "lowerarm_R", "upperleg_L",
+                                            "lowerleg_L", "upperleg_R", "lowerleg_R"};
+const int BONE_PARENTS[BONE_COUNT] = {-1,         HIPS, SPINE,      SPINE, UPPERARM_L, SPINE,
+                                      UPPERARM_R, HIPS, UPPERLEG_L, HIPS,  UPPERLEG_R};
 
 enum Cell { SKIN, SHIRT, TROUSERS, SHOE, EYE_WHITE, PUPIL, HAIR, MOUTH, NOSE, BELT, SOLE };
 
@@ -130,21 +145,37 @@ MeshBuilder buildBody(const Skeleton& s, const TextureAtlas& atlas)
     auto bone = [](int b) { return [b](const glm::vec3&) { return only(b); }; };
 
     // Trunk: a round belly over short hips, with a belt between.
-    part([&] { m.ellipsoid(ellipsoidAt({0.0f, 2.15f, 0.0f}, {0.64f, 0.74f, 0.48f}), atlas.cell(SHIRT), 20, 28); },
-         [](const glm::vec3& p) {
-             const float toSpine = smooth((p.y - 1.75f) / 0.45f);
-             Weights w{};
-             w[0] = {SPINE, toSpine};
-             w[1] = {HIPS, 1.0f - toSpine};
-             return w;
-         });
-    part([&] { m.ellipsoid(ellipsoidAt({0.0f, 1.5f, 0.0f}, {0.56f, 0.34f, 0.43f}), atlas.cell(TROUSERS)); }, bone(HIPS));
-    part([&] { m.ellipsoid(ellipsoidAt({0.0f, 1.7f, 0.0f}, {0.54f, 0.08f, 0.42f}), atlas.cell(BELT), 8, 28); }, bone(HIPS));
+    part(
+        [&] {
+            m.ellipsoid(ellipsoidAt({0.0f, 2.15f, 0.0f}, {0.64f, 0.74f, 0.48f}), atlas.cell(SHIRT), 20, 28);
+        },
+        [](const glm::vec3& p) {
+            const float toSpine = smooth((p.y - 1.75f) / 0.45f);
+            Weights w{};
+            w[0] = {SPINE, toSpine};
+            w[1] = {HIPS, 1.0f - toSpine};
+            return w;
+        });
+    part(
+        [&] {
+            m.ellipsoid(ellipsoidAt({0.0f, 1.5f, 0.0f}, {0.56f, 0.34f, 0.43f}), atlas.cell(TROUSERS));
+        },
+        bone(HIPS));
+    part(
+        [&] {
+            m.ellipsoid(ellipsoidAt({0.0f, 1.7f, 0.0f}, {0.54f, 0.08f, 0.42f}), atlas.cell(BELT), 8, 28);
+        },
+        bone(HIPS));
 
     // Neck and head, with the scowl: heavy brows slanting down to the nose, eyelids half
     // shut over the eyes, and a frown.
-    part([&] { m.capsule({0.0f, 2.7f, 0.0f}, {0.0f, 3.0f, 0.0f}, 0.2f, 0.2f, atlas.cell(SKIN)); },
-         [&](const glm::vec3& p) { return limbWeights(p, {0.0f, 2.7f, 0.0f}, {0.0f, 3.0f, 0.0f}, HEAD, SPINE, -1); });
+    part(
+        [&] {
+            m.capsule({0.0f, 2.7f, 0.0f}, {0.0f, 3.0f, 0.0f}, 0.2f, 0.2f, atlas.cell(SKIN));
+        },
+        [&](const glm::vec3& p) {
+            return limbWeights(p, {0.0f, 2.7f, 0.0f}, {0.0f, 3.0f, 0.0f}, HEAD, SPINE, -1);
+        });
     const size_t headFirst = m.vertices.size();
     m.ellipsoid(ellipsoidAt(HEAD_CENTRE, HEAD_RADII), atlas.cell(SKIN), 20, 28);
     m.ellipsoid(ellipsoidAt(JAW_CENTRE, JAW_RADII), atlas.cell(SKIN));
@@ -152,7 +183,8 @@ MeshBuilder buildBody(const Skeleton& s, const TextureAtlas& atlas)
         m.ellipsoid(ellipsoidAt({side * 0.57f, 3.32f, 0.02f}, {0.1f, 0.17f, 0.08f}), atlas.cell(SKIN), 8, 12);
         m.ellipsoid(ellipsoidAt({side * 0.2f, 3.45f, -0.46f}, {0.16f, 0.19f, 0.11f}), atlas.cell(EYE_WHITE), 10, 16);
         m.ellipsoid(ellipsoidAt({side * 0.17f, 3.41f, -0.56f}, {0.07f, 0.08f, 0.045f}), atlas.cell(PUPIL), 8, 12);
-        m.ellipsoid(ellipsoidAt({side * 0.2f, 3.55f, -0.47f}, {0.185f, 0.1f, 0.13f}, side * 18.0f), atlas.cell(SKIN), 8, 16);
+        m.ellipsoid(ellipsoidAt({side * 0.2f, 3.55f, -0.47f}, {0.185f, 0.1f, 0.13f}, side * 18.0f), atlas.cell(SKIN), 8,
+                    16);
         glm::mat4 brow = glm::translate(glm::mat4(1.0f), {side * 0.21f, 3.665f, -0.53f});
         brow = glm::rotate(brow, glm::radians(side * 28.0f), glm::vec3(0.0f, 0.0f, 1.0f));
         m.box({0.18f, 0.05f, 0.06f}, brow, atlas.cell(HAIR));
@@ -167,8 +199,8 @@ MeshBuilder buildBody(const Skeleton& s, const TextureAtlas& atlas)
     m.tube(frown, 0.035f, atlas.cell(MOUTH));
     // A short crop over the crown and the back of the head, spikes swept back out of it.
     m.ellipsoid(ellipsoidAt({0.0f, 3.4f, 0.1f}, {0.6f, 0.56f, 0.52f}), atlas.cell(HAIR), 16, 24);
-    const glm::vec3 spikes[] = {{0.0f, 1.0f, 0.15f}, {-0.45f, 0.85f, 0.25f}, {0.45f, 0.85f, 0.25f},
-                                {-0.25f, 0.7f, 0.65f}, {0.25f, 0.7f, 0.65f}, {0.0f, 0.55f, 0.85f}};
+    const glm::vec3 spikes[] = {{0.0f, 1.0f, 0.15f},   {-0.45f, 0.85f, 0.25f}, {0.45f, 0.85f, 0.25f},
+                                {-0.25f, 0.7f, 0.65f}, {0.25f, 0.7f, 0.65f},   {0.0f, 0.55f, 0.85f}};
     for (const glm::vec3& d : spikes) {
         const glm::vec3 dir = glm::normalize(d);
         const glm::vec3 base = HEAD_CENTRE + dir * 0.4f;
@@ -198,10 +230,12 @@ MeshBuilder buildBody(const Skeleton& s, const TextureAtlas& atlas)
              [&](const glm::vec3& p) { return limbWeights(p, hip, knee, upper, HIPS, lower); });
         part([&] { m.capsule(knee, ankle, 0.21f, 0.18f, atlas.cell(TROUSERS)); },
              [&](const glm::vec3& p) { return limbWeights(p, knee, ankle, lower, upper, -1); });
-        part([&] {
-            m.ellipsoid(ellipsoidAt({ankle.x, 0.17f, -0.12f}, {0.22f, 0.16f, 0.36f}), atlas.cell(SHOE), 10, 16);
-            m.ellipsoid(ellipsoidAt({ankle.x, 0.05f, -0.12f}, {0.23f, 0.05f, 0.37f}), atlas.cell(SOLE), 6, 16);
-        }, bone(lower));
+        part(
+            [&] {
+                m.ellipsoid(ellipsoidAt({ankle.x, 0.17f, -0.12f}, {0.22f, 0.16f, 0.36f}), atlas.cell(SHOE), 10, 16);
+                m.ellipsoid(ellipsoidAt({ankle.x, 0.05f, -0.12f}, {0.23f, 0.05f, 0.37f}), atlas.cell(SOLE), 6, 16);
+            },
+            bone(lower));
     }
     return m;
 }
@@ -238,7 +272,9 @@ void paintAtlas(TextureAtlas& atlas)
 glm::mat4 poseRotation(int bone, float t)
 {
     const float w = 2.0f * glm::pi<float>() / CLIP_SECONDS;
-    auto rot = [](float degrees, const glm::vec3& axis) { return glm::rotate(glm::mat4(1.0f), glm::radians(degrees), axis); };
+    auto rot = [](float degrees, const glm::vec3& axis) {
+        return glm::rotate(glm::mat4(1.0f), glm::radians(degrees), axis);
+    };
     const glm::vec3 X(1, 0, 0), Y(0, 1, 0), Z(0, 0, 1);
     switch (bone) {
     case HIPS:

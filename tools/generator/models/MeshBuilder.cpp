@@ -255,8 +255,8 @@ void MeshBuilder::prism(const std::vector<glm::vec2>& outline, float x0, float x
         for (const glm::vec2& p : outline)
             capVertex(p);
         for (size_t i = 0; i < n; ++i)
-            indices.insert(indices.end(), {centreIndex, centreIndex + 1 + unsigned(i),
-                                           centreIndex + 1 + unsigned((i + 1) % n)});
+            indices.insert(indices.end(),
+                           {centreIndex, centreIndex + 1 + unsigned(i), centreIndex + 1 + unsigned((i + 1) % n)});
     }
     tidyTriangles(vertices, indices, firstIndex);
 }
@@ -268,8 +268,10 @@ void MeshBuilder::tube(const std::vector<glm::vec3>& points, float radius, const
     const int rows = int(points.size()) - 1;
     grid(segments, rows, [&](int c, int r, MeshVertex& v) {
         const size_t i = size_t(r);
-        const glm::vec3 tangent = glm::normalize(points[std::min(i + 1, points.size() - 1)] - points[i > 0 ? i - 1 : 0]);
-        const glm::vec3 helper = std::fabs(tangent.y) < 0.9f ? glm::vec3(0.0f, 1.0f, 0.0f) : glm::vec3(1.0f, 0.0f, 0.0f);
+        const glm::vec3 tangent =
+            glm::normalize(points[std::min(i + 1, points.size() - 1)] - points[i > 0 ? i - 1 : 0]);
+        const glm::vec3 helper =
+            std::fabs(tangent.y) < 0.9f ? glm::vec3(0.0f, 1.0f, 0.0f) : glm::vec3(1.0f, 0.0f, 0.0f);
         const glm::vec3 side = glm::normalize(glm::cross(tangent, helper));
         const glm::vec3 up = glm::cross(side, tangent);
         const float phi = 2.0f * PI * float(c) / float(segments);

@@ -20,12 +20,12 @@ namespace {
 
 using namespace models;
 
-constexpr int ATLAS_SIZE = 512; // texels
-constexpr int ATLAS_CELLS = 4;  // cells per side
+constexpr int ATLAS_SIZE = 512;        // texels
+constexpr int ATLAS_CELLS = 4;         // cells per side
 constexpr float TRACK_RADIUS = 0.85f;  // units, the rounded ends of the track loops
 constexpr float TRACK_INNER_X = 2.35f; // units from the centre line
 constexpr float TRACK_OUTER_X = 3.45f;
-const glm::vec3 TURRET_PIVOT(0.0f, 0.4f, 2.05f);  // on the hull roof
+const glm::vec3 TURRET_PIVOT(0.0f, 0.4f, 2.05f);   // on the hull roof
 const glm::vec3 BARREL_PIVOT(0.0f, -1.75f, 0.65f); // in the turret's frame
 
 enum Cell { HULL, TREAD, TRACK_SIDE, WHEEL, TURRET, BARREL, GRILLE, LAMP, HUB };
@@ -46,7 +46,7 @@ MeshBuilder buildHull(const TextureAtlas& atlas)
 {
     MeshBuilder m;
     // Side profile (y, z): sloped glacis at the front (-y), short sloped rear.
-    const std::vector<glm::vec2> hull = {{-4.6f, 0.55f}, {4.7f, 0.55f}, {5.5f, 1.2f},
+    const std::vector<glm::vec2> hull = {{-4.6f, 0.55f}, {4.7f, 0.55f},  {5.5f, 1.2f},
                                          {5.3f, 2.05f},  {-4.0f, 2.05f}, {-5.5f, 1.3f}};
     m.prism(hull, -TRACK_INNER_X, TRACK_INNER_X, glm::mat4(1.0f), atlas.cell(HULL), atlas.cell(HULL), false);
 
@@ -55,7 +55,8 @@ MeshBuilder buildHull(const TextureAtlas& atlas)
     for (int end = 0; end < 2; ++end) {
         const float cy = end == 0 ? 4.5f : -4.5f;
         for (int k = 0; k <= arcSteps; ++k) {
-            const float a = (end == 0 ? -0.5f : 0.5f) * glm::pi<float>() + glm::pi<float>() * float(k) / float(arcSteps);
+            const float a =
+                (end == 0 ? -0.5f : 0.5f) * glm::pi<float>() + glm::pi<float>() * float(k) / float(arcSteps);
             loop.push_back({cy + TRACK_RADIUS * std::cos(a), TRACK_RADIUS + TRACK_RADIUS * std::sin(a)});
         }
     }
@@ -79,13 +80,15 @@ MeshBuilder buildHull(const TextureAtlas& atlas)
         // Mudguard over the track.
         m.box({0.62f, 5.3f, 0.06f}, glm::translate(glm::mat4(1.0f), {side * 2.9f, -0.1f, 1.76f}), atlas.cell(HULL));
         // Headlamp on the glacis.
-        m.ellipsoid(glm::scale(glm::translate(glm::mat4(1.0f), {side * 1.7f, -4.45f, 1.9f}), glm::vec3(0.22f, 0.14f, 0.16f)),
-                    atlas.cell(LAMP), 8, 12);
+        m.ellipsoid(
+            glm::scale(glm::translate(glm::mat4(1.0f), {side * 1.7f, -4.45f, 1.9f}), glm::vec3(0.22f, 0.14f, 0.16f)),
+            atlas.cell(LAMP), 8, 12);
     }
     // Engine deck grille and two exhausts at the rear.
     m.box({1.7f, 0.9f, 0.08f}, glm::translate(glm::mat4(1.0f), {0.0f, 4.15f, 2.09f}), atlas.cell(GRILLE));
     for (float side : {-1.0f, 1.0f})
-        m.lathe(drum(0.5f, 0.16f), placeAlong({side * 1.4f, 5.2f, 1.6f}, {side * 1.4f, 6.0f, 1.6f}), atlas.cell(BARREL), 12);
+        m.lathe(drum(0.5f, 0.16f), placeAlong({side * 1.4f, 5.2f, 1.6f}, {side * 1.4f, 6.0f, 1.6f}), atlas.cell(BARREL),
+                12);
     return m;
 }
 
@@ -93,7 +96,15 @@ MeshBuilder buildTurret(const TextureAtlas& atlas)
 {
     MeshBuilder m;
     const size_t first = m.vertices.size();
-    m.lathe({{0.0f, 0.0f}, {0.0f, 1.95f}, {0.0f, 1.95f}, {0.2f, 2.0f}, {0.85f, 1.8f}, {1.2f, 1.4f}, {1.3f, 1.1f}, {1.3f, 1.1f}, {1.3f, 0.0f}},
+    m.lathe({{0.0f, 0.0f},
+             {0.0f, 1.95f},
+             {0.0f, 1.95f},
+             {0.2f, 2.0f},
+             {0.85f, 1.8f},
+             {1.2f, 1.4f},
+             {1.3f, 1.1f},
+             {1.3f, 1.1f},
+             {1.3f, 0.0f}},
             alongZ(glm::vec3(0.0f)), atlas.cell(TURRET), 32);
     // Stretch it front to back, a little more toward the front where the gun sits.
     for (size_t i = first; i < m.vertices.size(); ++i) {
@@ -169,8 +180,10 @@ bool generateTank(const std::string& gameDir)
     d.geometries = {{"tank_hull-mesh", "tank_skin", buildHull(atlas)},
                     {"tank_turret-mesh", "tank_skin", buildTurret(atlas)},
                     {"tank_barrel-mesh", "tank_skin", buildBarrel(atlas)}};
-    ColladaNode barrel{"tank_barrel", false, glm::translate(glm::mat4(1.0f), BARREL_PIVOT), {"tank_barrel-mesh"}, "", "", {}};
-    ColladaNode turret{"tank_top", false, glm::translate(glm::mat4(1.0f), TURRET_PIVOT), {"tank_turret-mesh"}, "", "", {barrel}};
+    ColladaNode barrel{
+        "tank_barrel", false, glm::translate(glm::mat4(1.0f), BARREL_PIVOT), {"tank_barrel-mesh"}, "", "", {}};
+    ColladaNode turret{"tank_top", false,   glm::translate(glm::mat4(1.0f), TURRET_PIVOT), {"tank_turret-mesh"}, "",
+                       "",         {barrel}};
     ColladaNode hull{"tank_body", false, glm::mat4(1.0f), {"tank_hull-mesh"}, "", "", {}};
     d.nodes = {hull, turret};
     return writeCollada(d, assets + "/tank.dae");

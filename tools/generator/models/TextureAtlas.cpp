@@ -34,8 +34,7 @@ float valueNoise(float x, float y, unsigned seed)
 
 TextureAtlas::TextureAtlas(int size, int cellsPerSide)
     : size(size), cells(cellsPerSide), pixels(size_t(size) * size_t(size), glm::vec3(0.5f))
-{
-}
+{}
 
 UvRect TextureAtlas::cell(int index) const
 {

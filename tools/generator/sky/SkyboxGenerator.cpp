@@ -18,15 +18,21 @@
 
 namespace {
 
-constexpr int faceSize = 1024;   // pixels per side of one face
-constexpr int superSamples = 2;  // per axis, so cloud edges near the horizon do not shimmer
+constexpr int faceSize = 1024;  // pixels per side of one face
+constexpr int superSamples = 2; // per axis, so cloud edges near the horizon do not shimmer
 
 struct Vec3 {
     double x, y, z;
 };
 
-Vec3 operator+(const Vec3& a, const Vec3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator*(const Vec3& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
+Vec3 operator+(const Vec3& a, const Vec3& b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3 operator*(const Vec3& a, double s)
+{
+    return {a.x * s, a.y * s, a.z * s};
+}
 
 Vec3 normalize(const Vec3& v)
 {
@@ -46,12 +52,9 @@ struct Face {
 // front: no rotation; back: 180 degrees about y; left: 90 about y; right: 270 about y;
 // top: 90 about x; bottom: 270 about x.
 const Face faces[6] = {
-    {"front.jpg", {0, 0, -1}, {1, 0, 0}, {0, 1, 0}},
-    {"back.jpg", {0, 0, 1}, {-1, 0, 0}, {0, 1, 0}},
-    {"left.jpg", {-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
-    {"right.jpg", {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
-    {"top.jpg", {0, 1, 0}, {1, 0, 0}, {0, 0, 1}},
-    {"bottom.jpg", {0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
+    {"front.jpg", {0, 0, -1}, {1, 0, 0}, {0, 1, 0}}, {"back.jpg", {0, 0, 1}, {-1, 0, 0}, {0, 1, 0}},
+    {"left.jpg", {-1, 0, 0}, {0, 0, -1}, {0, 1, 0}}, {"right.jpg", {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+    {"top.jpg", {0, 1, 0}, {1, 0, 0}, {0, 0, 1}},    {"bottom.jpg", {0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
 };
 
 double smoothstep(double edge0, double edge1, double x)
@@ -60,7 +63,10 @@ double smoothstep(double edge0, double edge1, double x)
     return t * t * (3.0 - 2.0 * t);
 }
 
-double mix(double a, double b, double t) { return a + (b - a) * t; }
+double mix(double a, double b, double t)
+{
+    return a + (b - a) * t;
+}
 Vec3 mix(const Vec3& a, const Vec3& b, double t)
 {
     return {mix(a.x, b.x, t), mix(a.y, b.y, t), mix(a.z, b.z, t)};

@@ -159,7 +159,8 @@ float Adsr::value(float t, float gateSeconds) const
     return held(gateSeconds) * std::exp(-(t - gateSeconds) / release);
 }
 
-Track::Track(std::initializer_list<std::pair<float, float>> initial) : keys(initial) {}
+Track::Track(std::initializer_list<std::pair<float, float>> initial) : keys(initial)
+{}
 
 float Track::at(float time) const
 {

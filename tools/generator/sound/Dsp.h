@@ -25,8 +25,8 @@ class Rng {
 public:
     explicit Rng(uint32_t seed) : state(seed ? seed : 0x9E3779B9u) {}
     uint32_t next();
-    float uniform();   // [0, 1)
-    float bipolar();   // [-1, 1)
+    float uniform(); // [0, 1)
+    float bipolar(); // [-1, 1)
 
 private:
     uint32_t state;
@@ -90,10 +90,10 @@ private:
 
 // Attack/decay/sustain/release envelope evaluated at time t for a note held gateSeconds.
 struct Adsr {
-    float attack = 0.005f;  // s, linear rise
-    float decay = 0.1f;     // s, time constant towards sustain
-    float sustain = 0.7f;   // level 0..1
-    float release = 0.1f;   // s, time constant towards 0 after the gate
+    float attack = 0.005f; // s, linear rise
+    float decay = 0.1f;    // s, time constant towards sustain
+    float sustain = 0.7f;  // level 0..1
+    float release = 0.1f;  // s, time constant towards 0 after the gate
     float value(float t, float gateSeconds) const;
     // Seconds after the gate until the envelope is 60 dB down (notes fade to zero from there).
     float tail() const { return release * 6.9f; }

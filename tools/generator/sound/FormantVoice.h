@@ -33,9 +33,9 @@ struct Utterance {
     Track aspiration;                            // breath noise shaped by the mouth ("h"); 1 is a breathy voice
     Track frication;                             // 0..1, hiss at the lips ("f"), relative to the voice's peak
     std::vector<std::pair<float, Vowel>> vowels; // formant targets over time
-    float openQuotient = 0.6f;  // fraction of a period the glottis is open; lower sounds pressed
-    float jitter = 0.01f;       // relative random period variation
-    float shimmer = 0.06f;      // relative random pulse amplitude variation
+    float openQuotient = 0.6f;                   // fraction of a period the glottis is open; lower sounds pressed
+    float jitter = 0.01f;                        // relative random period variation
+    float shimmer = 0.06f;                       // relative random pulse amplitude variation
     float vibratoHz = 5.0f;
     float vibratoSemitones = 0.0f;
     float sourceBrightness = 6000.0f; // Hz, lowpass on the glottal source

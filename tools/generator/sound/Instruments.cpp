@@ -11,7 +11,7 @@ namespace {
 
 // Sweeping filters are retuned every few frames: inaudible, and far cheaper than every frame.
 constexpr size_t FILTER_UPDATE_FRAMES = 16;
-constexpr float DC_BLOCK_HZ = 20.0f;            // corner of the blocker that removes offsets
+constexpr float DC_BLOCK_HZ = 20.0f; // corner of the blocker that removes offsets
 
 // Length of a note with its envelope's tail, and a buffer for it.
 std::vector<float> noteBuffer(const Note& note, float tailSeconds)
@@ -168,10 +168,10 @@ namespace {
 // Two-operator phase modulation: a sine carrier whose phase is pushed by a sine modulator
 // at ratio times the note's frequency, with a modulation index that decays after the strike.
 struct FmVoice {
-    float ratio;          // modulator frequency / carrier frequency
-    float indexStart;     // modulation index at the strike, at full velocity
-    float indexSustain;   // index the tone settles to
-    float indexDecay;     // s
+    float ratio;        // modulator frequency / carrier frequency
+    float indexStart;   // modulation index at the strike, at full velocity
+    float indexSustain; // index the tone settles to
+    float indexDecay;   // s
 };
 
 std::vector<float> fmNote(const Note& note, const FmVoice& voice, const Adsr& amp)

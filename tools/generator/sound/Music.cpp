@@ -18,14 +18,14 @@ static_assert(SAMPLE_RATE * 60 % MUSIC_BPM == 0, "a beat must be a whole number 
 constexpr int FRAMES_PER_BEAT = SAMPLE_RATE * 60 / MUSIC_BPM;
 constexpr int FRAMES_PER_BAR = FRAMES_PER_BEAT * BEATS_PER_BAR;
 static_assert(FRAMES_PER_BEAT % 4 == 0, "sixteenth notes must land on whole samples");
-constexpr int TAIL_FRAMES = 5 * SAMPLE_RATE;          // longest release we keep, 5 s
-constexpr int ECHO_FRAMES = FRAMES_PER_BEAT * 3 / 4;  // a dotted eighth
+constexpr int TAIL_FRAMES = 5 * SAMPLE_RATE;         // longest release we keep, 5 s
+constexpr int ECHO_FRAMES = FRAMES_PER_BEAT * 3 / 4; // a dotted eighth
 
 using Instrument = std::vector<float> (*)(const Note&);
 
 struct Chord {
-    int bassRoot;  // MIDI note, octave 2
-    int tones[3];  // close voicing around middle C
+    int bassRoot; // MIDI note, octave 2
+    int tones[3]; // close voicing around middle C
 };
 
 // A natural minor: i - VI - III - VII, then i - VI - VII - V to lead back home.
@@ -45,14 +45,12 @@ struct MelodyNote {
 
 // The tune both loops share: the calm intro sings it on a bell, the flight on a saw lead.
 const MelodyNote THEME[] = {
-    {0, 0.0f, 1.5f, 76}, {0, 1.5f, 0.5f, 74}, {0, 2.0f, 1.0f, 72}, {0, 3.0f, 1.0f, 76},
-    {1, 0.0f, 1.5f, 81}, {1, 1.5f, 0.5f, 79}, {1, 2.0f, 1.0f, 77}, {1, 3.0f, 1.0f, 72},
-    {2, 0.0f, 1.5f, 76}, {2, 1.5f, 0.5f, 74}, {2, 2.0f, 1.0f, 72}, {2, 3.0f, 1.0f, 79},
-    {3, 0.0f, 2.0f, 74}, {3, 2.0f, 1.0f, 71}, {3, 3.0f, 1.0f, 74},
-    {4, 0.0f, 1.5f, 76}, {4, 1.5f, 0.5f, 74}, {4, 2.0f, 1.0f, 72}, {4, 3.0f, 1.0f, 76},
-    {5, 0.0f, 1.5f, 81}, {5, 1.5f, 0.5f, 83}, {5, 2.0f, 1.0f, 84}, {5, 3.0f, 1.0f, 81},
-    {6, 0.0f, 1.5f, 83}, {6, 1.5f, 0.5f, 81}, {6, 2.0f, 1.0f, 79}, {6, 3.0f, 1.0f, 74},
-    {7, 0.0f, 1.5f, 80}, {7, 1.5f, 0.5f, 76}, {7, 2.0f, 2.0f, 71},
+    {0, 0.0f, 1.5f, 76}, {0, 1.5f, 0.5f, 74}, {0, 2.0f, 1.0f, 72}, {0, 3.0f, 1.0f, 76}, {1, 0.0f, 1.5f, 81},
+    {1, 1.5f, 0.5f, 79}, {1, 2.0f, 1.0f, 77}, {1, 3.0f, 1.0f, 72}, {2, 0.0f, 1.5f, 76}, {2, 1.5f, 0.5f, 74},
+    {2, 2.0f, 1.0f, 72}, {2, 3.0f, 1.0f, 79}, {3, 0.0f, 2.0f, 74}, {3, 2.0f, 1.0f, 71}, {3, 3.0f, 1.0f, 74},
+    {4, 0.0f, 1.5f, 76}, {4, 1.5f, 0.5f, 74}, {4, 2.0f, 1.0f, 72}, {4, 3.0f, 1.0f, 76}, {5, 0.0f, 1.5f, 81},
+    {5, 1.5f, 0.5f, 83}, {5, 2.0f, 1.0f, 84}, {5, 3.0f, 1.0f, 81}, {6, 0.0f, 1.5f, 83}, {6, 1.5f, 0.5f, 81},
+    {6, 2.0f, 1.0f, 79}, {6, 3.0f, 1.0f, 74}, {7, 0.0f, 1.5f, 80}, {7, 1.5f, 0.5f, 76}, {7, 2.0f, 2.0f, 71},
 };
 
 int frameAt(int bar, float beat)

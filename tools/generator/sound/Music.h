@@ -7,7 +7,7 @@
 
 namespace sound {
 
-constexpr int MUSIC_BPM = 126;            // beats per minute; 21 000 samples a beat at 44.1 kHz
+constexpr int MUSIC_BPM = 126; // beats per minute; 21 000 samples a beat at 44.1 kHz
 constexpr int BEATS_PER_BAR = 4;
 constexpr int INTRO_BARS = 8;
 constexpr int INBETWEEN_BARS = 2;

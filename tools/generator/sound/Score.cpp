@@ -29,8 +29,7 @@ std::vector<float> Stereo::interleaved() const
 
 Score::Score(int length, int tailFrames)
     : dry(length + tailFrames), reverbSend(length + tailFrames), echoSend(length + tailFrames), lengthFrames(length)
-{
-}
+{}
 
 void Score::place(const std::vector<float>& note, int startFrame, float gain, float pan, float reverb, float echo)
 {

@@ -78,7 +78,8 @@ void PingPongEcho::process(float inLeft, float inRight, float& outLeft, float& o
     index = (index + 1) % static_cast<int>(left.size());
 }
 
-SendEffects::SendEffects(int echoFrames) : echo(echoFrames, 0.42f), reverb(0.78f, 0.45f) {}
+SendEffects::SendEffects(int echoFrames) : echo(echoFrames, 0.42f), reverb(0.78f, 0.45f)
+{}
 
 void SendEffects::run(const Stereo& reverbSend, const Stereo& echoSend, Stereo& out)
 {
@@ -86,7 +87,8 @@ void SendEffects::run(const Stereo& reverbSend, const Stereo& echoSend, Stereo& 
         float echoLeft, echoRight;
         echo.process(echoSend.left[i], echoSend.right[i], echoLeft, echoRight);
         float roomLeft, roomRight;
-        reverb.process(reverbSend.left[i] + 0.3f * echoLeft, reverbSend.right[i] + 0.3f * echoRight, roomLeft, roomRight);
+        reverb.process(reverbSend.left[i] + 0.3f * echoLeft, reverbSend.right[i] + 0.3f * echoRight, roomLeft,
+                       roomRight);
         out.left[i] += echoLeft + roomLeft;
         out.right[i] += echoRight + roomRight;
     }

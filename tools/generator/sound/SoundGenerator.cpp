@@ -33,8 +33,8 @@ bool generateSounds(const std::string& gameDir)
     }
 
     const Effect effects[] = {
-        {"grunt.wav", sound::gruntSound}, {"donk.wav", sound::donkSound}, {"ah.wav", sound::ahSound},
-        {"mm.wav", sound::mmSound},       {"uff.wav", sound::uffSound},   {"uuh.wav", sound::uuhSound},
+        {"grunt.wav", sound::gruntSound}, {"donk.wav", sound::donkSound},   {"ah.wav", sound::ahSound},
+        {"mm.wav", sound::mmSound},       {"uff.wav", sound::uffSound},     {"uuh.wav", sound::uuhSound},
         {"haha.wav", sound::hahaSound},   {"haha2.wav", sound::haha2Sound},
     };
     bool ok = true;

@@ -92,12 +92,12 @@ std::vector<float> uuhSound()
 namespace {
 
 struct Laugh {
-    std::vector<float> pitches;   // Hz at the start of each syllable's vowel
-    float interval;               // s between syllable starts
-    float breath;                 // s of "h" before each vowel
-    float vowelLength;            // s
-    float lastVowelLength;        // s, the last syllable is drawn out
-    float pitchFall;              // factor over one vowel
+    std::vector<float> pitches; // Hz at the start of each syllable's vowel
+    float interval;             // s between syllable starts
+    float breath;               // s of "h" before each vowel
+    float vowelLength;          // s
+    float lastVowelLength;      // s, the last syllable is drawn out
+    float pitchFall;            // factor over one vowel
     Vowel vowel;
 };
 

@@ -169,12 +169,10 @@ bool generateGroundTextures(const std::string& gameDir)
             const double dx = (at(x + 1, y) - at(x - 1, y)) * 0.5 * bumpStrength;
             const double dy = (at(x, y + 1) - at(x, y - 1)) * 0.5 * bumpStrength;
             const double length = std::sqrt(dx * dx + dy * dy + 1.0);
-            normals[y * textureSize + x] = {0.5 - 0.5 * dx / length, 0.5 - 0.5 * dy / length,
-                                            0.5 + 0.5 / length};
+            normals[y * textureSize + x] = {0.5 - 0.5 * dx / length, 0.5 - 0.5 * dy / length, 0.5 + 0.5 / length};
         }
 
-    return writeJpeg(colour, gameDir + "/res/1047-5.jpg")
-        && writeJpeg(normals, gameDir + "/res/1047-5-normal.jpg");
+    return writeJpeg(colour, gameDir + "/res/1047-5.jpg") && writeJpeg(normals, gameDir + "/res/1047-5-normal.jpg");
 }
 
 } // namespace

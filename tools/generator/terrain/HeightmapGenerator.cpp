@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int mapSize = 512;          // pixels per side; one pixel is 600 / 512 world units
+constexpr int mapSize = 512; // pixels per side; one pixel is 600 / 512 world units
 constexpr double pi = 3.14159265358979323846;
 
 // A small deterministic random source, independent of the standard library's distributions.
