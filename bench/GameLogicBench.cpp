@@ -34,13 +34,13 @@ void BM_GameLogicFlightFrame(benchmark::State& state)
     long frames = 0;
     for (auto _ : state) {
         const std::size_t before = benchAllocationCount();
-        rig.logic.update(GameLogicRig::FRAME, GameLogicRig::FRAME);
+        rig.logic.update(GameLogicRig::FRAME);
         allocations += benchAllocationCount() - before;
         ++frames;
         if (rig.logic.state() != GameLogic::STATE_FLIGHT) {
             // The throw ended: set up the next one outside the timing.
             state.PauseTiming();
-            rig.logic.onSpace();
+            rig.logic.onThrow();
             rig.launchAt(LAUNCH_ANGLE);
             state.ResumeTiming();
         }

@@ -108,15 +108,6 @@ double peakResidentMegabytes()
     return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
 }
 
-// The arrow is the one HUD sprite that turns about the screen's axis.
-Sprite* findArrow(const World& world)
-{
-    for (SceneObject* object : world.hudList())
-        if (auto* sprite = dynamic_cast<Sprite*>(object); sprite && sprite->rotationAxis().z == 1.0f)
-            return sprite;
-    return nullptr;
-}
-
 // A whole decimal number from 1 to safetyFrames, or 0.
 int frameCount(const char* text)
 {
@@ -290,9 +281,6 @@ int main(int argc, char** argv)
     world->onResize(size.width, size.height);
 
     GameLogic* logic = world->gameLogicNow();
-    Sprite* arrow = findArrow(*world);
-    if (!arrow)
-        std::fprintf(stderr, "grov-bench: no arrow sprite in the HUD; the throw takes whatever power it gets\n");
     ThrowScript script(plan);
     std::vector<FrameRecord> records;
     records.reserve(std::size_t(plan.maxFrames));
@@ -333,6 +321,7 @@ int main(int argc, char** argv)
         } else {
             world->frame(frameStep, frameStep);
         }
+        presentFrame();
         glFinish();
         record.gameSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         record.gameCpuSeconds = processSeconds() - cpuStart;
@@ -352,10 +341,10 @@ int main(int argc, char** argv)
         if (state == GameLogic::STATE_GAME_OVER && record.state != GameLogic::STATE_GAME_OVER)
             distance = logic->distance();
         ThrowScript::Action action = script.afterFrame(state);
-        if (action.setArrow && arrow)
-            arrow->setRotationAngle(plan.arrowAngle);
+        if (action.setArrow)
+            logic->setArrowAngle(plan.arrowAngle);
         if (action.pressSpace)
-            world->onSpace();
+            world->onThrow();
         done = action.done || !windowStillOpen();
     }
 

@@ -7,9 +7,10 @@
 #include "app/Window.h"
 #include "app/WindowIcon.h"
 #include "audio/SoundSystem.h"
+#include "core/Controls.h"
 #include "core/Trace.h"
-#include "game/PlayerFile.h"
-#include "game/ScreenshotPath.h"
+#include "core/PlayerFile.h"
+#include "core/ScreenshotPath.h"
 #include "game/World.h"
 #include "render/FrameCapture.h"
 #include "render/SceneObject.h"
@@ -40,14 +41,8 @@ Application* theApplication = nullptr;
 void keyCallback(GLFWwindow*, int key, int, int action, int)
 {
     // Only presses act, so a held key toggles once.
-    if (theApplication && action == GLFW_PRESS)
-        theApplication->onKey(key, 1);
-}
-
-void mouseButtonCallback(GLFWwindow*, int button, int action, int)
-{
-    if (theApplication)
-        theApplication->onMouseButton(button, action);
+    if (action == GLFW_PRESS)
+        controls().keyPressed(key);
 }
 
 void framebufferSizeCallback(GLFWwindow*, int width, int height)
@@ -157,7 +152,6 @@ void Application::registerCallbacks()
     WindowSize size = framebufferSize();
     onResize(size.width, size.height);
     glfwSetKeyCallback(window, keyCallback);
-    glfwSetMouseButtonCallback(window, mouseButtonCallback);
 }
 
 void Application::run()
@@ -167,7 +161,9 @@ void Application::run()
 
     double lastFrame = clockNow();
     while (running) {
-        pollGamepad();
+        takeInput();
+        if (!running)
+            break;
         const double now = clockNow();
         // The frame's own wall time, before a stall is repaired: what the render scale needs.
         world->noteFrameTime(now - lastFrame);
@@ -176,6 +172,7 @@ void Application::run()
         if (deltas.fpsReported)
             world->setFps(deltas.fps);
         world->frame(deltas.gameDt, deltas.realDt);
+        presentFrame();
         SoundSystem::instance()->update();
         reportScreenshots();
         running = running && windowStillOpen();
@@ -184,20 +181,17 @@ void Application::run()
     frameClock.reset();
 }
 
-void Application::pollGamepad()
+void Application::takeInput()
 {
     input->pollGamepad();
-    const GamepadChanges changes = gamepadWatcher.update(input->gamepad());
+    const GamepadChanges changes = controls().beginFrame();
     if (changes.connected || changes.disconnected) {
         const std::string what = changes.connected ? "connected" : "disconnected";
         world->showMessage("Gamepad " + what + ": " + changes.name);
         traceEvent("gamepad", what + " " + changes.name);
     }
-    // The south button throws and dives as SPACE does, Start pauses as P does; none quits.
-    if (changes.southPressed)
-        onKey(GLFW_KEY_SPACE, 1);
-    if (changes.startPressed)
-        onKey(GLFW_KEY_P, 1);
+    for (Action action : controls().presses())
+        onAction(action);
 }
 
 void Application::shutdown()
@@ -224,69 +218,59 @@ void Application::shutdown()
     glfwTerminate();
 }
 
-void Application::onKey(int key, int pressed)
+void Application::onAction(Action action)
 {
-    if (!pressed || !world)
-        return;
-    switch (key) {
-    case GLFW_KEY_SPACE:
-        world->onSpace();
-        break;
-    case GLFW_KEY_P: {
-        bool paused = !world->isPaused();
+    switch (action) {
+    case ACTION_PAUSE: {
+        const bool paused = !world->isPaused();
         world->setPaused(paused);
         if (frameClock)
             frameClock->timer().setPaused(paused);
         break;
     }
-    case GLFW_KEY_ESCAPE:
+    case ACTION_QUIT:
         running = false;
         break;
-    case GLFW_KEY_F2:
+    case ACTION_FPS:
         world->toggleFpsText();
         break;
-    case GLFW_KEY_F3:
-        world->setWireframe(!world->isWireframe());
-        traceEvent("toggle", world->isWireframe() ? "wireframe ON" : "wireframe OFF");
+    case ACTION_WIREFRAME:
+        world->toggleWireframe();
         break;
-    case GLFW_KEY_F4:
+    case ACTION_SAMPLING:
         world->toggleSampling();
         break;
-    case GLFW_KEY_F5:
+    case ACTION_MIPMAP:
         world->cycleMipmapMode();
         break;
-    case GLFW_KEY_F7:
+    case ACTION_VSYNC:
         vsync = 1 - vsync;
-        world->showMessage(vsync ? "VSync is ON" : "VSync is OFF");
-        traceEvent("toggle", vsync ? "vsync ON" : "vsync OFF");
+        world->announceToggle("vsync", "VSync is", vsync ? "ON" : "OFF");
         setSwapInterval(vsync);
         break;
-    case GLFW_KEY_F8:
+    case ACTION_CULLING:
         world->setCullingEnabled(!cullingEnabled);
         break;
-    case GLFW_KEY_F9:
+    case ACTION_TRANSPARENCY:
         world->setTransparencyEnabled(!transparencyEnabled);
         break;
-    case GLFW_KEY_G:
+    case ACTION_GHOST:
         world->toggleGhost();
         break;
-    case GLFW_KEY_F11: {
-        const bool fullscreen = toggleFullscreen();
-        world->showMessage(fullscreen ? "Full screen ON" : "Full screen OFF");
-        traceEvent("toggle", fullscreen ? "fullscreen ON" : "fullscreen OFF");
+    case ACTION_FULLSCREEN:
+        world->announceToggle("fullscreen", "Full screen", toggleFullscreen() ? "ON" : "OFF");
         break;
-    }
-    case GLFW_KEY_F12:
+    case ACTION_SCREENSHOT:
         requestScreenshot();
         break;
-    case GLFW_KEY_M: {
+    case ACTION_MUTE: {
         SoundSystem* sound = SoundSystem::instance();
         sound->setMuted(!sound->isMuted());
-        world->showMessage(sound->isMuted() ? "Sound OFF" : "Sound ON");
-        traceEvent("toggle", sound->isMuted() ? "sound OFF" : "sound ON");
+        world->announceToggle("sound", "Sound", sound->isMuted() ? "OFF" : "ON");
         break;
     }
     default:
+        // The rules and the cameras read the rest themselves.
         break;
     }
 }
@@ -340,9 +324,6 @@ void Application::reportScreenshots()
         std::fflush(stdout);
     }
 }
-
-void Application::onMouseButton(int, int)
-{}
 
 void Application::onResize(int width, int height)
 {

@@ -2,7 +2,7 @@
 // The one top-level object: opens the window, builds the world, runs the frame loop and
 // tears everything down in a fixed order.
 
-#include "core/Gamepad.h"
+#include "core/Bindings.h"
 #include "render/RenderQuality.h"
 
 #include <memory>
@@ -28,15 +28,16 @@ public:
     void run();
     void shutdown();
 
-    // Handlers the window callbacks forward to.
-    void onKey(int key, int pressed);
-    void onMouseButton(int button, int action);
+    // The window's size callback forwards to it.
     void onResize(int width, int height);
 
 private:
     void openWindow();
     void registerCallbacks();
-    void pollGamepad();
+    // Starts a frame's input: the gamepad read, arrivals shown, each pressed action carried
+    // out that belongs to the application (pausing, the toggles, quitting).
+    void takeInput();
+    void onAction(Action action);
     // F12: the frame drawn next is read back before it is shown and saved off the main thread.
     void requestScreenshot();
     void captureScreenshot();
@@ -51,7 +52,6 @@ private:
     ShaderCache* shaderCache = nullptr;
     std::unique_ptr<GlfwInput> input;
     RenderQuality quality = RenderQuality::Auto; // from settings.txt, read when the window opens
-    GamepadWatcher gamepadWatcher;
     std::unique_ptr<GlfwClock> clock;
     std::unique_ptr<ScreenshotWriter> screenshots;
 };

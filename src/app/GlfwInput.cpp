@@ -8,6 +8,10 @@ static_assert(KEY_SPACE == GLFW_KEY_SPACE && KEY_A == GLFW_KEY_A && KEY_C == GLF
 static_assert(KEY_ESCAPE == GLFW_KEY_ESCAPE && KEY_F1 == GLFW_KEY_F1 && KEY_F2 == GLFW_KEY_F2 && KEY_F9 == GLFW_KEY_F9
                   && KEY_F11 == GLFW_KEY_F11 && KEY_F12 == GLFW_KEY_F12,
               "special keys must match the windowing library");
+static_assert(KEY_0 == GLFW_KEY_0 && KEY_ENTER == GLFW_KEY_ENTER && KEY_TAB == GLFW_KEY_TAB
+                  && KEY_BACKSPACE == GLFW_KEY_BACKSPACE && KEY_RIGHT == GLFW_KEY_RIGHT && KEY_UP == GLFW_KEY_UP
+                  && KEY_LEFT_SHIFT == GLFW_KEY_LEFT_SHIFT && KEY_RIGHT_CONTROL == GLFW_KEY_RIGHT_CONTROL,
+              "named keys must match the windowing library");
 static_assert(KEY_G == GLFW_KEY_G && KEY_M == GLFW_KEY_M, "letter keys must match the windowing library");
 static_assert(PAD_SOUTH == GLFW_GAMEPAD_BUTTON_A && PAD_NORTH == GLFW_GAMEPAD_BUTTON_Y
                   && PAD_START == GLFW_GAMEPAD_BUTTON_START && PAD_DPAD_LEFT == GLFW_GAMEPAD_BUTTON_DPAD_LEFT

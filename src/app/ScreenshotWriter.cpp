@@ -1,7 +1,7 @@
 #include "app/ScreenshotWriter.h"
 
-#include "game/PlayerFile.h"
-#include "game/ScreenshotPath.h"
+#include "core/PlayerFile.h"
+#include "core/ScreenshotPath.h"
 
 #include <FreeImage.h>
 

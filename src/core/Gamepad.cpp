@@ -14,13 +14,6 @@ float stickValue(const GamepadState& pad, GamepadAxis axis)
     return std::copysign(past / (1.0f - PAD_DEAD_ZONE), value);
 }
 
-float padSteering(const GamepadState& pad)
-{
-    if (pad.held(PAD_DPAD_RIGHT) || pad.held(PAD_DPAD_LEFT))
-        return (pad.held(PAD_DPAD_RIGHT) ? 1.0f : 0.0f) - (pad.held(PAD_DPAD_LEFT) ? 1.0f : 0.0f);
-    return stickValue(pad, PAD_LEFT_X);
-}
-
 GamepadChanges GamepadWatcher::update(const GamepadState& now)
 {
     GamepadChanges changes;
@@ -31,8 +24,8 @@ GamepadChanges GamepadWatcher::update(const GamepadState& now)
         changes.disconnected = true;
         changes.name = last.name;
     } else if (now.connected) {
-        changes.southPressed = now.buttons[PAD_SOUTH] && !last.buttons[PAD_SOUTH];
-        changes.startPressed = now.buttons[PAD_START] && !last.buttons[PAD_START];
+        for (int button = 0; button < PAD_BUTTON_COUNT; ++button)
+            changes.pressed[button] = now.buttons[button] && !last.buttons[button];
     }
     last = now;
     return changes;

@@ -49,16 +49,12 @@ constexpr float PAD_DEAD_ZONE = 0.2f; // of a stick's travel: a resting stick dr
 // the smallest push that counts moves only a little. 0 when no gamepad is connected.
 float stickValue(const GamepadState& pad, GamepadAxis axis);
 
-// Left to right, -1 to 1: the d-pad when it is held, otherwise the left stick.
-float padSteering(const GamepadState& pad);
-
 // What changed on the gamepad since the frame before.
 struct GamepadChanges {
     bool connected = false;
     bool disconnected = false;
-    std::string name;          // of the gamepad that came or went
-    bool southPressed = false; // SPACE
-    bool startPressed = false; // P
+    std::string name;                    // of the gamepad that came or went
+    bool pressed[PAD_BUTTON_COUNT] = {}; // went down since the frame before
 };
 
 // Turns the state polled each frame into presses and arrivals. A button already held when the

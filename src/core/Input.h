@@ -8,7 +8,8 @@
 // Key codes, equal to the windowing library's, so the game rules need not include it.
 enum Key {
     KEY_SPACE = 32,
-    KEY_A = 65,
+    KEY_0 = 48, // to 57 for 9
+    KEY_A = 65, // to 90 for Z
     KEY_C = 67,
     KEY_D = 68,
     KEY_G = 71,
@@ -17,6 +18,13 @@ enum Key {
     KEY_S = 83,
     KEY_W = 87,
     KEY_ESCAPE = 256,
+    KEY_ENTER = 257,
+    KEY_TAB = 258,
+    KEY_BACKSPACE = 259,
+    KEY_RIGHT = 262,
+    KEY_LEFT = 263,
+    KEY_DOWN = 264,
+    KEY_UP = 265,
     KEY_F1 = 290,
     KEY_F2 = 291,
     KEY_F3 = 292,
@@ -27,7 +35,11 @@ enum Key {
     KEY_F8 = 297,
     KEY_F9 = 298,
     KEY_F11 = 300,
-    KEY_F12 = 301,
+    KEY_F12 = 301, // F1 to F25 run on
+    KEY_LEFT_SHIFT = 340,
+    KEY_LEFT_CONTROL = 341,
+    KEY_RIGHT_SHIFT = 344,
+    KEY_RIGHT_CONTROL = 345,
 };
 
 class InputSource {

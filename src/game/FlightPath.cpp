@@ -13,9 +13,8 @@ FlightPath::FlightPath()
     derive();
 }
 
-FlightPath::FlightPath(float speed, float angle, const glm::vec3& startWorld, const glm::mat3& frame, float timeScale,
-                       float gravity)
-    : speed(speed), angle(angle), timeScale(timeScale), gravity(gravity), startWorld(startWorld), frame(frame)
+FlightPath::FlightPath(float speed, float angle, const glm::vec3& startWorld, const glm::mat3& frame, float gravity)
+    : speed(speed), angle(angle), gravity(gravity), startWorld(startWorld), frame(frame)
 {
     derive();
 }
@@ -45,7 +44,7 @@ void FlightPath::update(float dt)
     const glm::vec3 previous = positionPlane;
     // The distance is kept apart from the position: far along a throw a steep arc's step is
     // smaller than a float's spacing there, and read back from the position it would never grow.
-    travelled += horizontalVelocity * dt * timeScale;
+    travelled += horizontalVelocity * dt;
     const float d = travelled;
     const float h = tangent * d - curvature * d * d;
     positionPlane.x = startPlane.x + d;

@@ -9,17 +9,16 @@
 
 class FlightPath {
 public:
-    static constexpr float DEFAULT_TIME_SCALE = 1.0f;
     static constexpr float DEFAULT_GRAVITY = 9.81f; // world units per second squared
 
     // Speed 0 and angle 0: a placeholder that is replaced before it is ever advanced.
     FlightPath();
     // speed in world units per second, angle in degrees above the flight plane's horizontal,
-    // timeScale multiplies every time step, gravity in world units per second squared.
+    // gravity in world units per second squared.
     FlightPath(float speed, float angle, const glm::vec3& startWorld, const glm::mat3& frame,
-               float timeScale = DEFAULT_TIME_SCALE, float gravity = DEFAULT_GRAVITY);
+               float gravity = DEFAULT_GRAVITY);
 
-    // Advances the arc by dt seconds (times the time scale).
+    // Advances the arc by dt seconds.
     void update(float dt);
 
     // World displacement made by the most recent update; zero before the first.
@@ -35,7 +34,6 @@ private:
 
     float speed = 0.0f; // world units per second
     float angle = 0.0f; // degrees
-    float timeScale = DEFAULT_TIME_SCALE;
     float gravity = DEFAULT_GRAVITY; // world units per second squared
     glm::vec3 startWorld{0.0f};
     glm::vec3 startPlane{0.0f};

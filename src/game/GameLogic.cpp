@@ -1,16 +1,14 @@
 #include "game/GameLogic.h"
 
-#include "core/Clock.h"
-#include "core/Input.h"
-#include "core/Trace.h"
 #include "audio/Song.h"
 #include "audio/SoundEffect.h"
 #include "audio/SoundSystem.h"
-#include "game/RageMeter.h"
+#include "core/Clock.h"
+#include "core/Controls.h"
+#include "core/Input.h"
+#include "core/Trace.h"
 #include "render/MovableCamera.h"
-#include "render/Sprite.h"
 #include "render/Terrain.h"
-#include "render/Text2D.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -27,7 +25,7 @@ namespace {
 // World units; y is up and the throw goes toward -z.
 const glm::vec3 LAUNCH_START(0.0f, 10.0f, 0.0f);   // its z is where the distance is measured from
 const glm::vec3 CAMERA_OFFSET(0.0f, 20.0f, 19.0f); // flight camera eye relative to Grov
-const glm::vec3 LOOK_VECTOR(0.0f, -15.0f, -30.0f); // fixed flight look (key C), also a point
+const glm::vec3 LOOK_VECTOR(0.0f, -15.0f, -30.0f); // fixed flight look (the look action), also a point
 // Flight plane to world: the arc's horizontal axis is -z, its height +y, and it never moves
 // Grov along x (steering does that).
 const glm::mat3 LAUNCH_FRAME(glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f), glm::vec3(0.0f, 0.0f, 0.0f));
@@ -38,7 +36,6 @@ const glm::vec3 ORBIT_TARGET(0.0f, 5.0f, 0.0f); // looked at, relative to Grov
 
 constexpr float LAUNCH_ANGLE = 40.0f; // degrees, first arc and after every tank hit
 constexpr float GRAVITY = 9.81f;      // world units per second squared
-constexpr float TIME_SCALE = 1.0f;
 constexpr float MIN_SPEED = 30.0f;         // world units per second, weakest launch
 constexpr float MAX_SPEED = 80.0f;         // world units per second, strongest launch
 constexpr float ARROW_SPIN = 720.0f;       // degrees per second, clockwise
@@ -57,7 +54,6 @@ constexpr float DIVE_WEIGHT = 0.25f;    // share of the dive in a diving frame's
 constexpr float BOUNCE_LOSS = 0.35f;    // share of the speed lost at every bounce
 constexpr float GAME_OVER_SPEED = 5.0f; // world units per second: at most this ends it
 constexpr float WARNING_HEIGHT = 50.0f; // world units
-constexpr float RADIANS_TO_DEGREES = 57.29578f;
 constexpr double ORBIT_SPEED = 10.0;           // degrees per second
 constexpr double RETIRE_BEHIND_CAMERA = 200.0; // world units toward +z
 
@@ -120,15 +116,6 @@ void playMusicFrom(const MusicChain& chain, std::size_t index)
     }
 }
 
-// Left to right, -1 to 1. A or D held decide; with neither, the gamepad steers, as far as
-// its stick is pushed.
-float steering(const GamepadState& pad)
-{
-    if (isKeyDown(KEY_A) || isKeyDown(KEY_D))
-        return (isKeyDown(KEY_D) ? 1.0f : 0.0f) - (isKeyDown(KEY_A) ? 1.0f : 0.0f);
-    return padSteering(pad);
-}
-
 std::string formatted(const char* format, float value)
 {
     char buffer[100];
@@ -148,13 +135,6 @@ void GameLogic::setGrov(SceneObject* grov)
 {
     this->grov = grov;
     grovStart = grov->position();
-}
-
-void GameLogic::setEndTexts(Text2D* gameOver, Text2D* result, Text2D* pressSpace)
-{
-    endTexts[0] = gameOver;
-    endTexts[1] = result;
-    endTexts[2] = pressSpace;
 }
 
 void GameLogic::init()
@@ -183,11 +163,12 @@ void GameLogic::loadSounds()
 
 void GameLogic::startMusic()
 {
-    // The intro loops until the first SPACE, then ends its pass; "inbetween" follows once and
+    // The intro loops until the first throw, then ends its pass; "inbetween" follows once and
     // hands over to "flight", which loops for the rest of the run. The callbacks hold only the
     // songs, which the sound system keeps alive until it is destroyed.
-    playMusicFrom(
-        {MusicPiece{intro, LOOP_FOREVER}, MusicPiece{inbetween, PLAY_ONCE}, MusicPiece{flightMusic, LOOP_FOREVER}}, 0);
+    playMusicFrom({MusicPiece{intro, LOOP_FOREVER}, MusicPiece{inbetween, PLAY_ONCE},
+                   MusicPiece{flightMusic, LOOP_FOREVER}},
+                  0);
 }
 
 void GameLogic::switchState(int state)
@@ -204,8 +185,10 @@ void GameLogic::playRandom(const std::vector<SoundEffect*>& effects)
     effects[std::size_t(std::rand()) % effects.size()]->play();
 }
 
-void GameLogic::update(double gameDt, double)
+void GameLogic::update(double gameDt)
 {
+    if (controls().pressed(ACTION_THROW))
+        onThrow();
     switch (currentState) {
     case STATE_AIMING:
         updateAiming(gameDt);
@@ -224,7 +207,7 @@ void GameLogic::update(double gameDt, double)
     }
 }
 
-void GameLogic::onSpace()
+void GameLogic::onThrow()
 {
     switch (currentState) {
     case STATE_AIMING:
@@ -248,13 +231,13 @@ void GameLogic::onSpace()
 
 bool GameLogic::wantsMotionBlur() const
 {
-    return glm::dot(dive, dive) > 0.0f || finalWindUp;
+    return diving || finalWindUp;
 }
 
 void GameLogic::updateAiming(double gameDt)
 {
     // Stays within (-360, 0]: the arrow only ever turns clockwise.
-    arrow->setRotationAngle(std::fmod(arrow->rotationAngle() - ARROW_SPIN * float(gameDt), 360.0f));
+    arrow = std::fmod(arrow - ARROW_SPIN * float(gameDt), 360.0f);
 }
 
 void GameLogic::updateWindUp(double gameDt)
@@ -275,8 +258,7 @@ void GameLogic::updateWindUp(double gameDt)
 
     // Hidden in every later phase, so that a long first frame that skips a phase cannot
     // leave the wheel hanging over the flight.
-    wheel->setVisible(false);
-    arrow->setVisible(false);
+    wheelShown = false;
 
     if (windUpClock < WIND_UP_BACK) {
         const float u = (windUpClock - WIND_UP_HOLD) * (1.0f / (WIND_UP_BACK - WIND_UP_HOLD));
@@ -296,18 +278,13 @@ void GameLogic::launch()
 {
     // The +1080 keeps fmod's argument positive for every angle the aiming produces. The power
     // f is 1 with the arrow pointing left (-270), 0 pointing right (-90), 0.5 up or down.
-    const float theta = arrow->rotationAngle();
-    const float a = std::fmod(theta + 1080.0f - 90.0f, 360.0f);
+    const float a = std::fmod(arrow + 1080.0f - 90.0f, 360.0f);
     const float f = a <= 180.0f ? (180.0f - a) / 180.0f : (a - 180.0f) / 180.0f;
     const float launchSpeed = (MAX_SPEED - MIN_SPEED) * f + MIN_SPEED;
-    path = FlightPath(launchSpeed, LAUNCH_ANGLE, LAUNCH_START, LAUNCH_FRAME, TIME_SCALE, GRAVITY);
+    path = FlightPath(launchSpeed, LAUNCH_ANGLE, LAUNCH_START, LAUNCH_FRAME, GRAVITY);
     traceEvent("launch", formatted("%.2f", launchSpeed));
 
-    rageMeter->setValue(f * LAUNCH_RAGE);
-    // Otherwise the launch frame would still show the previous throw's distance.
-    distanceText->setText(formatted("%.2f m", distanceMetres));
-    distanceText->setVisible(true);
-    rageMeter->setVisible(true);
+    rageLevel = f * LAUNCH_RAGE;
     grov->setPosition(LAUNCH_START);
 
     camera->setControls(true, false);
@@ -330,16 +307,14 @@ void GameLogic::updateFlight(double gameDt)
     path.update(float(t2));
     // A paused frame moves nothing; the arc's rounding must not start a bounce either.
     glm::vec3 step = t2 > 0.0 ? path.getStep() : glm::vec3(0.0f);
-    const bool diving = glm::dot(dive, dive) > 0.0f;
     if (diving)
-        step = 0.75f * step + DIVE_WEIGHT * (dive * float(t2));
+        step = 0.75f * step + DIVE_WEIGHT * (DIVE_VECTOR * float(t2));
     pos += step;
 
     // Already holds any turn the camera's own mouse look made this frame.
     glm::vec3 look = camera->center() - camera->eye();
-    const GamepadState pad = gamepad();
-    pos.x += STEER_SPEED * steering(pad) * float(t2);
-    if (isKeyDown(KEY_C) || pad.held(PAD_NORTH))
+    pos.x += STEER_SPEED * controls().steering() * float(t2);
+    if (controls().held(ACTION_LOOK))
         look = LOOK_VECTOR;
 
     // A paused frame moves nothing and tells nothing about the speed: keep the last one.
@@ -349,12 +324,11 @@ void GameLogic::updateFlight(double gameDt)
     fadeTanks(gameDt);
 
     distanceMetres = std::fabs((pos.z - LAUNCH_START.z) * METRES_PER_UNIT);
-    distanceText->setText(formatted("%.2f m", distanceMetres));
     traceDistance();
 
-    altitudeWarning->setVisible(pos.y <= WARNING_HEIGHT && step.y < 0.0f && !diving);
+    altitudeWarning = pos.y <= WARNING_HEIGHT && step.y < 0.0f && !diving;
 
-    rageMeter->setValue(std::max(rageMeter->value() - RAGE_DRAIN * float(t2), 0.0f));
+    rageLevel = std::max(rageLevel - RAGE_DRAIN * float(t2), 0.0f);
 
     const bool ascending = pos.y > prev.y;
     const std::vector<SceneObject*> hits = collidingTanks();
@@ -379,7 +353,7 @@ void GameLogic::traceDistance()
     if (!traceEnabled())
         return;
     const double now = clockNow();
-    const std::string text = distanceText->text();
+    const std::string text = formatted("%.2f m", distanceMetres);
     if (text == tracedDistance || now - distanceTracedAt < DISTANCE_TRACE_INTERVAL)
         return;
     tracedDistance = text;
@@ -390,12 +364,12 @@ void GameLogic::traceDistance()
 void GameLogic::hitTanks(const std::vector<SceneObject*>& hits, const glm::vec3& pos)
 {
     playRandom(tankHitSounds);
-    dive = glm::vec3(0.0f);
+    diving = false;
     for (SceneObject* tank : hits)
         retireTank(tank);
-    rageMeter->setValue(std::min(rageMeter->value() + TANK_HIT_RAGE, 1.0f));
+    rageLevel = std::min(rageLevel + TANK_HIT_RAGE, 1.0f);
     flightSpeed = std::max(std::min(flightSpeed * TANK_HIT_BOOST, MAX_SPEED), MIN_SPEED);
-    path = FlightPath(flightSpeed, LAUNCH_ANGLE, pos, LAUNCH_FRAME, TIME_SCALE, GRAVITY);
+    path = FlightPath(flightSpeed, LAUNCH_ANGLE, pos, LAUNCH_FRAME, GRAVITY);
 }
 
 void GameLogic::testGround(glm::vec3& pos, const glm::vec3& prev, const glm::vec3& step)
@@ -404,7 +378,7 @@ void GameLogic::testGround(glm::vec3& pos, const glm::vec3& prev, const glm::vec
     if (!(ground >= pos.y && step.y < 0.0f))
         return;
 
-    dive = glm::vec3(0.0f);
+    diving = false;
     flightSpeed = (1.0f - BOUNCE_LOSS) * flightSpeed;
     if (flightSpeed <= GAME_OVER_SPEED) {
         gameOver();
@@ -415,30 +389,25 @@ void GameLogic::testGround(glm::vec3& pos, const glm::vec3& prev, const glm::vec
     playRandom(bounceSounds);
     // Leaves the ground at the angle it came down, in the y-z plane; steering is ignored.
     const glm::vec3 d = pos - prev;
-    const float angle = std::asin(std::fabs(d.y) / std::sqrt(d.z * d.z + d.y * d.y)) * RADIANS_TO_DEGREES;
+    const float angle = glm::degrees(std::asin(std::fabs(d.y) / std::sqrt(d.z * d.z + d.y * d.y)));
     pos.y = ground;
-    path = FlightPath(flightSpeed, angle, pos, LAUNCH_FRAME, TIME_SCALE, GRAVITY);
+    path = FlightPath(flightSpeed, angle, pos, LAUNCH_FRAME, GRAVITY);
 }
 
 void GameLogic::startDive()
 {
-    if (glm::dot(dive, dive) > 0.0f || rageMeter->value() < DIVE_COST)
+    if (diving || rageLevel < DIVE_COST)
         return;
-    rageMeter->setValue(std::max(rageMeter->value() - DIVE_COST, 0.0f));
-    dive = DIVE_VECTOR;
-    traceEvent("dive", formatted("%.3f", rageMeter->value()));
+    rageLevel = std::max(rageLevel - DIVE_COST, 0.0f);
+    diving = true;
+    traceEvent("dive", formatted("%.3f", rageLevel));
 }
 
 void GameLogic::gameOver()
 {
-    altitudeWarning->setVisible(false);
-    distanceText->setVisible(false);
-    rageMeter->setVisible(false);
-
-    endTexts[1]->setText(formatted("You've reached %.2f m", distanceMetres));
-    traceEvent("result", endTexts[1]->text());
-    for (Text2D* text : endTexts)
-        text->setVisible(true);
+    altitudeWarning = false;
+    resultLine = formatted("You've reached %.2f m", distanceMetres);
+    traceEvent("result", resultLine);
 
     camera->setControls(false, false);
     showCursor(true);
@@ -459,11 +428,8 @@ void GameLogic::updateGameOver(double gameDt)
 void GameLogic::reset()
 {
     distanceMetres = 0.0f;
-    for (Text2D* text : endTexts)
-        text->setVisible(false);
-    wheel->setVisible(true);
-    arrow->setVisible(true);
-    arrow->setRotationAngle(0.0f);
+    wheelShown = true;
+    arrow = 0.0f;
     resetTankTraffic();
     camera->lookAt(saved.eye(), saved.center(), saved.up());
     grov->setPosition(grovStart);

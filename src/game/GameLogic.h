@@ -1,10 +1,11 @@
 #pragma once
 // The rules of one throw of Grov: aim on the power wheel, the camera's wind-up swing, the
 // flight with steering, diving and rage, bounces on the ground and hits on tanks, game over
-// and the reset for the next throw. The World wires the scene objects in (it keeps owning
-// them), then calls update every frame and onSpace on the SPACE key. The tank traffic (the
-// tanks crawling toward the player, fading out and reappearing ahead) lives here too, in
-// TankTraffic.cpp.
+// and the reset for the next throw. The World wires Grov, the tanks, the terrain and the game
+// camera in (it keeps owning them) and calls update every frame; the rules read the throw,
+// steering and look actions themselves. Their state (the arrow, rage, the dive, the distance)
+// is kept here as plain values, which the HUD shows. The tank traffic (the tanks crawling
+// toward the player, fading out and reappearing ahead) lives here too, in TankTraffic.cpp.
 
 #include "game/FlightPath.h"
 #include "render/Camera.h"
@@ -17,13 +18,10 @@
 #include <vector>
 
 class MovableCamera;
-class RageMeter;
 class SceneObject;
 class Song;
 class SoundEffect;
-class Sprite;
 class Terrain;
-class Text2D;
 
 // One driving segment of a tank: one tank length straight along +z, following the ground.
 struct TankMotion {
@@ -49,22 +47,18 @@ public:
 
     // Wiring, once, in this order, before init. Nothing handed in is owned.
     void setCamera(MovableCamera* camera);
-    void setWheel(Sprite* wheel) { this->wheel = wheel; }
-    void setArrow(Sprite* arrow) { this->arrow = arrow; }
-    void setRageMeter(RageMeter* rageMeter) { this->rageMeter = rageMeter; }
-    void setDistanceText(Text2D* text) { distanceText = text; }
-    void setAltitudeWarning(Sprite* warning) { altitudeWarning = warning; }
     void setGrov(SceneObject* grov);
-    void setEndTexts(Text2D* gameOver, Text2D* result, Text2D* pressSpace);
     void setTerrain(Terrain* terrain) { this->terrain = terrain; }
     void addTank(SceneObject* tank) { tanks.push_back(tank); }
     // Takes the tanks' home positions, loads the sounds, starts the music and enters aiming.
     void init();
 
-    // Once per frame; only the game time step (seconds, 0 while paused) is used.
-    void update(double gameDt, double realDt);
-    // SPACE: aiming starts the wind-up, flight dives, game over resets; the wind-up ignores it.
-    void onSpace();
+    // Once per frame with the game time step (seconds, 0 while paused); a throw pressed this
+    // frame comes first.
+    void update(double gameDt);
+    // The throw action: aiming starts the wind-up, flight dives, game over resets; the wind-up
+    // ignores it.
+    void onThrow();
     // While diving and during the last phase of the wind-up.
     bool wantsMotionBlur() const;
 
@@ -82,10 +76,23 @@ public:
     // The fully opaque tanks whose box touches Grov's, in tank-list order.
     std::vector<SceneObject*> collidingTanks() const;
 
+    // What the HUD shows.
     int state() const { return currentState; }
+    // Degrees, within (-360, 0]: 0 points up, the arrow turns clockwise toward -360.
+    float arrowAngle() const { return arrow; }
+    // Stops the arrow where a script wants it, as the player would by timing the throw.
+    void setArrowAngle(float degrees) { arrow = degrees; }
+    bool isWheelShown() const { return wheelShown; }
+    // 0 to 1; shown in flight.
+    float rage() const { return rageLevel; }
+    bool isDiving() const { return diving; }
+    // Metres from the launch, along the throw; shown in flight.
     float distance() const { return distanceMetres; }
+    bool isAltitudeWarningShown() const { return altitudeWarning; }
+    // "You've reached 123.45 m", once the throw has ended.
+    const std::string& result() const { return resultLine; }
+
     float speed() const { return flightSpeed; }
-    glm::vec3 diveVector() const { return dive; }
     const FlightPath& flightPath() const { return path; }
     const Camera& savedCamera() const { return saved; }
     const std::vector<SceneObject*>& tankList() const { return tanks; }
@@ -116,7 +123,7 @@ private:
     void testGround(glm::vec3& pos, const glm::vec3& prev, const glm::vec3& step);
     void gameOver();
     void startDive();
-    // The distance text in the trace, when it changed and at most four times a second.
+    // The distance in the trace, when its text changed and at most four times a second.
     void traceDistance();
 
     void initTankTraffic();
@@ -136,18 +143,17 @@ private:
     MovableCamera* camera = nullptr;
     Camera saved; // the camera's pose when attached
     FlightPath path;
-    glm::vec3 dive{0.0f}; // (0, 0, 0) while not diving
+    float arrow = 0.0f; // degrees
+    bool wheelShown = true;
+    float rageLevel = 1.0f; // 0 to 1
+    bool diving = false;
     float distanceMetres = 0.0f;
+    bool altitudeWarning = false;
+    std::string resultLine;
     float flightSpeed = 0.0f; // world units per second of the last flight frame
     glm::vec3 grovStart{0.0f};
     SceneObject* grov = nullptr;
-    Sprite* wheel = nullptr;
-    Sprite* arrow = nullptr;
-    Sprite* altitudeWarning = nullptr;
     Terrain* terrain = nullptr;
-    Text2D* distanceText = nullptr;
-    RageMeter* rageMeter = nullptr;
-    Text2D* endTexts[3] = {nullptr, nullptr, nullptr}; // game over, result, press space
     bool finalWindUp = false;
     float windUpClock = 0.0f;    // seconds since SPACE in aiming
     bool windUpRecorded = false; // this throw's keyframes are taken

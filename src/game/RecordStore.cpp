@@ -1,6 +1,6 @@
 #include "game/RecordStore.h"
 
-#include "game/PlayerFile.h"
+#include "core/PlayerFile.h"
 
 #include <iostream>
 

@@ -2,7 +2,6 @@
 
 #include "core/Clock.h"
 #include "core/Trace.h"
-#include "app/Window.h"
 #include "game/GameLogic.h"
 #include "game/Ghost.h"
 #include "game/GhostPath.h"
@@ -100,6 +99,7 @@ void World::init(ShaderCache* cache)
     samplingMode = 1;
     // The start-up messages stay until the clock first passes three seconds.
     messageTime = 0.0f;
+    showRules();
 }
 
 void World::buildScene()
@@ -259,13 +259,7 @@ void World::wireGameLogic()
 {
     gameLogic = std::make_unique<GameLogic>();
     gameLogic->setCamera(gameCamera.get());
-    gameLogic->setWheel(wheel);
-    gameLogic->setArrow(arrow);
-    gameLogic->setRageMeter(rageMeter);
-    gameLogic->setDistanceText(distanceText);
-    gameLogic->setAltitudeWarning(altitudeWarning);
     gameLogic->setGrov(grov);
-    gameLogic->setEndTexts(gameOverText, resultText, retryText);
     gameLogic->setTerrain(terrain);
     gameLogic->addTank(tankA);
     gameLogic->addTank(tankB);
@@ -282,7 +276,8 @@ void World::update(double gameDt, double realDt)
         freeCamera->update(realDt);
     gameCamera->update(realDt);
     const int stateBefore = gameLogic->state();
-    gameLogic->update(gameDt, realDt);
+    gameLogic->update(gameDt);
+    showRules();
     for (SceneObject* object : objects3D)
         object->update(gameDt);
     for (SceneObject* object : hudObjects)
@@ -358,7 +353,6 @@ void World::render(double realDt)
 
 void World::finishFrame()
 {
-    presentFrame();
     previousViewProjection = renderedViewProjection;
 }
 
@@ -421,10 +415,10 @@ void World::showMessage(const std::string& text)
     traceEvent("message", text);
 }
 
-void World::onSpace()
+void World::onThrow()
 {
     if (gameLogic)
-        gameLogic->onSpace();
+        gameLogic->onThrow();
 }
 
 void World::release()

@@ -38,29 +38,34 @@ public:
 
     // Builds the scene; the cache stays owned by the caller.
     void init(ShaderCache* shaderCache);
-    // Updates everything, draws both passes and presents the frame.
+    // Updates everything and draws both passes into the back buffer; the caller presents it.
     void frame(double gameDt, double realDt);
     void update(double gameDt, double realDt);
     // The two halves of drawing a frame: render draws both passes into the window's back
-    // buffer, finishFrame presents it and keeps its view for the next frame's motion blur.
-    // Rendering again in between draws the same pose (the benchmark compares qualities so).
+    // buffer, finishFrame keeps its view for the next frame's motion blur. Rendering again in
+    // between draws the same pose (the benchmark compares qualities so).
     void render(double realDt);
     void finishFrame();
     void onResize(int width, int height);
     void setFps(double fps);
     float nominalRate() const { return nominalFrameRate; }
-    void onSpace();
+    // The throw action, for scripts that play without the controls.
+    void onThrow();
     void release();
 
     // Shows text in the HUD's message line for a little over three seconds.
     void showMessage(const std::string& text);
     Tank* createTank(Shader* program);
 
-    // The render toggles of the function keys and the pause key.
+    // The render toggles and pausing.
     void setPaused(bool paused);
-    bool isPaused() const;
+    bool isPaused() const { return paused; }
+    // A switch changed: "toggle <traceName> <state>" in the trace and, for switches the
+    // player sees no other sign of, "<label> <state>" in the message line (no label, no message).
+    void announceToggle(const char* traceName, const char* label, const char* state);
     void setWireframe(bool wireframe);
     bool isWireframe() const { return wireframe; }
+    void toggleWireframe();
     void toggleSampling();
     void cycleMipmapMode();
     void applyTextureFilters();
@@ -125,6 +130,8 @@ private:
     void build3DObjects();
     void buildHud();
     void wireGameLogic();
+    // Brings the HUD in line with the rules' state, once a frame (WorldHud.cpp).
+    void showRules();
     Sprite* addSprite(const std::string& image, int unit, const glm::vec3& position, const glm::vec3& scale);
     Text2D* addText(const std::string& text, const glm::vec3& position, const glm::vec3& scale, int alignment);
     void drawList(const std::vector<SceneObject*>& objects, const glm::mat4& projection, MovableCamera* camera);
@@ -211,6 +218,7 @@ private:
     Sprite* altitudeWarning = nullptr;
 
     float messageTime = 0.0f; // clock seconds when the message was last shown
+    bool paused = false;
     bool wireframe = false;
     int samplingMode = 1;
     int mipmapMode = 2;

@@ -57,8 +57,7 @@ bool World::isGhostVisible() const
 void World::toggleGhost()
 {
     setGhostVisible(!isGhostVisible());
-    showMessage(isGhostVisible() ? "Ghost ON" : "Ghost OFF");
-    traceEvent("toggle", isGhostVisible() ? "ghost ON" : "ghost OFF");
+    announceToggle("ghost", "Ghost", isGhostVisible() ? "ON" : "OFF");
 }
 
 void World::followThrow(int stateBefore, double gameDt)

@@ -1,4 +1,4 @@
-// The pause key and the render toggles of the function keys.
+// Pausing and the render toggles.
 
 #include "game/World.h"
 
@@ -7,33 +7,35 @@
 #include "game/GameLogic.h"
 #include "render/MovableCamera.h"
 #include "render/SceneObject.h"
-#include "render/Sprite.h"
 #include "render/Screen.h"
 #include "render/Text2D.h"
 #include "render/TextureManager.h"
 
 #include <cstdio>
+#include <string>
 
-void World::setPaused(bool paused)
+void World::announceToggle(const char* traceName, const char* label, const char* state)
 {
-    pausedText->setVisible(paused);
+    if (label)
+        showMessage(std::string(label) + " " + state);
+    traceEvent("toggle", std::string(traceName) + " " + state);
+}
+
+void World::setPaused(bool pause)
+{
+    paused = pause;
     // Where the arrow stood, so a script can throw at the power it wants.
-    if (paused && gameLogic && gameLogic->state() == GameLogic::STATE_AIMING && arrow) {
+    if (pause && gameLogic && gameLogic->state() == GameLogic::STATE_AIMING) {
         char angle[32];
-        std::snprintf(angle, sizeof angle, "%.2f", double(arrow->rotationAngle()));
+        std::snprintf(angle, sizeof angle, "%.2f", double(gameLogic->arrowAngle()));
         traceEvent("arrow", angle);
     }
-    traceEvent("toggle", paused ? "pause ON" : "pause OFF");
-    if (paused) {
+    announceToggle("pause", nullptr, pause ? "ON" : "OFF");
+    if (pause) {
         freeCamera->lookAt(activeCamera->eye(), activeCamera->center(), activeCamera->up());
         centerMouse();
     }
-    activeCamera = paused ? freeCamera.get() : gameCamera.get();
-}
-
-bool World::isPaused() const
-{
-    return pausedText && pausedText->isVisible();
+    activeCamera = pause ? freeCamera.get() : gameCamera.get();
 }
 
 void World::setWireframe(bool lines)
@@ -42,21 +44,24 @@ void World::setWireframe(bool lines)
     wireframe = lines;
 }
 
+void World::toggleWireframe()
+{
+    setWireframe(!wireframe);
+    announceToggle("wireframe", nullptr, wireframe ? "ON" : "OFF");
+}
+
 void World::toggleSampling()
 {
     samplingMode = (samplingMode + 1) % 2;
-    showMessage(samplingMode == 0 ? "Sampling NEAREST" : "Sampling BILINEAR");
-    traceEvent("toggle", samplingMode == 0 ? "sampling NEAREST" : "sampling BILINEAR");
+    announceToggle("sampling", "Sampling", samplingMode == 0 ? "NEAREST" : "BILINEAR");
     applyTextureFilters();
 }
 
 void World::cycleMipmapMode()
 {
     mipmapMode = (mipmapMode + 1) % 3;
-    static const char* const messages[] = {"Mip mapping OFF", "Mip mapping NEAREST", "Mip mapping LINEAR"};
-    static const char* const values[] = {"mipmap OFF", "mipmap NEAREST", "mipmap LINEAR"};
-    showMessage(messages[mipmapMode]);
-    traceEvent("toggle", values[mipmapMode]);
+    static const char* const modes[] = {"OFF", "NEAREST", "LINEAR"};
+    announceToggle("mipmap", "Mip mapping", modes[mipmapMode]);
     applyTextureFilters();
 }
 
@@ -69,19 +74,17 @@ void World::applyTextureFilters()
 void World::setTransparencyEnabled(bool enabled)
 {
     transparencyEnabled = enabled;
-    showMessage(enabled ? "Transparency ON" : "Transparency OFF");
-    traceEvent("toggle", enabled ? "transparency ON" : "transparency OFF");
+    announceToggle("transparency", "Transparency", enabled ? "ON" : "OFF");
 }
 
 void World::setCullingEnabled(bool enabled)
 {
     cullingEnabled = enabled;
-    showMessage(enabled ? "Culling ON" : "Culling OFF");
-    traceEvent("toggle", enabled ? "culling ON" : "culling OFF");
+    announceToggle("culling", "Culling", enabled ? "ON" : "OFF");
 }
 
 void World::toggleFpsText()
 {
     fpsText->setVisible(!fpsText->isVisible());
-    traceEvent("toggle", fpsText->isVisible() ? "fps ON" : "fps OFF");
+    announceToggle("fps", nullptr, fpsText->isVisible() ? "ON" : "OFF");
 }

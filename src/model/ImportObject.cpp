@@ -242,6 +242,18 @@ bool ImportObject::computeBox(const aiScene& scene)
     return true;
 }
 
+bool ImportObject::readBox(const std::string& path, glm::vec3& lo, glm::vec3& hi)
+{
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, IMPORT_FLAGS);
+    ImportObject probe; // holds no GL objects, so it needs no context either
+    if (!scene || !scene->mRootNode || !probe.computeBox(*scene))
+        return false;
+    lo = probe.boxMin;
+    hi = probe.boxMax;
+    return true;
+}
+
 std::string ImportObject::texturePath(const std::string& pathInModel)
 {
     const size_t slash = pathInModel.find_last_of("/\\");

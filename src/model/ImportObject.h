@@ -37,6 +37,9 @@ public:
     const std::vector<glm::vec4>& boxCorners() const { return corners; }
     // False when the import (or the character's box file) failed: nothing is drawn.
     bool isLoaded() const { return root != nullptr; }
+    // The box a model file gives the object, read without drawing anything, so no GL context
+    // is needed (the rules' tests). False when the file cannot be imported.
+    static bool readBox(const std::string& path, glm::vec3& boxMin, glm::vec3& boxMax);
 
     // Where a texture named in a model file is looked for: "assets/" and its file name.
     static std::string texturePath(const std::string& pathInModel);

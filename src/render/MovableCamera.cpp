@@ -1,5 +1,6 @@
 #include "render/MovableCamera.h"
 
+#include "core/Controls.h"
 #include "core/Input.h"
 
 #include <glm/geometric.hpp>
@@ -57,16 +58,18 @@ float yawOf(float dx, float dz)
     return HALF_PI;
 }
 
-// W and S, D and A, each pair cancelling when both are held; the left stick adds its push to
-// theirs, up to the keys' own speed.
-void moveWithKeys(glm::vec3& eye, const glm::vec3& forward, const glm::vec3& right, float step, const GamepadState& pad)
+// Forward and back, right and left, each pair cancelling when both are held; the left stick
+// adds its push to theirs, up to the keys' own speed.
+void moveWithControls(glm::vec3& eye, const glm::vec3& forward, const glm::vec3& right, float step,
+                      const GamepadState& pad)
 {
-    const auto axis = [](int plus, int minus, float stick) {
-        const float keys = (isKeyDown(plus) ? 1.0f : 0.0f) - (isKeyDown(minus) ? 1.0f : 0.0f);
-        return std::min(std::max(keys + stick, -1.0f), 1.0f);
+    const auto axis = [](Action plus, Action minus, float stick) {
+        const Controls& input = controls();
+        const float held = (input.held(plus) ? 1.0f : 0.0f) - (input.held(minus) ? 1.0f : 0.0f);
+        return std::min(std::max(held + stick, -1.0f), 1.0f);
     };
-    eye += forward * (axis(KEY_W, KEY_S, -stickValue(pad, PAD_LEFT_Y)) * step);
-    eye += right * (axis(KEY_D, KEY_A, stickValue(pad, PAD_LEFT_X)) * step);
+    eye += forward * (axis(ACTION_FLY_FORWARD, ACTION_FLY_BACK, -stickValue(pad, PAD_LEFT_Y)) * step);
+    eye += right * (axis(ACTION_STEER_RIGHT, ACTION_STEER_LEFT, stickValue(pad, PAD_LEFT_X)) * step);
 }
 
 } // namespace
@@ -151,7 +154,7 @@ void MovableCamera::update(double dt)
             forward = forwardLength > 0.0f ? forward / forwardLength : glm::vec3(0.0f);
             side = sideLength > 0.0f ? side / sideLength : glm::vec3(0.0f);
         }
-        moveWithKeys(newEye, forward, side, step, pad);
+        moveWithControls(newEye, forward, side, step, pad);
     }
 
     // The base lookAt: yaw and pitch are already what the mouse made them.

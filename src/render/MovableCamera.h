@@ -1,7 +1,7 @@
 #pragma once
 // A camera the player can steer: mouse look turns it (the pointer is put back to the window
-// centre every frame) and W, A, S, D fly it. Both can be switched off, and the heading and
-// elevation are kept between limits.
+// centre every frame), and the fly and steer actions (W, S, A, D) move it. Both can be
+// switched off, and the heading and elevation are kept between limits.
 
 #include "render/Camera.h"
 

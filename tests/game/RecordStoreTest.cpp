@@ -2,7 +2,7 @@
 // at once, every kind of damaged file, and a write cut off by a crash.
 
 #include "ScratchFolderTest.h"
-#include "game/PlayerFile.h"
+#include "core/PlayerFile.h"
 #include "game/RecordStore.h"
 
 #include <gtest/gtest.h>

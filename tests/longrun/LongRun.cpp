@@ -176,6 +176,7 @@ int main(int argc, char** argv)
     for (; frames < totalFrames && windowStillOpen() && !stuck; ++frames) {
         clock.advance(frameStep);
         world->frame(frameStep, frameStep);
+        presentFrame();
         SoundSystem::instance()->update();
         for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) {
             if (glErrors++ == 0) {
@@ -204,7 +205,7 @@ int main(int argc, char** argv)
         if ((frames + 1) % long(progressMinutes * 60.0 / frameStep) == 0)
             std::printf("progress: %.0f min, %d throws, %.1f MB resident\n", now / 60.0, throws, residentMegabytes());
         if (player.pressAfter(state))
-            world->onSpace();
+            world->onThrow();
     }
 
     const double atEnd = residentMegabytes();

@@ -282,8 +282,8 @@ TEST_F(WorldTest, AThrowBlursTheSwoopAndEndsInGameOver)
     EXPECT_FALSE(quad->isVisible());
 
     // Stopped on full power, so there is rage for a dive.
-    findArrow()->setRotationAngle(-270.0f);
-    world->onSpace();
+    logic->setArrowAngle(-270.0f);
+    world->onThrow();
     ASSERT_EQ(logic->state(), GameLogic::STATE_WIND_UP);
     bool blurred = false;
     int frames = 0;
@@ -330,7 +330,7 @@ TEST_F(WorldTest, AThrowBlursTheSwoopAndEndsInGameOver)
     saveFrame("world-flight");
 
     // Rage for a dive comes from the launch; make sure there is some.
-    world->onSpace();
+    world->onThrow();
     EXPECT_TRUE(logic->wantsMotionBlur()) << "a full-power throw has rage for a dive";
     frame();
     frame();
@@ -340,7 +340,7 @@ TEST_F(WorldTest, AThrowBlursTheSwoopAndEndsInGameOver)
     ASSERT_EQ(logic->state(), GameLogic::STATE_GAME_OVER);
     frame();
     saveFrame("world-game-over");
-    world->onSpace();
+    world->onThrow();
     EXPECT_EQ(logic->state(), GameLogic::STATE_AIMING);
 }
 

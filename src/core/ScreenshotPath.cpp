@@ -1,6 +1,6 @@
-#include "game/ScreenshotPath.h"
+#include "core/ScreenshotPath.h"
 
-#include "game/PlayerFile.h"
+#include "core/PlayerFile.h"
 
 #include <cstdio>
 #include <cstdlib>

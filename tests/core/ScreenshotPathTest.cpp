@@ -1,8 +1,8 @@
 // Where F12 screenshots go and what they are called, without a window.
 
 #include "ScratchFolderTest.h"
-#include "game/PlayerFile.h"
-#include "game/ScreenshotPath.h"
+#include "core/PlayerFile.h"
+#include "core/ScreenshotPath.h"
 
 #include <gtest/gtest.h>
 

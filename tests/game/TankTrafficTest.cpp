@@ -1,7 +1,6 @@
 // The tank traffic on the real terrain: driving, retiring, fading and relocation ahead of Grov.
 
 #include "GameLogicRig.h"
-#include "GlTestContext.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +8,10 @@
 
 namespace {
 
-class TankTrafficGlTest : public testing::Test {
+class TankTrafficTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!GlTestContext::open())
-            GTEST_SKIP() << "no OpenGL 3.3 context";
         std::srand(8);
         rig = std::make_unique<GameLogicRig>();
         rig->wire();
@@ -31,7 +28,7 @@ protected:
     std::unique_ptr<GameLogicRig> rig;
 };
 
-TEST_F(TankTrafficGlTest, TankDrivesOneLengthInAbout43Frames)
+TEST_F(TankTrafficTest, TankDrivesOneLengthInAbout43Frames)
 {
     SceneObject* tank = rig->tanks[1].get();
     const TankMotion first = rig->logic.tankMotions().at(tank);
@@ -48,7 +45,7 @@ TEST_F(TankTrafficGlTest, TankDrivesOneLengthInAbout43Frames)
 }
 
 // Hit while paused, the tank is opaque until the game runs again, yet it is no target twice.
-TEST_F(TankTrafficGlTest, HitTankIsRetiredOnceAndNotHitAgain)
+TEST_F(TankTrafficTest, HitTankIsRetiredOnceAndNotHitAgain)
 {
     ASSERT_TRUE(rig->launchAt(-180));
     SceneObject* tank = rig->tanks[1].get();
@@ -71,7 +68,7 @@ TEST_F(TankTrafficGlTest, HitTankIsRetiredOnceAndNotHitAgain)
     EXPECT_EQ(rig->logic.tankMotions().count(tank), 0u);
 }
 
-TEST_F(TankTrafficGlTest, RelocatedTankStandsOnTheGroundAtLeast500Ahead)
+TEST_F(TankTrafficTest, RelocatedTankStandsOnTheGroundAtLeast500Ahead)
 {
     const float grovZ = -1000.0f;
     EXPECT_EQ(GameLogic::withMinimumLead(glm::vec3(7, 0, grovZ - 100), grovZ).z, grovZ - 500);

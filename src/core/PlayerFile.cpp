@@ -1,4 +1,4 @@
-#include "game/PlayerFile.h"
+#include "core/PlayerFile.h"
 
 #include <algorithm>
 #include <cerrno>

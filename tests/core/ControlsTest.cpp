@@ -1,0 +1,106 @@
+// The bindings table and the controls that read it: key events, polled keys and the gamepad
+// become actions, and nothing else does.
+
+#include "ScriptedInput.h"
+#include "core/Controls.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+class ControlsTest : public testing::Test {
+protected:
+    ScriptedInput input;
+    Controls controls;
+};
+
+TEST_F(ControlsTest, EveryDefaultKeyAndButtonGivesItsActionAndNothingElseDoes)
+{
+    const Bindings defaults = Bindings::defaults();
+    std::set<int> boundKeys;
+    input.pad.connected = true;
+    controls.beginFrame(); // the pad arrives
+    for (int action = 0; action < ACTION_COUNT; ++action) {
+        SCOPED_TRACE(actionName(Action(action)));
+        ASSERT_FALSE(defaults.keys(Action(action)).empty()) << "every action has a key";
+        for (int key : defaults.keys(Action(action))) {
+            boundKeys.insert(key);
+            controls.keyPressed(key);
+            controls.beginFrame();
+            EXPECT_EQ(controls.presses(), std::vector<Action>{Action(action)}) << keyName(key);
+            input.press(key);
+            EXPECT_TRUE(controls.held(Action(action)));
+            input.release(key);
+        }
+        for (int button : defaults.buttons(Action(action))) {
+            input.pad.buttons[button] = true;
+            controls.beginFrame();
+            EXPECT_EQ(controls.presses(), std::vector<Action>{Action(action)}) << buttonName(button);
+            EXPECT_TRUE(controls.held(Action(action)));
+            input.pad.buttons[button] = false;
+            controls.beginFrame();
+            EXPECT_FALSE(controls.pressed(Action(action))) << "a press lasts one frame";
+        }
+    }
+
+    // Keys and buttons of no action give nothing, and nothing is held.
+    for (int key : {int('Q'), int(KEY_F1), int(KEY_TAB), 999})
+        controls.keyPressed(key);
+    input.pad.buttons[PAD_EAST] = true;
+    controls.beginFrame();
+    EXPECT_TRUE(controls.presses().empty());
+    for (int action = 0; action < ACTION_COUNT; ++action)
+        EXPECT_FALSE(controls.held(Action(action))) << actionName(Action(action));
+    EXPECT_EQ(boundKeys.size(), std::size_t(ACTION_COUNT)) << "one key each, no key twice";
+}
+
+TEST_F(ControlsTest, AKeyOfAnotherActionIsRefusedWithALineAndOtherBindingsTakeEffect)
+{
+    Bindings bindings = Bindings::defaults();
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(bindings.setKeys(ACTION_FPS, {KEY_F3}));
+    EXPECT_FALSE(bindings.setButtons(ACTION_LOOK, {PAD_SOUTH}));
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_NE(console.find("Bindings: F3 is already bound to WIREFRAME, so FPS keeps its own\n"), std::string::npos)
+        << console;
+    EXPECT_NE(console.find("Bindings: A is already bound to THROW, so LOOK keeps its own\n"), std::string::npos);
+    EXPECT_EQ(bindings.keys(ACTION_FPS), std::vector<int>{KEY_F2});
+    EXPECT_EQ(bindings.buttons(ACTION_LOOK), std::vector<int>{PAD_NORTH});
+
+    // Throw moves to ENTER and Q; SPACE is then free, and rebinding an action to its own key is fine.
+    EXPECT_TRUE(bindings.setKeys(ACTION_THROW, {KEY_ENTER, int('Q')}));
+    EXPECT_TRUE(bindings.setKeys(ACTION_THROW, {KEY_ENTER, int('Q')}));
+    controls.setBindings(bindings);
+    controls.keyPressed(KEY_SPACE);
+    controls.keyPressed('Q');
+    controls.beginFrame();
+    EXPECT_EQ(controls.presses(), std::vector<Action>{ACTION_THROW});
+}
+
+TEST_F(ControlsTest, AHeldSteeringKeyOverrulesTheDpadWhichOverrulesTheStick)
+{
+    input.pad.connected = true;
+    input.pad.axes[PAD_LEFT_X] = 0.6f;
+    EXPECT_FLOAT_EQ(controls.steering(), 0.5f) << "past the dead zone, rescaled";
+    input.pad.buttons[PAD_DPAD_LEFT] = true;
+    EXPECT_FLOAT_EQ(controls.steering(), -1.0f);
+    input.press(KEY_D);
+    EXPECT_FLOAT_EQ(controls.steering(), 1.0f);
+    input.press(KEY_A);
+    EXPECT_FLOAT_EQ(controls.steering(), 0.0f) << "both keys cancel";
+}
+
+TEST_F(ControlsTest, AButtonHeldAsThePadArrivesIsNoPress)
+{
+    input.pad.connected = true;
+    input.pad.name = "Pad";
+    input.pad.buttons[PAD_SOUTH] = true;
+    const GamepadChanges arrival = controls.beginFrame();
+    EXPECT_TRUE(arrival.connected);
+    EXPECT_TRUE(controls.presses().empty());
+    EXPECT_TRUE(controls.held(ACTION_THROW));
+}
+
+} // namespace
