@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test. Extra arguments go to ctest (for example: -L unit).
-# Then the sanitizer pass: the unit and GL tests, one end-to-end throw and a short run of
-# every fuzz target, built with clang's AddressSanitizer and UndefinedBehaviorSanitizer in
-# build-asan/. It runs when no arguments are given; GROV_SANITIZER_PASS=1 asks for it anyway,
-# GROV_SANITIZER_PASS=0 leaves it out.
+# Sets up, checks the formatting, builds and runs every test. Extra arguments go to ctest (for
+# example: -L unit). Then the sanitizer pass: the unit and GL tests, one end-to-end throw and a
+# short run of every fuzz target, built with clang's AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-asan/. It runs when no arguments are given;
+# GROV_SANITIZER_PASS=1 asks for it anyway, GROV_SANITIZER_PASS=0 leaves it out.
+# Warnings are errors in both builds. Each phase prints its time, and the end sums them up.
 set -euo pipefail
 cd "$(dirname "$0")"
 # The games the tests play keep records; they go to a folder of the run's own, never a real home.
@@ -11,8 +12,39 @@ player_data=$(mktemp -d "${TMPDIR:-/tmp}/grov-test-data-XXXXXX")
 trap 'rm -rf "$player_data"' EXIT
 export XDG_DATA_HOME="$player_data"
 
+phase_times=()
+phase_start=$SECONDS
+phase() { # phase NAME: ends the phase before, starts this one
+  if [ -n "${phase_name:-}" ]; then
+    phase_times+=("$phase_name $((SECONDS - phase_start)) s")
+  fi
+  phase_name=$1
+  phase_start=$SECONDS
+  [ -n "$1" ] && echo "== $1"
+  return 0
+}
+report_times() {
+  phase ""
+  local total=0 entry
+  for entry in "${phase_times[@]}"; do
+    total=$((total + $(awk '{print $(NF-1)}' <<<"$entry")))
+  done
+  echo "== Times: $(IFS=,; echo "${phase_times[*]}" | sed 's/,/, /g'); total $total s"
+}
+
+phase packages
 scripts/install-deps.sh test
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release > /dev/null
+
+phase formatting
+# Every source as .clang-format lays it out; the fix is one command.
+mapfile -t unformatted < <(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | sed -n 's/^\([^:]*\.\(cpp\|h\)\):[0-9]*:[0-9]*: .*/\1/p' | sort -u)
+if [ ${#unformatted[@]} -gt 0 ]; then
+  echo "These files are not formatted as .clang-format says; run: clang-format -i ${unformatted[*]}"
+  exit 1
+fi
+
+phase build
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DGROV_WERROR=ON > /dev/null
 cmake --build build -j "$(nproc)"
 
 # No screen here: a virtual one, deep enough for the GL visuals the game asks for.
@@ -24,6 +56,7 @@ in_display() {
   fi
 }
 
+phase tests
 # Tests that press keys into a window each run in a display of their own, and spend most of
 # their time waiting on the game's clock, so twice as many run as there are cores.
 in_display ctest --test-dir build --output-on-failure -j "$(( $(nproc) * 2 ))" "$@"
@@ -33,17 +66,21 @@ if [ $# -gt 0 ]; then
 else
   default_pass=1
 fi
-[ "${GROV_SANITIZER_PASS:-$default_pass}" = 0 ] && exit 0
+if [ "${GROV_SANITIZER_PASS:-$default_pass}" = 0 ]; then
+  report_times
+  exit 0
+fi
 
-echo "== Sanitizer pass (AddressSanitizer, LeakSanitizer, UndefinedBehaviorSanitizer) in build-asan"
+phase "sanitizer pass"
+echo "   AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, in build-asan"
 CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -DGROV_WERROR=ON \
   -DGROV_SANITIZE=ON -DGROV_BUILD_FUZZERS=ON -DGROV_BUILD_BENCHMARKS=OFF > /dev/null
 # Only what the pass runs. The generated images, models and sounds are the main build's,
 # copied, rather than made again by a sanitized generator; so the end-to-end binary is built
 # without its data dependency (the Makefile generator's "/fast" form).
 # Every unit and GL test there is; its CTest entry and its binary share the name.
-mapfile -t asan_tests < <(ctest --test-dir build-asan -N -L '^(unit|gl)$' | sed -n 's/^ *Test *#[0-9]*: //p')
+mapfile -t asan_tests < <(ctest --test-dir build-asan -N -L '^(unit|gl)$' | sed -n 's/^ *Test *#[0-9]*: //p' | grep -v '^layer_rules$')
 fuzzers=(fuzz_settings fuzz_text2d fuzz_import_object fuzz_bone_object fuzz_texture grov-fuzz-seeds)
 cmake --build build-asan -j "$(nproc)" --target "${asan_tests[@]}" "${fuzzers[@]}" grov-rage grov_test_support grov_e2e_support
 make -C build-asan --no-print-directory -j "$(nproc)" e2e_tests/fast > /dev/null
@@ -58,7 +95,8 @@ source tests/sanitizers/options.sh
 # that never close their display.
 dri_driver=$(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -n 1 || true)
 
-in_display ctest --test-dir build-asan --output-on-failure -j "$(nproc)" -L "unit|gl|fuzz"
+in_display ctest --test-dir build-asan --output-on-failure -j "$(nproc)" -L "unit|gl|fuzz" -E '^layer_rules$'
 echo "== One end-to-end throw of the sanitized game"
 in_display tests/sanitizers/rerun-on-lsan-fault.sh env ${dri_driver:+LD_PRELOAD=$dri_driver} \
   build-asan/tests/e2e/e2e_tests --gtest_filter=Gameplay.OneThrowFromStartToTheRetry
+report_times

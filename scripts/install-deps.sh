@@ -14,7 +14,7 @@ game_packages=(
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick tesseract-ocr tesseract-ocr-eng
-  clang libclang-rt-14-dev valgrind
+  clang clang-format libclang-rt-14-dev valgrind
   desktop-file-utils appstream dpkg-dev
 )
 

@@ -43,8 +43,8 @@ const std::array<ActionDefaults, ACTION_COUNT>& table()
 }
 
 const char* const BUTTON_NAMES[PAD_BUTTON_COUNT] = {
-    "A", "B", "X", "Y", "LEFT_BUMPER", "RIGHT_BUMPER", "BACK", "START",
-    "GUIDE", "LEFT_THUMB", "RIGHT_THUMB", "DPAD_UP", "DPAD_RIGHT", "DPAD_DOWN", "DPAD_LEFT",
+    "A",     "B",          "X",           "Y",       "LEFT_BUMPER", "RIGHT_BUMPER", "BACK",      "START",
+    "GUIDE", "LEFT_THUMB", "RIGHT_THUMB", "DPAD_UP", "DPAD_RIGHT",  "DPAD_DOWN",    "DPAD_LEFT",
 };
 
 Action findOwner(const std::array<std::vector<int>, ACTION_COUNT>& lists, int code)

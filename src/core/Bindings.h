@@ -8,12 +8,12 @@
 #include <vector>
 
 enum Action {
-    ACTION_THROW,        // stop the arrow and throw; dive in flight; try again after the game
-    ACTION_STEER_LEFT,   // in flight; strafes the free camera while paused
+    ACTION_THROW,      // stop the arrow and throw; dive in flight; try again after the game
+    ACTION_STEER_LEFT, // in flight; strafes the free camera while paused
     ACTION_STEER_RIGHT,
-    ACTION_LOOK,         // held: look along the fixed direction in flight
+    ACTION_LOOK, // held: look along the fixed direction in flight
     ACTION_PAUSE,
-    ACTION_FLY_FORWARD,  // the free camera while paused
+    ACTION_FLY_FORWARD, // the free camera while paused
     ACTION_FLY_BACK,
     ACTION_FPS,
     ACTION_WIREFRAME,

@@ -32,8 +32,8 @@ public:
 private:
     void derive();
 
-    float speed = 0.0f; // world units per second
-    float angle = 0.0f; // degrees
+    float speed = 0.0f;              // world units per second
+    float angle = 0.0f;              // degrees
     float gravity = DEFAULT_GRAVITY; // world units per second squared
     glm::vec3 startWorld{0.0f};
     glm::vec3 startPlane{0.0f};

@@ -34,8 +34,8 @@ const glm::vec3 WIND_UP_BACK_OFF(0.0f, -3.0f, 30.0f);
 const glm::vec3 ORBIT_EYE(0.0f, 15.0f, 18.0f);  // game-over camera, relative to Grov
 const glm::vec3 ORBIT_TARGET(0.0f, 5.0f, 0.0f); // looked at, relative to Grov
 
-constexpr float LAUNCH_ANGLE = 40.0f; // degrees, first arc and after every tank hit
-constexpr float GRAVITY = 9.81f;      // world units per second squared
+constexpr float LAUNCH_ANGLE = 40.0f;      // degrees, first arc and after every tank hit
+constexpr float GRAVITY = 9.81f;           // world units per second squared
 constexpr float MIN_SPEED = 30.0f;         // world units per second, weakest launch
 constexpr float MAX_SPEED = 80.0f;         // world units per second, strongest launch
 constexpr float ARROW_SPIN = 720.0f;       // degrees per second, clockwise
@@ -48,12 +48,12 @@ constexpr float METRES_PER_UNIT = 0.7f;
 constexpr float LAUNCH_RAGE = 0.6f; // rage at full launch power
 constexpr float RAGE_DRAIN = 0.01f; // per second of flight time
 constexpr float TANK_HIT_RAGE = 0.35f;
-constexpr float TANK_HIT_BOOST = 1.35f; // speed factor of a tank hit
-constexpr float DIVE_COST = 0.25f;      // rage
-constexpr float DIVE_WEIGHT = 0.25f;    // share of the dive in a diving frame's step
-constexpr float BOUNCE_LOSS = 0.35f;    // share of the speed lost at every bounce
-constexpr float GAME_OVER_SPEED = 5.0f; // world units per second: at most this ends it
-constexpr float WARNING_HEIGHT = 50.0f; // world units
+constexpr float TANK_HIT_BOOST = 1.35f;        // speed factor of a tank hit
+constexpr float DIVE_COST = 0.25f;             // rage
+constexpr float DIVE_WEIGHT = 0.25f;           // share of the dive in a diving frame's step
+constexpr float BOUNCE_LOSS = 0.35f;           // share of the speed lost at every bounce
+constexpr float GAME_OVER_SPEED = 5.0f;        // world units per second: at most this ends it
+constexpr float WARNING_HEIGHT = 50.0f;        // world units
 constexpr double ORBIT_SPEED = 10.0;           // degrees per second
 constexpr double RETIRE_BEHIND_CAMERA = 200.0; // world units toward +z
 
@@ -166,9 +166,8 @@ void GameLogic::startMusic()
     // The intro loops until the first throw, then ends its pass; "inbetween" follows once and
     // hands over to "flight", which loops for the rest of the run. The callbacks hold only the
     // songs, which the sound system keeps alive until it is destroyed.
-    playMusicFrom({MusicPiece{intro, LOOP_FOREVER}, MusicPiece{inbetween, PLAY_ONCE},
-                   MusicPiece{flightMusic, LOOP_FOREVER}},
-                  0);
+    playMusicFrom(
+        {MusicPiece{intro, LOOP_FOREVER}, MusicPiece{inbetween, PLAY_ONCE}, MusicPiece{flightMusic, LOOP_FOREVER}}, 0);
 }
 
 void GameLogic::switchState(int state)

@@ -104,7 +104,6 @@ void World::init(ShaderCache* cache)
 
 void World::buildScene()
 {
-    shaderCache->get("shader/standard.vert", "shader/simple.frag");
     terrainProgram = shaderCache->get("shader/heightmap.vert", "shader/heightmapBlinnPhongTexture.frag");
     skyProgram = shaderCache->get("shader/standard.vert", "shader/texture.frag");
     tankProgram = shaderCache->get("shader/BlinnPhongTexture.vert", "shader/BlinnPhongTexture.frag");

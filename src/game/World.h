@@ -64,7 +64,6 @@ public:
     // player sees no other sign of, "<label> <state>" in the message line (no label, no message).
     void announceToggle(const char* traceName, const char* label, const char* state);
     void setWireframe(bool wireframe);
-    bool isWireframe() const { return wireframe; }
     void toggleWireframe();
     void toggleSampling();
     void cycleMipmapMode();
@@ -114,11 +113,6 @@ public:
     int mipmapModeNow() const { return mipmapMode; }
     const std::vector<SceneObject*>& sceneObjects() const { return objects3D; }
     const std::vector<SceneObject*>& hudList() const { return hudObjects; }
-    const RecordStore& recordStore() const { return *records; }
-    const Ghost& ghostNow() const { return *ghost; }
-    const GhostPath& flightRecording() const { return *flightPath; }
-    // The game-over line under the result: the best distance, a new record or the place.
-    Text2D* standingLineNow() const { return standingLine.get(); }
 
 private:
     static constexpr float nominalFrameRate = 60.0f; // frames per second

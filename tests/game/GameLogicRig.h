@@ -40,8 +40,7 @@ struct GameLogicRig {
 
     // gameDir: the run directory to load from; a test may hand in a damaged copy.
     explicit GameLogicRig(const std::string& gameDir = GROV_GAME_DIR)
-        : directory(gameDir),
-          camera(glm::vec3(0, 15, 15), glm::vec3(0, 0, -28), glm::vec3(0, 1, 0), 0.00045f, 20.0f),
+        : directory(gameDir), camera(glm::vec3(0, 15, 15), glm::vec3(0, 0, -28), glm::vec3(0, 1, 0), 0.00045f, 20.0f),
           grov("assets/grov_anim.dae")
     {
         controls().reset();

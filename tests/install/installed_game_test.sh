@@ -16,7 +16,7 @@ check "the command is installed" [ -x "$prefix/bin/grov-rage" ]
 check "the game is installed" [ -x "$prefix/libexec/grov-rage/grov-rage" ]
 missing=
 for file in settings.txt \
-    shader/{BlinnPhongTexture,simple}.{vert,frag} shader/{fullscreen,heightmap,standard,vertexSkinning}.vert \
+    shader/BlinnPhongTexture.{vert,frag} shader/{fullscreen,heightmap,simple,standard,vertexSkinning}.vert \
     shader/{heightmapBlinnPhongTexture,motionblur,texture,textureWithColor}.frag \
     res/{font,heightmap,wheel,arrow,altitudewarning,rageometer1,rageometer2,sun,moon}.png \
     res/1047-5.jpg res/1047-5-normal.jpg res/skybox2/{back,bottom,front,left,right,top}.jpg \

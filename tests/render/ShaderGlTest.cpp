@@ -55,7 +55,6 @@ void paint() { fragColor = vec4(1.0); }
 
 const std::string GAME_SHADERS = std::string(GROV_GAME_DIR) + "/shader/";
 const std::pair<const char*, const char*> GAME_PROGRAMS[] = {
-    {"standard.vert", "simple.frag"},
     {"heightmap.vert", "heightmapBlinnPhongTexture.frag"},
     {"standard.vert", "texture.frag"},
     {"BlinnPhongTexture.vert", "BlinnPhongTexture.frag"},
