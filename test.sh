@@ -2,7 +2,8 @@
 # Sets up, checks the formatting, builds and runs every test. Extra arguments go to ctest (for
 # example: -L unit). Then the sanitizer pass: the unit and GL tests, one end-to-end throw and a
 # short run of every fuzz target, built with clang's AddressSanitizer and
-# UndefinedBehaviorSanitizer in build-asan/. It runs when no arguments are given;
+# UndefinedBehaviorSanitizer in build-asan/, which builds while the main tests run. It runs
+# when no arguments are given;
 # GROV_SANITIZER_PASS=1 asks for it anyway, GROV_SANITIZER_PASS=0 leaves it out.
 # Warnings are errors in both builds. Each phase prints its time, and the end sums them up.
 set -euo pipefail
@@ -56,38 +57,60 @@ in_display() {
   fi
 }
 
-phase tests
-# Tests that press keys into a window each run in a display of their own, and spend most of
-# their time waiting on the game's clock, so twice as many run as there are cores.
-in_display ctest --test-dir build --output-on-failure -j "$(( $(nproc) * 2 ))" "$@"
-
 if [ $# -gt 0 ]; then
   default_pass=0
 else
   default_pass=1
 fi
-if [ "${GROV_SANITIZER_PASS:-$default_pass}" = 0 ]; then
+sanitizer_pass=${GROV_SANITIZER_PASS:-$default_pass}
+
+# The sanitizer pass's build: the unit and GL tests, the fuzz targets, the game and its
+# end-to-end binary, built with clang in build-asan/. Only what the pass runs; the generated
+# images, models and sounds are the main build's, copied, rather than made again by a sanitized
+# generator, so the end-to-end binary is built without its data dependency (the Makefile
+# generator's "/fast" form).
+build_sanitized() {
+  CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -DGROV_WERROR=ON \
+    -DGROV_SANITIZE=ON -DGROV_BUILD_FUZZERS=ON -DGROV_BUILD_BENCHMARKS=OFF > /dev/null
+  # Every unit and GL test there is; its CTest entry and its binary share the name.
+  mapfile -t asan_tests < <(ctest --test-dir build-asan -N -L '^(unit|gl)$' | sed -n 's/^ *Test *#[0-9]*: //p' |
+    grep -v '^layer_rules$')
+  local fuzzers=(fuzz_settings fuzz_text2d fuzz_import_object fuzz_bone_object fuzz_texture grov-fuzz-seeds)
+  cmake --build build-asan -j "$(nproc)" --target "${asan_tests[@]}" "${fuzzers[@]}" grov-rage \
+    grov_test_support grov_e2e_support
+  make -C build-asan --no-print-directory -j "$(nproc)" e2e_tests/fast > /dev/null
+  for data in res assets; do
+    cmake -E copy_directory "build/game/$data" "build-asan/game/$data"
+  done
+}
+
+phase tests
+# The end-to-end tests mostly wait on their games' clocks and once-a-second trace lines, so
+# the sanitizer build runs beside them rather than after them.
+sanitized_build_log=build-asan/sanitized-build.log
+if [ "$sanitizer_pass" != 0 ]; then
+  mkdir -p build-asan
+  build_sanitized > "$sanitized_build_log" 2>&1 &
+  sanitized_build=$!
+fi
+# Tests that press keys into a window each run in a display of their own, and spend most of
+# their time waiting on the game's clock, so twice as many run as there are cores.
+tests_status=0
+in_display ctest --test-dir build --output-on-failure -j "$(( $(nproc) * 2 ))" "$@" || tests_status=$?
+if [ "$sanitizer_pass" != 0 ] && ! wait "$sanitized_build"; then
+  cat "$sanitized_build_log"
+  echo "The sanitizer build failed (its output is above, and in $sanitized_build_log)"
+  exit 1
+fi
+[ $tests_status -eq 0 ] || exit $tests_status
+if [ "$sanitizer_pass" = 0 ]; then
   report_times
   exit 0
 fi
 
 phase "sanitizer pass"
 echo "   AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, in build-asan"
-CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -DGROV_WERROR=ON \
-  -DGROV_SANITIZE=ON -DGROV_BUILD_FUZZERS=ON -DGROV_BUILD_BENCHMARKS=OFF > /dev/null
-# Only what the pass runs. The generated images, models and sounds are the main build's,
-# copied, rather than made again by a sanitized generator; so the end-to-end binary is built
-# without its data dependency (the Makefile generator's "/fast" form).
-# Every unit and GL test there is; its CTest entry and its binary share the name.
-mapfile -t asan_tests < <(ctest --test-dir build-asan -N -L '^(unit|gl)$' | sed -n 's/^ *Test *#[0-9]*: //p' | grep -v '^layer_rules$')
-fuzzers=(fuzz_settings fuzz_text2d fuzz_import_object fuzz_bone_object fuzz_texture grov-fuzz-seeds)
-cmake --build build-asan -j "$(nproc)" --target "${asan_tests[@]}" "${fuzzers[@]}" grov-rage grov_test_support grov_e2e_support
-make -C build-asan --no-print-directory -j "$(nproc)" e2e_tests/fast > /dev/null
-for data in res assets; do
-  cmake -E copy_directory "build/game/$data" "build-asan/game/$data"
-done
-
 source tests/sanitizers/options.sh
 # Mesa unloads its DRI driver when the game closes its display; whatever the driver still held
 # then shows as a leak from an unknown module, which no suppression can name. Loaded from the
