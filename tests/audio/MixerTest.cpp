@@ -9,7 +9,7 @@ using namespace audiotest;
 
 namespace {
 
-constexpr double step = 0.02; // s, one game frame of pumping
+constexpr double pumpStep = 0.02; // s, one game frame of pumping
 
 class MixerTest : public testing::Test {
 protected:
@@ -21,8 +21,8 @@ protected:
 
     void run(double seconds)
     {
-        for (double t = 0.0; t < seconds - 1e-9; t += step) {
-            clock.advance(step);
+        for (double t = 0.0; t < seconds - 1e-9; t += pumpStep) {
+            clock.advance(pumpStep);
             mixer.update();
         }
     }

@@ -6,6 +6,9 @@
 #include <sys/types.h>
 #include <vector>
 
+// Seconds a game may take to close once asked.
+constexpr double exitLimitSeconds = 10.0;
+
 // One line of the game's event trace: "<seconds> <event> <details>".
 struct TraceLine {
     double seconds = 0.0;

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr double exitLimitSeconds = 10.0;
 constexpr double throwLimitSeconds = 600.0; // a guard against a hang, not a timing requirement
 
 // The regions of the HUD's texts and gauges, from where the world places them.

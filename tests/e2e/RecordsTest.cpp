@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr double exitLimitSeconds = 10.0;
 constexpr double throwLimitSeconds = 600.0; // a guard against a hang, not a timing requirement
 
 std::string slurp(const std::string& path)

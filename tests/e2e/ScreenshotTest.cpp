@@ -13,7 +13,6 @@
 namespace {
 
 // A guard against a hung game, not a timing requirement.
-constexpr double exitLimitSeconds = 10.0;
 
 class Screenshot : public testing::Test {
 protected:

@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr double exitLimitSeconds = 10.0;
 constexpr double throwLimitSeconds = 600.0; // a guard against a hang, not a timing requirement
 constexpr double longestQuietSeconds = 0.001;
 constexpr double effectLatencySeconds = 0.1;

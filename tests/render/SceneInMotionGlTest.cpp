@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr int VIEW_SIZE = 256;           // pixels, both targets of the striped wall
+constexpr int WALL_VIEW_SIZE = 256;      // pixels, both targets of the striped wall
 constexpr int STRIPE_TEXELS = 4;         // width of one stripe in the wall's texture
 constexpr int STRIPE_TEXTURE_SIZE = 128; // texels
 
@@ -83,7 +83,7 @@ protected:
         sceneProgram = cache.get("shader/standard.vert", "shader/texture.frag");
         blurProgram = cache.get("shader/fullscreen.vert", "shader/motionblur.frag");
         ASSERT_NE(blurProgram->program(), 0u);
-        useTargets(VIEW_SIZE, VIEW_SIZE);
+        useTargets(WALL_VIEW_SIZE, WALL_VIEW_SIZE);
         projection = glm::perspective(glm::radians(45.0f), 1.0f, 0.1f, 5000.0f);
 
         // A black-and-white striped wall ten units ahead, wider than the view.
@@ -110,7 +110,7 @@ protected:
         scene.release();
         screen.release();
         cache.clear();
-        glViewport(0, 0, VIEW_SIZE, VIEW_SIZE);
+        glViewport(0, 0, WALL_VIEW_SIZE, WALL_VIEW_SIZE);
         glEnable(GL_DEPTH_TEST);
         workingDirectory.reset();
     }
@@ -272,8 +272,8 @@ TEST_F(SceneInMotionGlTest, ACameraMovingAcrossTheStripesSmearsThemSidewaysAndSc
     EXPECT_GT(midToneShare(full), 1.5 * midToneShare(blurredWall(before, now, 0.05f)));
     // Smeared along the motion only: every column stays one shade from top to bottom.
     int verticalStep = 0;
-    for (int y = 0; y + 1 < VIEW_SIZE; ++y)
-        for (int x = 0; x < VIEW_SIZE; ++x)
+    for (int y = 0; y + 1 < WALL_VIEW_SIZE; ++y)
+        for (int x = 0; x < WALL_VIEW_SIZE; ++x)
             verticalStep = std::max(verticalStep, std::abs(full.red(x, y + 1) - full.red(x, y)));
     EXPECT_LE(verticalStep, 2);
 

@@ -18,8 +18,6 @@
 
 namespace {
 
-const std::string GAME_DIR = GROV_GAME_DIR;
-
 MovableCamera cameraAt(const glm::vec3& eye)
 {
     return MovableCamera(eye, eye + glm::vec3(0.0f, 0.0f, -10.0f), glm::vec3(0.0f, 1.0f, 0.0f), 0.00045f, 20.0f);
@@ -37,7 +35,7 @@ TEST(SkyboxGlTest, FacesSurroundWhicheverCameraIsActive)
 {
     if (!GlTestContext::open())
         GTEST_SKIP() << "no OpenGL 3.3 context";
-    ScopedWorkingDirectory inGameDir(GAME_DIR);
+    ScopedWorkingDirectory inGameDir(GROV_GAME_DIR);
     MovableCamera game = cameraAt(glm::vec3(100.0f, 20.0f, -50.0f));
     MovableCamera freeCamera = cameraAt(glm::vec3(-7.0f, 3.0f, 9.0f));
     MovableCamera* active = &game;
@@ -74,7 +72,7 @@ TEST(SkyboxGlTest, DrawingTheSkyLeavesTheUsualDepthStateAndStaysBehindTheScene)
     if (!GlTestContext::open())
         GTEST_SKIP() << "no OpenGL 3.3 context";
     LandscapeScene scene;
-    ASSERT_TRUE(scene.build(GAME_DIR, 64, 48));
+    ASSERT_TRUE(scene.build(GROV_GAME_DIR, 64, 48));
 
     glDepthFunc(GL_GREATER);
     glDepthRange(0.25, 0.5);
@@ -99,7 +97,7 @@ TEST(SkyboxGlTest, FacesMeetWithoutASeamAtTheirEdges)
     if (!GlTestContext::open())
         GTEST_SKIP() << "no OpenGL 3.3 context";
     LandscapeScene scene;
-    ASSERT_TRUE(scene.build(GAME_DIR, 512, 384));
+    ASSERT_TRUE(scene.build(GROV_GAME_DIR, 512, 384));
     const glm::vec3 eye = scene.gameCamera->eye();
 
     // Look into two upper corners of the cube, so that six face edges cross the picture.

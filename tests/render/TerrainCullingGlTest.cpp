@@ -17,7 +17,6 @@
 
 namespace {
 
-const std::string GAME_DIR = GROV_GAME_DIR;
 constexpr int width = 1024;
 constexpr int height = 768;
 
@@ -67,7 +66,7 @@ TEST(TerrainCullingGlTest, EveryPoseDrawsTheSameFrameWithCullingOnAndOff)
     if (!GlTestContext::open())
         GTEST_SKIP() << "no OpenGL 3.3 context";
     LandscapeScene scene;
-    ASSERT_TRUE(scene.build(GAME_DIR, width, height));
+    ASSERT_TRUE(scene.build(GROV_GAME_DIR, width, height));
     const Terrain& terrain = *scene.terrain;
 
     for (const Pose& pose : poses) {

@@ -17,8 +17,6 @@
 
 namespace {
 
-const std::string GAME_DIR = GROV_GAME_DIR;
-
 template <typename T>
 std::vector<T> readBuffer(GLenum target, GLenum bindingQuery, std::size_t count)
 {
@@ -89,7 +87,7 @@ TEST(TerrainGlTest, ASmallGridIsOneSnakingStripOfWholeCellVertices)
 {
     if (!GlTestContext::open())
         GTEST_SKIP() << "no OpenGL 3.3 context";
-    ScopedWorkingDirectory inGameDir(GAME_DIR);
+    ScopedWorkingDirectory inGameDir(GROV_GAME_DIR);
     Terrain terrain;
     terrain.generate(3, 3);
     ASSERT_EQ(terrain.vertexCount(), 9);
@@ -130,11 +128,11 @@ TEST(TerrainGlTest, TheStartViewShowsSkyAboveLitGroundWhoseSilhouetteMatchesTheH
     if (!GlTestContext::open())
         GTEST_SKIP() << "no OpenGL 3.3 context";
     LandscapeScene scene;
-    ASSERT_TRUE(scene.build(GAME_DIR, 1024, 768));
+    ASSERT_TRUE(scene.build(GROV_GAME_DIR, 1024, 768));
     scene.draw();
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
-    const std::string shots = GAME_DIR + "/../shots";
+    const std::string shots = std::string(GROV_GAME_DIR) + "/../shots";
     std::filesystem::create_directories(shots);
     EXPECT_TRUE(scene.savePng(shots + "/terrain-start.png"));
 

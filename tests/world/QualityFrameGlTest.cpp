@@ -25,28 +25,28 @@
 
 namespace {
 
-constexpr int width = 1024;
-constexpr int height = 768;
+constexpr int frameWidth = 1024;
+constexpr int frameHeight = 768;
 // Long steps (the game takes any step up to a second), so the throw gets to its flight in few
 // frames.
-constexpr double frameStep = 0.1; // seconds
+constexpr double playStep = 0.1; // seconds
 
 class QualityFrameTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!GlTestContext::open(width, height))
+        if (!GlTestContext::open(frameWidth, frameHeight))
             GTEST_SKIP() << "no OpenGL 3.3 context";
         directory = std::make_unique<ScopedWorkingDirectory>(GROV_GAME_DIR);
-        input.windowWidth = width;
-        input.windowHeight = height;
-        input.mouseX = width / 2;
-        input.mouseY = height / 2;
+        input.windowWidth = frameWidth;
+        input.windowHeight = frameHeight;
+        input.mouseX = frameWidth / 2;
+        input.mouseY = frameHeight / 2;
         cache.createDefaultEntry();
         world.init(&cache);
         world.setQuality(RenderQuality::Full);
-        glViewport(0, 0, width, height);
-        world.onResize(width, height);
+        glViewport(0, 0, frameWidth, frameHeight);
+        world.onResize(frameWidth, frameHeight);
     }
 
     void TearDown() override
@@ -69,9 +69,9 @@ protected:
 
     std::vector<unsigned char> readBack() const
     {
-        std::vector<unsigned char> pixels(std::size_t(width) * height * 4);
+        std::vector<unsigned char> pixels(std::size_t(frameWidth) * frameHeight * 4);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        glReadPixels(0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
         return pixels;
     }
 
@@ -130,11 +130,11 @@ protected:
 
         int holes = 0;
         const auto clear = [&](int x, int y) {
-            const unsigned char* p = &pixels[(std::size_t(y) * width + x) * 4];
+            const unsigned char* p = &pixels[(std::size_t(y) * frameWidth + x) * 4];
             return p[0] == 0 && p[1] == 0 && p[2] == 0;
         };
-        for (int x = 0; x < width; ++x) {
-            int top = height - 1;
+        for (int x = 0; x < frameWidth; ++x) {
+            int top = frameHeight - 1;
             while (top >= 0 && clear(x, top))
                 --top;
             for (int y = 0; y < top; ++y)
@@ -146,8 +146,8 @@ protected:
     void play(int frames)
     {
         for (int i = 0; i < frames; ++i) {
-            clock.advance(frameStep);
-            world.frame(frameStep, frameStep);
+            clock.advance(playStep);
+            world.frame(playStep, playStep);
         }
     }
 
