@@ -36,12 +36,48 @@ report_times() {
 phase packages
 scripts/install-deps.sh test
 
+if [ $# -gt 0 ]; then
+  default_pass=0
+else
+  default_pass=1
+fi
+sanitizer_pass=${GROV_SANITIZER_PASS:-$default_pass}
+
 phase formatting
 # Every source as .clang-format lays it out; the fix is one command.
 mapfile -t unformatted < <(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | sed -n 's/^\([^:]*\.\(cpp\|h\)\):[0-9]*:[0-9]*: .*/\1/p' | sort -u)
 if [ ${#unformatted[@]} -gt 0 ]; then
   echo "These files are not formatted as .clang-format says; run: clang-format -i ${unformatted[*]}"
   exit 1
+fi
+
+# The sanitizer pass's build: the unit and GL tests, the fuzz targets, the game and its
+# end-to-end binary, built with clang in build-asan/. Only what the pass runs; the generated
+# images, models and sounds are the main build's, copied, rather than made again by a sanitized
+# generator, so the end-to-end binary is built without its data dependency (the Makefile
+# generator's "/fast" form). It builds beside the main build and the main tests: its own
+# parallelism is poor, and the end-to-end tests mostly wait on their games' clocks.
+build_sanitized() {
+  local start=$SECONDS
+  CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -DGROV_WERROR=ON \
+    -DGROV_SANITIZE=ON -DGROV_BUILD_FUZZERS=ON -DGROV_BUILD_BENCHMARKS=OFF > /dev/null
+  # Every unit and GL test there is; its CTest entry and its binary share the name.
+  mapfile -t asan_tests < <(ctest --test-dir build-asan -N -L '^(unit|gl)$' | sed -n 's/^ *Test *#[0-9]*: //p' |
+    grep -v '^layer_rules$')
+  local fuzzers=(fuzz_settings fuzz_text2d fuzz_import_object fuzz_bone_object fuzz_texture grov-fuzz-seeds)
+  cmake --build build-asan -j "$(nproc)" --target "${asan_tests[@]}" "${fuzzers[@]}" grov-rage \
+    grov_test_support grov_e2e_support
+  make -C build-asan --no-print-directory -j "$(nproc)" e2e_tests/fast > /dev/null
+  echo "$((SECONDS - start))" > build-asan/sanitized-build.seconds
+}
+
+sanitized_build_log=build-asan/sanitized-build.log
+if [ "$sanitizer_pass" != 0 ]; then
+  mkdir -p build-asan
+  build_sanitized > "$sanitized_build_log" 2>&1 &
+  sanitized_build=$!
+  trap 'kill $sanitized_build 2>/dev/null || true; rm -rf "$player_data"' EXIT
 fi
 
 phase build
@@ -57,43 +93,7 @@ in_display() {
   fi
 }
 
-if [ $# -gt 0 ]; then
-  default_pass=0
-else
-  default_pass=1
-fi
-sanitizer_pass=${GROV_SANITIZER_PASS:-$default_pass}
-
-# The sanitizer pass's build: the unit and GL tests, the fuzz targets, the game and its
-# end-to-end binary, built with clang in build-asan/. Only what the pass runs; the generated
-# images, models and sounds are the main build's, copied, rather than made again by a sanitized
-# generator, so the end-to-end binary is built without its data dependency (the Makefile
-# generator's "/fast" form).
-build_sanitized() {
-  CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -DGROV_WERROR=ON \
-    -DGROV_SANITIZE=ON -DGROV_BUILD_FUZZERS=ON -DGROV_BUILD_BENCHMARKS=OFF > /dev/null
-  # Every unit and GL test there is; its CTest entry and its binary share the name.
-  mapfile -t asan_tests < <(ctest --test-dir build-asan -N -L '^(unit|gl)$' | sed -n 's/^ *Test *#[0-9]*: //p' |
-    grep -v '^layer_rules$')
-  local fuzzers=(fuzz_settings fuzz_text2d fuzz_import_object fuzz_bone_object fuzz_texture grov-fuzz-seeds)
-  cmake --build build-asan -j "$(nproc)" --target "${asan_tests[@]}" "${fuzzers[@]}" grov-rage \
-    grov_test_support grov_e2e_support
-  make -C build-asan --no-print-directory -j "$(nproc)" e2e_tests/fast > /dev/null
-  for data in res assets; do
-    cmake -E copy_directory "build/game/$data" "build-asan/game/$data"
-  done
-}
-
 phase tests
-# The end-to-end tests mostly wait on their games' clocks and once-a-second trace lines, so
-# the sanitizer build runs beside them rather than after them.
-sanitized_build_log=build-asan/sanitized-build.log
-if [ "$sanitizer_pass" != 0 ]; then
-  mkdir -p build-asan
-  build_sanitized > "$sanitized_build_log" 2>&1 &
-  sanitized_build=$!
-fi
 # Tests that press keys into a window each run in a display of their own, and spend most of
 # their time waiting on the game's clock, so twice as many run as there are cores.
 tests_status=0
@@ -104,10 +104,16 @@ if [ "$sanitizer_pass" != 0 ] && ! wait "$sanitized_build"; then
   exit 1
 fi
 [ $tests_status -eq 0 ] || exit $tests_status
+if [ "$sanitizer_pass" != 0 ]; then
+  echo "== The sanitizer build took $(cat build-asan/sanitized-build.seconds) s, beside the main build and tests"
+fi
 if [ "$sanitizer_pass" = 0 ]; then
   report_times
   exit 0
 fi
+for data in res assets; do
+  cmake -E copy_directory "build/game/$data" "build-asan/game/$data"
+done
 
 phase "sanitizer pass"
 echo "   AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, in build-asan"
