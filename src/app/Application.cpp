@@ -38,11 +38,11 @@ float percentGain(int percent)
 
 Application* theApplication = nullptr;
 
-void keyCallback(GLFWwindow*, int key, int, int action, int)
+void keyCallback(GLFWwindow*, int key, int, int action, int mods)
 {
     // Only presses act, so a held key toggles once.
     if (action == GLFW_PRESS)
-        controls().keyPressed(key);
+        controls().keyPressed(key, (mods & GLFW_MOD_CONTROL) != 0);
 }
 
 void framebufferSizeCallback(GLFWwindow*, int width, int height)
@@ -103,6 +103,9 @@ void Application::init()
 
     // Before the world starts the music, so its first notes already play at the player's level.
     Settings& settings = Settings::instance();
+    controls().setBindings(Bindings::fromSettings(
+        [&settings](const std::string& name, std::string& value) { return settings.find(name, value); },
+        settings.path()));
     SoundSystem* sound = SoundSystem::instance();
     sound->setVolume(musicVolume * percentGain(settings.getPercent("MUSIC_VOLUME")), MUSIC_GROUP);
     sound->setVolume(percentGain(settings.getPercent("EFFECTS_VOLUME")), EFFECTS_GROUP);

@@ -41,6 +41,15 @@ void Settings::read(std::istream& in)
         values[key] = value;
 }
 
+bool Settings::find(const std::string& key, std::string& value) const
+{
+    const auto found = values.find(key);
+    if (found == values.end())
+        return false;
+    value = found->second;
+    return true;
+}
+
 int Settings::getInt(const std::string& key) const
 {
     auto found = values.find(key);

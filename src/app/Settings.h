@@ -16,6 +16,9 @@ public:
     // Reads key/value pairs from an already open stream (no error line).
     explicit Settings(std::istream& in);
 
+    // The value of key as it stands in the file; false when the key is absent.
+    bool find(const std::string& key, std::string& value) const;
+    const std::string& path() const { return fileName; }
     // The value of key as atoi reads it, or -1 when the key is absent.
     int getInt(const std::string& key) const;
     // A percentage read like getInt: 100 when the key is absent; a value outside 0 to 100 is

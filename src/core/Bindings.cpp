@@ -4,6 +4,7 @@
 #include "core/Input.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -131,12 +132,134 @@ std::string buttonName(int button)
     return "BUTTON_" + std::to_string(button);
 }
 
+int keyFromName(const std::string& name)
+{
+    std::string upper = name;
+    for (char& c : upper)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    // Every key a name is printed for: the printable ones, the named specials and F1 to F25.
+    for (int key = KEY_SPACE; key <= KEY_RIGHT_CONTROL; ++key) {
+        const std::string printed = keyName(key);
+        if (printed.compare(0, 4, "KEY_") != 0 && printed == upper)
+            return key;
+    }
+    return -1;
+}
+
+int buttonFromName(const std::string& name)
+{
+    std::string upper = name;
+    for (char& c : upper)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    for (int button = 0; button < PAD_BUTTON_COUNT; ++button)
+        if (upper == BUTTON_NAMES[button])
+            return button;
+    return -1;
+}
+
 Bindings Bindings::defaults()
 {
     Bindings bindings;
     for (std::size_t action = 0; action < ACTION_COUNT; ++action) {
         bindings.keyLists[action] = table()[action].keys;
         bindings.buttonLists[action] = table()[action].buttons;
+    }
+    return bindings;
+}
+
+namespace {
+
+// The codes of a comma-separated list of names; false when one of them names nothing.
+bool parseList(const std::string& text, int (*fromName)(const std::string&), std::vector<int>& codes,
+               std::string& unknown)
+{
+    codes.clear();
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string name = text.substr(start, comma - start);
+        const int code = fromName(name);
+        if (code < 0) {
+            unknown = name;
+            return false;
+        }
+        if (std::find(codes.begin(), codes.end(), code) == codes.end())
+            codes.push_back(code);
+        start = comma + 1;
+    }
+    return !codes.empty();
+}
+
+std::string listText(const std::vector<int>& codes, std::string (*name)(int))
+{
+    std::string text;
+    for (int code : codes)
+        text += (text.empty() ? "" : ",") + name(code);
+    return text.empty() ? "nothing" : text;
+}
+
+void printLine(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+Bindings Bindings::fromSettings(const SettingLookup& lookup, const std::string& fileName)
+{
+    const Bindings defaults = Bindings::defaults();
+    Bindings bindings = defaults;
+    struct Family {
+        const char* prefix;
+        std::array<std::vector<int>, ACTION_COUNT> Bindings::*lists;
+        int (*fromName)(const std::string&);
+        std::string (*name)(int);
+        const char* kind;
+    };
+    const Family families[] = {{"KEY_", &Bindings::keyLists, keyFromName, keyName, "key"},
+                               {"PAD_", &Bindings::buttonLists, buttonFromName, buttonName, "button"}};
+    for (const Family& family : families) {
+        std::array<bool, ACTION_COUNT> changed{};
+        auto& lists = bindings.*family.lists;
+        const auto& defaultLists = defaults.*family.lists;
+        for (int action = 0; action < ACTION_COUNT; ++action) {
+            const std::string setting = family.prefix + std::string(actionName(Action(action)));
+            std::string value;
+            if (!lookup(setting, value))
+                continue;
+            std::vector<int> codes;
+            std::string unknown;
+            if (!parseList(value, family.fromName, codes, unknown)) {
+                printLine(fileName + ": " + setting + " " + value + ": " + (unknown.empty() ? "(empty)" : unknown)
+                          + " is not a " + family.kind + ", so " + actionName(Action(action)) + " keeps "
+                          + listText(defaultLists[action], family.name));
+                continue;
+            }
+            lists[action] = codes;
+            changed[action] = true;
+        }
+        // A code two actions would share stays with the one that did not change; where both
+        // changed, with the first. The other keeps its defaults, which may free another code.
+        for (bool clashed = true; clashed;) {
+            clashed = false;
+            for (int a = 0; a < ACTION_COUNT && !clashed; ++a)
+                for (int b = a + 1; b < ACTION_COUNT && !clashed; ++b)
+                    for (int code : lists[b]) {
+                        if (std::find(lists[a].begin(), lists[a].end(), code) == lists[a].end())
+                            continue;
+                        const int loser = changed[b] ? b : a;
+                        const int winner = loser == b ? a : b;
+                        printLine(fileName + ": " + family.prefix + actionName(Action(loser)) + " "
+                                  + listText(lists[loser], family.name) + ": " + family.name(code)
+                                  + " is already bound to " + actionName(Action(winner)) + ", so "
+                                  + actionName(Action(loser)) + " keeps " + listText(defaultLists[loser], family.name));
+                        lists[loser] = defaultLists[loser];
+                        changed[loser] = false;
+                        clashed = true;
+                        break;
+                    }
+        }
     }
     return bindings;
 }

@@ -4,6 +4,7 @@
 // them at start, and a key or button belongs to one action at most.
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,11 +41,20 @@ const char* actionDescription(Action action);
 std::string keyName(int key);
 // "A", "B", "START", "DPAD_LEFT": a gamepad button by the windowing library's name.
 std::string buttonName(int button);
+// The key or button of a name as the two above give it, in any case; -1 for no such name.
+int keyFromName(const std::string& name);
+int buttonFromName(const std::string& name);
 
 class Bindings {
 public:
     // The game's own controls.
     static Bindings defaults();
+    // The defaults, with every action whose "KEY_<ACTION>" or "PAD_<ACTION>" setting lookup
+    // finds ("SPACE,ENTER", "A") bound to those instead. A name that is not a key or button, or
+    // a key or button that two actions would share, leaves the action with its defaults and
+    // gets a console line that starts with fileName.
+    using SettingLookup = std::function<bool(const std::string& name, std::string& value)>;
+    static Bindings fromSettings(const SettingLookup& lookup, const std::string& fileName);
 
     const std::vector<int>& keys(Action action) const { return keyLists[action]; }
     const std::vector<int>& buttons(Action action) const { return buttonLists[action]; }

@@ -4,9 +4,15 @@
 
 #include <algorithm>
 
-void Controls::keyPressed(int key)
+namespace {
+
+constexpr int QUIT_CHORD_KEY = KEY_A + ('Q' - 'A'); // with Ctrl held
+
+} // namespace
+
+void Controls::keyPressed(int key, bool control)
 {
-    const Action action = table.actionOfKey(key);
+    const Action action = control && key == QUIT_CHORD_KEY ? ACTION_QUIT : table.actionOfKey(key);
     if (action != ACTION_NONE)
         pendingPresses.push_back(action);
 }

@@ -16,8 +16,8 @@ public:
     const Bindings& bindings() const { return table; }
 
     // A key went down (the window's key event). Its action counts as pressed in the next frame,
-    // however briefly the key was held.
-    void keyPressed(int key);
+    // however briefly the key was held. Ctrl+Q quits whatever the bindings say.
+    void keyPressed(int key, bool control = false);
 
     // Starts a frame: the presses from key events since the frame before, then those of gamepad
     // buttons that went down, read through the input seam. What else changed on the gamepad

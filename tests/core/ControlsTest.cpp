@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 namespace {
@@ -56,27 +57,53 @@ TEST_F(ControlsTest, EveryDefaultKeyAndButtonGivesItsActionAndNothingElseDoes)
     EXPECT_EQ(boundKeys.size(), std::size_t(ACTION_COUNT)) << "one key each, no key twice";
 }
 
-TEST_F(ControlsTest, AKeyOfAnotherActionIsRefusedWithALineAndOtherBindingsTakeEffect)
+// Bindings come from settings as "KEY_<ACTION> <key>[,<key>...]" and "PAD_<ACTION> <button>...":
+// names in any case, swaps between two actions, and refusals with a line naming the file.
+TEST_F(ControlsTest, SettingsRebindAndTwoActionsOnOneKeyAreRefusedWithALine)
 {
-    Bindings bindings = Bindings::defaults();
+    const std::map<std::string, std::string> file = {
+        {"KEY_THROW", "enter,Q"}, {"KEY_SAMPLING", "F5"}, {"KEY_MIPMAP", "F4"}, // a swap
+        {"KEY_FPS", "F3"},                                                      // WIREFRAME's
+        {"KEY_GHOST", "SPAC"},    {"PAD_LOOK", "B"},      {"PAD_PAUSE", "A"},   // THROW's button
+    };
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(bindings.setKeys(ACTION_FPS, {KEY_F3}));
-    EXPECT_FALSE(bindings.setButtons(ACTION_LOOK, {PAD_SOUTH}));
+    const Bindings bindings = Bindings::fromSettings(
+        [&file](const std::string& name, std::string& value) {
+            const auto found = file.find(name);
+            if (found != file.end())
+                value = found->second;
+            return found != file.end();
+        },
+        "my-settings.txt");
     const std::string console = testing::internal::GetCapturedStdout();
-    EXPECT_NE(console.find("Bindings: F3 is already bound to WIREFRAME, so FPS keeps its own\n"), std::string::npos)
-        << console;
-    EXPECT_NE(console.find("Bindings: A is already bound to THROW, so LOOK keeps its own\n"), std::string::npos);
+    EXPECT_EQ(console,
+              "my-settings.txt: KEY_GHOST SPAC: SPAC is not a key, so GHOST keeps G\n"
+              "my-settings.txt: KEY_FPS F3: F3 is already bound to WIREFRAME, so FPS keeps F2\n"
+              "my-settings.txt: PAD_PAUSE A: A is already bound to THROW, so PAUSE keeps START\n");
+    EXPECT_EQ(bindings.keys(ACTION_THROW), (std::vector<int>{KEY_ENTER, int('Q')}));
+    EXPECT_EQ(bindings.actionOfKey(KEY_SPACE), ACTION_NONE);
+    EXPECT_EQ(bindings.actionOfKey(KEY_F5), ACTION_SAMPLING);
+    EXPECT_EQ(bindings.actionOfKey(KEY_F4), ACTION_MIPMAP);
     EXPECT_EQ(bindings.keys(ACTION_FPS), std::vector<int>{KEY_F2});
-    EXPECT_EQ(bindings.buttons(ACTION_LOOK), std::vector<int>{PAD_NORTH});
+    EXPECT_EQ(bindings.keys(ACTION_GHOST), std::vector<int>{KEY_G});
+    EXPECT_EQ(bindings.buttons(ACTION_LOOK), std::vector<int>{PAD_EAST});
+    EXPECT_EQ(bindings.buttons(ACTION_PAUSE), std::vector<int>{PAD_START});
 
-    // Throw moves to ENTER and Q; SPACE is then free, and rebinding an action to its own key is fine.
-    EXPECT_TRUE(bindings.setKeys(ACTION_THROW, {KEY_ENTER, int('Q')}));
-    EXPECT_TRUE(bindings.setKeys(ACTION_THROW, {KEY_ENTER, int('Q')}));
+    // One change at a time is refused the same way.
+    Bindings changed = bindings;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(changed.setKeys(ACTION_FPS, {KEY_F3}));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Bindings: F3 is already bound to WIREFRAME, so FPS keeps its own\n");
+    EXPECT_EQ(changed.keys(ACTION_FPS), std::vector<int>{KEY_F2});
+
+    // Ctrl+Q quits whatever Q is bound to.
     controls.setBindings(bindings);
     controls.keyPressed(KEY_SPACE);
+    controls.keyPressed('Q', true);
     controls.keyPressed('Q');
     controls.beginFrame();
-    EXPECT_EQ(controls.presses(), std::vector<Action>{ACTION_THROW});
+    EXPECT_EQ(controls.presses(), (std::vector<Action>{ACTION_QUIT, ACTION_THROW}));
 }
 
 TEST_F(ControlsTest, AHeldSteeringKeyOverrulesTheDpadWhichOverrulesTheStick)

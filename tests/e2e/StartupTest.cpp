@@ -72,10 +72,12 @@ TEST_F(Startup, ClosingTheWindowEndsTheGame)
     EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
 }
 
-TEST_F(Startup, OtherSettingsGiveOtherSizes)
+// Settings change the window and the controls; a binding that takes another action's key is
+// refused by name, and Ctrl+Q quits whatever the bindings say.
+TEST_F(Startup, OtherSettingsGiveOtherSizesAndControls)
 {
     std::string dir = GameProcess::copyRunDirectory();
-    std::ofstream(dir + "/settings.txt") << "FULLSCREEN 0\nWIDTH 800\n";
+    std::ofstream(dir + "/settings.txt") << "FULLSCREEN 0\nWIDTH 800\nKEY_GHOST Q\nKEY_FPS F3\n";
     {
         GameProcess game(dir);
         ASSERT_NE(game.waitForWindow(), 0u) << game.errors();
@@ -85,7 +87,12 @@ TEST_F(Startup, OtherSettingsGiveOtherSizes)
         // A missing height is made 4:3 from the width.
         EXPECT_EQ(width, 800);
         EXPECT_EQ(height, 600);
-        game.pressKey("Escape");
+        EXPECT_TRUE(game.waitForOutput("settings.txt: KEY_FPS F3: F3 is already bound to WIREFRAME, so FPS keeps F2\n"))
+            << game.output();
+        // Q alone is the ghost's key now; with Ctrl it quits.
+        game.keyDown("Control_L");
+        game.pressKey("q");
+        game.keyUp("Control_L");
         EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
     }
     GameProcess::removeDirectory(dir);
