@@ -1,10 +1,13 @@
 #include "app/Settings.h"
 
+#include "app/SettingsFile.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 Settings& Settings::instance()
 {
@@ -35,10 +38,28 @@ Settings::Settings(std::istream& in)
 void Settings::read(std::istream& in)
 {
     // Tokens pair up regardless of lines; an odd token at the end is dropped.
+    std::string tokens;
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t start = line.find_first_not_of(" \t\r");
+        if (start == std::string::npos || line[start] != '#')
+            tokens += line + "\n";
+    }
+    std::istringstream pairs(tokens);
     std::string key;
     std::string value;
-    while (in >> key && in >> value)
+    while (pairs >> key && pairs >> value)
         values[key] = value;
+}
+
+bool Settings::set(const std::string& key, const std::string& value)
+{
+    values[key] = value;
+    std::string error;
+    if (saveSetting(fileName, key, value, error))
+        return true;
+    std::printf("%s: could not save %s %s: %s\n", fileName.c_str(), key.c_str(), value.c_str(), error.c_str());
+    std::fflush(stdout);
+    return false;
 }
 
 bool Settings::find(const std::string& key, std::string& value) const

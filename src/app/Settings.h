@@ -11,7 +11,8 @@ public:
     // The process-wide settings, read from "settings.txt" in the working directory on first use.
     static Settings& instance();
 
-    // Reads whitespace-separated key/value pairs from the file at path.
+    // Reads whitespace-separated key/value pairs from the file at path; lines that start with
+    // "#" are comments.
     explicit Settings(const std::string& path);
     // Reads key/value pairs from an already open stream (no error line).
     explicit Settings(std::istream& in);
@@ -19,6 +20,9 @@ public:
     // The value of key as it stands in the file; false when the key is absent.
     bool find(const std::string& key, std::string& value) const;
     const std::string& path() const { return fileName; }
+    // Changes key to value now, and in the file, keeping everything else in it. A file that
+    // cannot be written gets a console line naming it and false; the change still holds.
+    bool set(const std::string& key, const std::string& value);
     // The value of key as atoi reads it, or -1 when the key is absent.
     int getInt(const std::string& key) const;
     // A percentage read like getInt: 100 when the key is absent; a value outside 0 to 100 is

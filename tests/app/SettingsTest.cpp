@@ -63,14 +63,16 @@ TEST(Settings, RepeatedKeyKeepsTheLastValue)
     EXPECT_EQ(fromText("FULLSCREEN 1\nWIDTH 800\nFULLSCREEN 0\n").getInt("FULLSCREEN"), 0);
 }
 
-TEST(Settings, CommentsShiftThePairing)
+// A line that starts with "#" is a comment, whatever its tokens, so the game can keep a
+// player's notes when it writes the file; a "#" later in a line is an ordinary token.
+TEST(Settings, CommentLinesAreSkipped)
 {
-    // Two comment tokens pair with each other and leave WIDTH intact.
     EXPECT_EQ(fromText("# note\nWIDTH 800\n").getInt("WIDTH"), 800);
-    // One comment token pairs with WIDTH, and 800 becomes a key of its own.
-    Settings shifted = fromText("#note\nWIDTH 800\n");
-    EXPECT_EQ(shifted.getInt("WIDTH"), -1);
-    EXPECT_EQ(shifted.getInt("#note"), 0);
+    EXPECT_EQ(fromText("#note\nWIDTH 800\n").getInt("WIDTH"), 800);
+    Settings settings = fromText("  # FULLSCREEN 1 and WIDTH\nFULLSCREEN 0\nWIDTH 800 #wide\n");
+    EXPECT_EQ(settings.getInt("FULLSCREEN"), 0);
+    EXPECT_EQ(settings.getInt("WIDTH"), 800);
+    EXPECT_EQ(settings.getInt("#wide"), -1) << "an odd token at the end is dropped";
 }
 
 TEST(Settings, PercentagesDefaultToAHundredAndAreClampedWithALine)
