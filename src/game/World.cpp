@@ -72,7 +72,7 @@ World::~World()
 void World::init(ShaderCache* cache)
 {
     shaderCache = cache;
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    setClearColour(0.0f, 0.0f, 0.0f, 0.0f);
     setDepthTest(true);
     setFaceCulling(true);
     offscreenTarget.create();
@@ -80,9 +80,7 @@ void World::init(ShaderCache* cache)
     sceneTarget.setColourFilter(GL_LINEAR);
     blurTarget.setColourFilter(GL_LINEAR);
     softwareRenderer = currentContextIsSoftware();
-    GLint windowSamples = 0;
-    glGetIntegerv(GL_SAMPLES, &windowSamples);
-    windowMultisampled = windowSamples > 0;
+    windowMultisampled = drawTargetSamples() > 0;
     // No processor draws the whole window in time: start small and grow into any room there is,
     // rather than open on a run of slow frames.
     if (softwareRenderer)
@@ -315,7 +313,7 @@ void World::render(double realDt)
     drawGhost(projection, camera);
     if (target) {
         bindFrame();
-        glViewport(0, 0, windowWidth, windowHeight);
+        setViewport(windowWidth, windowHeight);
     }
 
     // The quad shows the off-screen scene in the window, blurred or as it is, scaled up to the
@@ -439,9 +437,7 @@ void World::release()
     sceneTarget.release();
     frameTarget.release();
     blurTarget.release();
-    if (nearestSampler)
-        glDeleteSamplers(1, &nearestSampler);
-    nearestSampler = 0;
+    texelSampler.release();
     lastTarget = nullptr;
     terrain = nullptr;
     motionBlurQuad = nullptr;

@@ -7,6 +7,7 @@
 #include "render/MultisampleTarget.h"
 #include "render/RenderQuality.h"
 #include "render/RenderScale.h"
+#include "render/TexelSampler.h"
 
 #include <glm/glm.hpp>
 #include <memory>
@@ -157,8 +158,8 @@ private:
     Framebuffer offscreenTarget;
     Framebuffer sceneTarget;
     Framebuffer* lastTarget = nullptr;
-    Framebuffer blurTarget;          // AUTO's streaked scene, at the scene's scale
-    unsigned int nearestSampler = 0; // how the streak reads the scaled scene
+    Framebuffer blurTarget;    // AUTO's streaked scene, at the scene's scale
+    TexelSampler texelSampler; // how the streak reads the scaled scene
     MultisampleTarget frameTarget;
     bool throughFrameTarget = false;
     bool windowMultisampled = false;

@@ -70,7 +70,7 @@ bool World::needsFrameTarget() const
 
 void World::bindFrame()
 {
-    glBindFramebuffer(GL_FRAMEBUFFER, throughFrameTarget ? frameTarget.framebuffer() : 0);
+    bindDrawTarget(throughFrameTarget ? frameTarget.framebuffer() : 0);
 }
 
 void World::blurAtSceneSize(MovableCamera* camera)
@@ -81,20 +81,13 @@ void World::blurAtSceneSize(MovableCamera* camera)
     blurTarget.create();
     blurTarget.bind();
     // At one texel per pixel the streak needs no filtering, as the full-size blur reads it.
-    if (!nearestSampler) {
-        glGenSamplers(1, &nearestSampler);
-        glSamplerParameteri(nearestSampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glSamplerParameteri(nearestSampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glSamplerParameteri(nearestSampler, GL_TEXTURE_WRAP_S, GL_MIRRORED_REPEAT);
-        glSamplerParameteri(nearestSampler, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT);
-    }
-    glBindSampler(1, nearestSampler);
+    texelSampler.bind(1);
     setDepthTest(false);
     drawObject(motionBlurQuad, hudProjectionMatrix, camera);
     setDepthTest(true);
-    glBindSampler(1, 0);
+    TexelSampler::unbind(1);
     bindFrame();
-    glViewport(0, 0, windowWidth, windowHeight);
+    setViewport(windowWidth, windowHeight);
     motionBlurQuad->setTexture(static_cast<int>(blurTarget.colorTexture()), 1);
     motionBlurQuad->setShader(copyProgram);
 }

@@ -8,6 +8,28 @@ void clearScreen(float red, float green, float blue, float alpha)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+void setClearColour(float red, float green, float blue, float alpha)
+{
+    glClearColor(red, green, blue, alpha);
+}
+
+void bindDrawTarget(unsigned int framebuffer)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+}
+
+void setViewport(int width, int height)
+{
+    glViewport(0, 0, width, height);
+}
+
+int drawTargetSamples()
+{
+    GLint samples = 0;
+    glGetIntegerv(GL_SAMPLES, &samples);
+    return samples;
+}
+
 void setDepthTest(bool enabled)
 {
     if (enabled)
