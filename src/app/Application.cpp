@@ -176,6 +176,9 @@ void Application::run()
             world->setFps(deltas.fps);
         world->frame(deltas.gameDt, deltas.realDt);
         presentFrame();
+        // Lets a test wait for the next picture instead of the next once-a-second rate line.
+        if (traceEnabled())
+            traceEvent("frame", std::to_string(++framesShown));
         SoundSystem::instance()->update();
         reportScreenshots();
         running = running && windowStillOpen();

@@ -45,6 +45,7 @@ private:
     void reportScreenshots();
 
     bool running = false;
+    long framesShown = 0;
     int vsync = 1;
     bool screenshotRequested = false;
     std::unique_ptr<FrameClock> frameClock;

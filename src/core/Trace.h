@@ -19,6 +19,7 @@
 //   gamepad disconnected <name>
 //   resize <width> <height>    the window's drawing area changed size, in pixels
 //   fps <rate>                 once a second: the frame rate, a sign the frame loop runs
+//   frame <n>                  the game's n-th frame was shown (from 1)
 //   record <place> <metres>    a throw ended and was entered in the records: its place among
 //                              the ten longest (0 outside them) and its distance
 //   best <text>                the game-over line under the result: "Best: 412.37 m",

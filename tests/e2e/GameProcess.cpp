@@ -315,6 +315,7 @@ int GameProcess::waitForTrace(const std::string& event, const std::string& detai
 
 bool GameProcess::waitForFrameAfter(std::size_t after, double timeoutSeconds)
 {
-    int first = waitForTrace("fps", "", after, timeoutSeconds);
-    return first >= 0 && waitForTrace("fps", "", static_cast<std::size_t>(first) + 1, timeoutSeconds) >= 0;
+    // The first frame shown after the mark may have been drawn before it; the second was not.
+    int first = waitForTrace("frame", "", after, timeoutSeconds);
+    return first >= 0 && waitForTrace("frame", "", static_cast<std::size_t>(first) + 1, timeoutSeconds) >= 0;
 }

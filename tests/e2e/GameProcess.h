@@ -64,7 +64,7 @@ public:
     int waitForTrace(const std::string& event, const std::string& detailsPrefix = "", std::size_t after = 0,
                      double timeoutSeconds = 60.0);
     // Waits until the game has presented a whole frame begun after trace line `after`: the
-    // second frame-rate report from there on, as the game reports once a second.
+    // second frame shown from there on.
     bool waitForFrameAfter(std::size_t after, double timeoutSeconds = 60.0);
 
 private:

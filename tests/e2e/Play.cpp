@@ -112,12 +112,12 @@ int waitForThrowEnd(GameProcess& game, std::size_t flight, double stillSeconds)
 
 std::string traceTail(GameProcess& game, std::size_t lines)
 {
-    // The frame rate's lines come every second and would crowd out what the game last did.
+    // The frame rate's and the frames' lines would crowd out what the game last did.
     std::vector<TraceLine> trace;
     for (const TraceLine& line : game.trace())
-        if (line.event != "fps")
+        if (line.event != "fps" && line.event != "frame")
             trace.push_back(line);
-    std::string tail = "the trace's last lines but the frame rate's:\n";
+    std::string tail = "the trace's last lines but the frame rate's and the frames':\n";
     for (std::size_t i = trace.size() > lines ? trace.size() - lines : 0; i < trace.size(); ++i) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.3f", trace[i].seconds);
