@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <algorithm>
 
 #include <chrono>
 #include <csignal>
@@ -315,7 +316,10 @@ int GameProcess::waitForTrace(const std::string& event, const std::string& detai
 
 bool GameProcess::waitForFrameAfter(std::size_t after, double timeoutSeconds)
 {
-    // The first frame shown after the mark may have been drawn before it; the second was not.
+    // Frames come many a second: count them from what the trace holds now as well, so that
+    // what a caller has just seen happen in the trace is in the picture. The first frame shown
+    // from there may have been drawn before it; the second was not.
+    after = std::max(after, traceSize());
     int first = waitForTrace("frame", "", after, timeoutSeconds);
     return first >= 0 && waitForTrace("frame", "", static_cast<std::size_t>(first) + 1, timeoutSeconds) >= 0;
 }

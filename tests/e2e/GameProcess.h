@@ -63,8 +63,8 @@ public:
     // detailsPrefix; its index, or -1 when the game ends or the timeout passes first.
     int waitForTrace(const std::string& event, const std::string& detailsPrefix = "", std::size_t after = 0,
                      double timeoutSeconds = 60.0);
-    // Waits until the game has presented a whole frame begun after trace line `after`: the
-    // second frame shown from there on.
+    // Waits until the game has presented a whole frame begun after trace line `after` and after
+    // this call: the second frame shown from there on.
     bool waitForFrameAfter(std::size_t after, double timeoutSeconds = 60.0);
 
 private:

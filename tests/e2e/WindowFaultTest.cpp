@@ -27,8 +27,7 @@ void sleepFor(double seconds)
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-// The game reports its frame rate once a second from its frame loop: two reports after a
-// moment mean it drew whole frames since.
+// The game traces every frame it shows: two after a moment mean it drew whole frames since.
 bool framesKeepComing(GameProcess& game)
 {
     return game.waitForFrameAfter(game.traceSize());
