@@ -48,31 +48,132 @@ const char* const BUTTON_NAMES[PAD_BUTTON_COUNT] = {
     "GUIDE", "LEFT_THUMB", "RIGHT_THUMB", "DPAD_UP", "DPAD_RIGHT",  "DPAD_DOWN",    "DPAD_LEFT",
 };
 
-Action findOwner(const std::array<std::vector<int>, ACTION_COUNT>& lists, int code)
+using CodeLists = std::array<std::vector<int>, ACTION_COUNT>;
+
+// Keys and gamepad buttons are bound alike; only their names and settings differ.
+struct CodeFamily {
+    const char* prefix; // of the settings: "KEY_THROW"
+    const char* kind;   // in console lines
+    int (*fromName)(const std::string&);
+    std::string (*name)(int);
+};
+const CodeFamily KEYS{"KEY_", "key", keyFromName, keyName};
+const CodeFamily BUTTONS{"PAD_", "button", buttonFromName, buttonName};
+
+std::string upperCase(std::string text)
 {
-    for (int action = 0; action < ACTION_COUNT; ++action) {
-        const std::vector<int>& list = lists[std::size_t(action)];
-        if (std::find(list.begin(), list.end(), code) != list.end())
+    for (char& c : text)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+void printLine(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+bool holds(const std::vector<int>& codes, int code)
+{
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+Action findOwner(const CodeLists& lists, int code)
+{
+    for (int action = 0; action < ACTION_COUNT; ++action)
+        if (holds(lists[std::size_t(action)], code))
             return Action(action);
-    }
     return ACTION_NONE;
 }
 
 // Refuses a list that takes a code from another action, naming both on the console.
-bool replaceList(std::array<std::vector<int>, ACTION_COUNT>& lists, Action action, const std::vector<int>& codes,
-                 std::string (*name)(int))
+bool replaceList(CodeLists& lists, Action action, const std::vector<int>& codes, const CodeFamily& family)
 {
     for (int code : codes) {
         const Action owner = findOwner(lists, code);
         if (owner != ACTION_NONE && owner != action) {
-            std::printf("Bindings: %s is already bound to %s, so %s keeps its own\n", name(code).c_str(),
-                        actionName(owner), actionName(action));
-            std::fflush(stdout);
+            printLine("Bindings: " + family.name(code) + " is already bound to " + actionName(owner) + ", so "
+                      + actionName(action) + " keeps its own");
             return false;
         }
     }
     lists[action] = codes;
     return true;
+}
+
+// The codes of a comma-separated list of names; false, with the name in unknown, when one of
+// them names nothing.
+bool parseList(const std::string& text, const CodeFamily& family, std::vector<int>& codes, std::string& unknown)
+{
+    codes.clear();
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        unknown = text.substr(start, comma - start);
+        const int code = family.fromName(unknown);
+        if (code < 0)
+            return false;
+        if (!holds(codes, code))
+            codes.push_back(code);
+        start = comma + 1;
+    }
+    return true;
+}
+
+std::string listText(const std::vector<int>& codes, const CodeFamily& family)
+{
+    std::string text;
+    for (int code : codes)
+        text += (text.empty() ? "" : ",") + family.name(code);
+    return text.empty() ? "nothing" : text;
+}
+
+// The first code that two actions share: true, with the two (first before second) and the code.
+bool findClash(const CodeLists& lists, int& first, int& second, int& code)
+{
+    for (second = 1; second < ACTION_COUNT; ++second)
+        for (int shared : lists[std::size_t(second)])
+            if ((first = findOwner(lists, shared)) < second) {
+                code = shared;
+                return true;
+            }
+    return false;
+}
+
+// Binds every action whose setting the lookup finds to the codes it names. A code two actions
+// would share stays with the one the settings did not change (where both changed, with the
+// first); the other keeps its defaults, which may free another code, so it goes round again.
+void readSettings(CodeLists& lists, const CodeLists& defaults, const CodeFamily& family,
+                  const Bindings::SettingLookup& lookup, const std::string& fileName)
+{
+    std::array<bool, ACTION_COUNT> changed{};
+    for (int action = 0; action < ACTION_COUNT; ++action) {
+        const std::string setting = family.prefix + std::string(actionName(Action(action)));
+        std::string value;
+        if (!lookup(setting, value))
+            continue;
+        std::vector<int> codes;
+        std::string unknown;
+        if (!parseList(value, family, codes, unknown)) {
+            printLine(fileName + ": " + setting + " " + value + ": " + (unknown.empty() ? "(empty)" : unknown)
+                      + " is not a " + family.kind + ", so " + actionName(Action(action)) + " keeps "
+                      + listText(defaults[action], family));
+            continue;
+        }
+        lists[action] = codes;
+        changed[action] = true;
+    }
+    int first = 0;
+    int second = 0;
+    int code = 0;
+    while (findClash(lists, first, second, code)) {
+        const int loser = changed[second] ? second : first;
+        const int winner = loser == second ? first : second;
+        printLine(fileName + ": " + family.prefix + actionName(Action(loser)) + " " + listText(lists[loser], family)
+                  + ": " + family.name(code) + " is already bound to " + actionName(Action(winner)) + ", so "
+                  + actionName(Action(loser)) + " keeps " + listText(defaults[loser], family));
+        lists[loser] = defaults[loser];
+        changed[loser] = false;
+    }
 }
 
 } // namespace
@@ -134,9 +235,7 @@ std::string buttonName(int button)
 
 int keyFromName(const std::string& name)
 {
-    std::string upper = name;
-    for (char& c : upper)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = upperCase(name);
     // Every key a name is printed for: the printable ones, the named specials and F1 to F25.
     for (int key = KEY_SPACE; key <= KEY_RIGHT_CONTROL; ++key) {
         const std::string printed = keyName(key);
@@ -148,9 +247,7 @@ int keyFromName(const std::string& name)
 
 int buttonFromName(const std::string& name)
 {
-    std::string upper = name;
-    for (char& c : upper)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = upperCase(name);
     for (int button = 0; button < PAD_BUTTON_COUNT; ++button)
         if (upper == BUTTON_NAMES[button])
             return button;
@@ -167,100 +264,12 @@ Bindings Bindings::defaults()
     return bindings;
 }
 
-namespace {
-
-// The codes of a comma-separated list of names; false when one of them names nothing.
-bool parseList(const std::string& text, int (*fromName)(const std::string&), std::vector<int>& codes,
-               std::string& unknown)
-{
-    codes.clear();
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', start), text.size());
-        const std::string name = text.substr(start, comma - start);
-        const int code = fromName(name);
-        if (code < 0) {
-            unknown = name;
-            return false;
-        }
-        if (std::find(codes.begin(), codes.end(), code) == codes.end())
-            codes.push_back(code);
-        start = comma + 1;
-    }
-    return !codes.empty();
-}
-
-std::string listText(const std::vector<int>& codes, std::string (*name)(int))
-{
-    std::string text;
-    for (int code : codes)
-        text += (text.empty() ? "" : ",") + name(code);
-    return text.empty() ? "nothing" : text;
-}
-
-void printLine(const std::string& line)
-{
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
-
-} // namespace
-
 Bindings Bindings::fromSettings(const SettingLookup& lookup, const std::string& fileName)
 {
     const Bindings defaults = Bindings::defaults();
     Bindings bindings = defaults;
-    struct Family {
-        const char* prefix;
-        std::array<std::vector<int>, ACTION_COUNT> Bindings::*lists;
-        int (*fromName)(const std::string&);
-        std::string (*name)(int);
-        const char* kind;
-    };
-    const Family families[] = {{"KEY_", &Bindings::keyLists, keyFromName, keyName, "key"},
-                               {"PAD_", &Bindings::buttonLists, buttonFromName, buttonName, "button"}};
-    for (const Family& family : families) {
-        std::array<bool, ACTION_COUNT> changed{};
-        auto& lists = bindings.*family.lists;
-        const auto& defaultLists = defaults.*family.lists;
-        for (int action = 0; action < ACTION_COUNT; ++action) {
-            const std::string setting = family.prefix + std::string(actionName(Action(action)));
-            std::string value;
-            if (!lookup(setting, value))
-                continue;
-            std::vector<int> codes;
-            std::string unknown;
-            if (!parseList(value, family.fromName, codes, unknown)) {
-                printLine(fileName + ": " + setting + " " + value + ": " + (unknown.empty() ? "(empty)" : unknown)
-                          + " is not a " + family.kind + ", so " + actionName(Action(action)) + " keeps "
-                          + listText(defaultLists[action], family.name));
-                continue;
-            }
-            lists[action] = codes;
-            changed[action] = true;
-        }
-        // A code two actions would share stays with the one that did not change; where both
-        // changed, with the first. The other keeps its defaults, which may free another code.
-        for (bool clashed = true; clashed;) {
-            clashed = false;
-            for (int a = 0; a < ACTION_COUNT && !clashed; ++a)
-                for (int b = a + 1; b < ACTION_COUNT && !clashed; ++b)
-                    for (int code : lists[b]) {
-                        if (std::find(lists[a].begin(), lists[a].end(), code) == lists[a].end())
-                            continue;
-                        const int loser = changed[b] ? b : a;
-                        const int winner = loser == b ? a : b;
-                        printLine(fileName + ": " + family.prefix + actionName(Action(loser)) + " "
-                                  + listText(lists[loser], family.name) + ": " + family.name(code)
-                                  + " is already bound to " + actionName(Action(winner)) + ", so "
-                                  + actionName(Action(loser)) + " keeps " + listText(defaultLists[loser], family.name));
-                        lists[loser] = defaultLists[loser];
-                        changed[loser] = false;
-                        clashed = true;
-                        break;
-                    }
-        }
-    }
+    readSettings(bindings.keyLists, defaults.keyLists, KEYS, lookup, fileName);
+    readSettings(bindings.buttonLists, defaults.buttonLists, BUTTONS, lookup, fileName);
     return bindings;
 }
 
@@ -276,10 +285,10 @@ Action Bindings::actionOfButton(int button) const
 
 bool Bindings::setKeys(Action action, const std::vector<int>& keys)
 {
-    return replaceList(keyLists, action, keys, keyName);
+    return replaceList(keyLists, action, keys, KEYS);
 }
 
 bool Bindings::setButtons(Action action, const std::vector<int>& buttons)
 {
-    return replaceList(buttonLists, action, buttons, buttonName);
+    return replaceList(buttonLists, action, buttons, BUTTONS);
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int QUIT_CHORD_KEY = KEY_A + ('Q' - 'A'); // with Ctrl held
+constexpr int QUIT_CHORD_KEY = 'Q'; // held with Ctrl; a letter's key code is its capital
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // Settings written back: nothing else in the file is lost, the write is atomic, a link stays a
 // link, and a file that cannot be written is named while the change still holds.
 
+#include "FileText.h"
 #include "ScratchFolderTest.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
@@ -8,19 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-std::string contents(const std::string& path)
-{
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 TEST(SettingsText, ALineChangesInPlaceAndANewKeyGoesAtTheEnd)
 {
@@ -55,7 +47,7 @@ TEST_F(SettingsFileTest, ASavedChangeIsReadBackAndTheLinkToTheFileStays)
     struct stat info {};
     ASSERT_EQ(lstat(link.c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
-    EXPECT_EQ(contents(real), "# mine\nFULLSCREEN 0\nWIDTH 800\nMUSIC_VOLUME 50\n");
+    EXPECT_EQ(fileText(real), "# mine\nFULLSCREEN 0\nWIDTH 800\nMUSIC_VOLUME 50\n");
     EXPECT_EQ(Settings(link).getInt("WIDTH"), 800);
     // Only the file itself is left in the folder: no temporary file stays behind.
     EXPECT_EQ(std::system(("test $(ls -A '" + root + "' | wc -l) -eq 2").c_str()), 0);
@@ -63,7 +55,7 @@ TEST_F(SettingsFileTest, ASavedChangeIsReadBackAndTheLinkToTheFileStays)
     // A missing file is made.
     std::string error;
     EXPECT_TRUE(saveSetting(root + "/new.txt", "GHOST", "0", error)) << error;
-    EXPECT_EQ(contents(root + "/new.txt"), "GHOST 0\n");
+    EXPECT_EQ(fileText(root + "/new.txt"), "GHOST 0\n");
 }
 
 TEST_F(SettingsFileTest, AFileThatCannotBeWrittenIsNamedAndTheChangeStillHolds)

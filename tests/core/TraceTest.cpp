@@ -1,5 +1,6 @@
 // The event trace: one whole line per event, appended, and nothing at all without a file.
 
+#include "FileText.h"
 #include "core/Trace.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 TEST(Trace, AppendsOneWholeLinePerEventAndStopsWithoutAFile)
 {
@@ -37,7 +30,7 @@ TEST(Trace, AppendsOneWholeLinePerEventAndStopsWithoutAFile)
     EXPECT_FALSE(traceEnabled());
     traceEvent("state", "3");
 
-    std::istringstream lines(readAll(path));
+    std::istringstream lines(fileText(path));
     std::string line;
     std::getline(lines, line);
     EXPECT_EQ(line, "earlier run");

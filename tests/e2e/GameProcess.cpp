@@ -1,5 +1,7 @@
 #include "GameProcess.h"
 
+#include "FileText.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -21,14 +22,6 @@ namespace {
 double secondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // An X server resets itself when its last client leaves, and refuses new clients while it does;
@@ -271,18 +264,18 @@ int GameProcess::waitForExit(double timeoutSeconds)
 
 std::string GameProcess::output() const
 {
-    return readFile(outPath);
+    return fileText(outPath);
 }
 
 std::string GameProcess::errors() const
 {
-    return readFile(errPath);
+    return fileText(errPath);
 }
 
 std::vector<TraceLine> GameProcess::trace() const
 {
     std::vector<TraceLine> lines;
-    std::istringstream in(readFile(tracePath));
+    std::istringstream in(fileText(tracePath));
     std::string line;
     while (std::getline(in, line)) {
         // A line still being written has no end yet; the next read takes it whole.

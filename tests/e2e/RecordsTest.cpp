@@ -3,6 +3,7 @@
 // and a game with nowhere to keep records. Every game here gets a data folder of its own
 // under /tmp, never the real home.
 
+#include "FileText.h"
 #include "GameProcess.h"
 #include "Play.h"
 #include "Screen.h"
@@ -14,19 +15,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <regex>
-#include <sstream>
 
 namespace {
 
 constexpr double throwLimitSeconds = 600.0; // a guard against a hang, not a timing requirement
-
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void keep(const Picture& picture, const std::string& name)
 {
@@ -150,14 +142,14 @@ TEST_F(Records, TwoThrowsAreKeptAndTheSecondFliesWithTheGhostOfTheBest)
     EXPECT_EQ(detailsAt(expectTrace("best", "", second)), beaten ? "New record!" : "2nd best throw");
 
     // Both throws on the disk, longest first, and the ghost of the longer one beside them.
-    const std::string records = slurp(folder + "/records.txt");
+    const std::string records = fileText(folder + "/records.txt");
     char longer[32];
     char shorter[32];
     std::snprintf(longer, sizeof longer, "\n%.2f 20", std::max(firstMetres, secondMetres));
     std::snprintf(shorter, sizeof shorter, "\n%.2f 20", std::min(firstMetres, secondMetres));
     EXPECT_NE(records.find(longer), std::string::npos) << records;
     EXPECT_LT(records.find(longer), records.rfind(shorter)) << records;
-    EXPECT_NE(slurp(folder + "/best-throw.ghost").find(std::string("throw ") + (longer + 1)), std::string::npos);
+    EXPECT_NE(fileText(folder + "/best-throw.ghost").find(std::string("throw ") + (longer + 1)), std::string::npos);
     EXPECT_EQ(game->output().find("Records:"), std::string::npos) << game->output();
 }
 
@@ -181,7 +173,7 @@ TEST_F(Records, GhostZeroHidesItUntilGAndADamagedFileIsReportedAndKept)
     start(runDirectory);
     EXPECT_NE(game->output().find("Records: " + folder + "/records.txt is damaged"), std::string::npos)
         << game->output();
-    EXPECT_EQ(slurp(folder + "/records.txt.bad"), damaged);
+    EXPECT_EQ(fileText(folder + "/records.txt.bad"), damaged);
 
     std::size_t mark = game->traceSize();
     game->pressKey("space");
