@@ -20,9 +20,9 @@ const std::vector<std::string>& gameFiles()
                                  "heightmap.vert", "heightmapBlinnPhongTexture.frag", "motionblur.frag", "simple.vert",
                                  "standard.vert", "texture.frag", "textureWithColor.frag", "vertexSkinning.vert"})
             list.push_back(std::string("shader/") + name);
-        for (const char* name :
-             {"font.png", "heightmap.png", "1047-5.jpg", "1047-5-normal.jpg", "wheel.png", "arrow.png",
-              "altitudewarning.png", "rageometer1.png", "rageometer2.png", "sun.png", "moon.png"})
+        for (const char* name : {"font.png", "heightmap.png", "1047-5.jpg", "1047-5-normal.jpg", "wheel.png",
+                                 "arrow.png", "altitudewarning.png", "rageometer1.png", "rageometer2.png", "sun.png",
+                                 "moon.png", "menu_panel.png", "menu_highlight.png", "menu_shade.png"})
             list.push_back(std::string("res/") + name);
         for (const char* name : {"back", "bottom", "front", "left", "right", "top"})
             list.push_back(std::string("res/skybox2/") + name + ".jpg");

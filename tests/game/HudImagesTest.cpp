@@ -65,18 +65,45 @@ float warmth(const Rgba& c)
     return (c.r - c.g) / (c.r + c.g + 1e-6f);
 }
 
-const char* const HUD_IMAGES[] = {"wheel.png", "arrow.png", "altitudewarning.png", "rageometer1.png", "rageometer2.png",
-                                  "sun.png",   "moon.png"};
+struct HudImage {
+    const char* name;
+    int width, height;
+    bool coversWindow; // stretched over the whole window, so the same texel everywhere
+};
 
-TEST(HudImagesTest, EveryImageIsASquarePowerOfTwoWithRealTransparencyAndAClearBorder)
+// The HUD's sprites are square quads scaled evenly; the menu's images are stretched to their
+// panels and rows.
+const HudImage HUD_IMAGES[] = {{"wheel.png", 512, 512, false},
+                               {"arrow.png", 512, 512, false},
+                               {"altitudewarning.png", 512, 512, false},
+                               {"rageometer1.png", 512, 512, false},
+                               {"rageometer2.png", 512, 512, false},
+                               {"sun.png", 256, 256, false},
+                               {"moon.png", 256, 256, false},
+                               {"menu_panel.png", 512, 512, false},
+                               {"menu_highlight.png", 512, 64, false},
+                               {"menu_shade.png", 256, 256, true}};
+
+TEST(HudImagesTest, EveryImageHasItsPowerOfTwoSizeAndRealTransparency)
 {
-    for (const char* name : HUD_IMAGES) {
-        SCOPED_TRACE(name);
-        const Image image = loadHudImage(name);
+    for (const HudImage& expected : HUD_IMAGES) {
+        SCOPED_TRACE(expected.name);
+        const Image image = loadHudImage(expected.name);
         ASSERT_EQ(image.bitsPerPixel, 32);
-        // Sprites are square quads scaled evenly, so a non-square image would be stretched.
-        EXPECT_EQ(image.width, image.height);
-        EXPECT_TRUE(image.width == 256 || image.width == 512);
+        EXPECT_EQ(image.width, expected.width);
+        EXPECT_EQ(image.height, expected.height);
+
+        if (expected.coversWindow) {
+            // A see-through veil: any border or pattern would show round or across the screen.
+            const Rgba& first = image.pixels.front();
+            EXPECT_GT(first.a, 0.0f);
+            EXPECT_LT(first.a, 1.0f);
+            int different = 0;
+            for (const Rgba& p : image.pixels)
+                different += p.r != first.r || p.g != first.g || p.b != first.b || p.a != first.a;
+            EXPECT_EQ(different, 0);
+            continue;
+        }
 
         int clear = 0;
         int solid = 0;
@@ -88,13 +115,39 @@ TEST(HudImagesTest, EveryImageIsASquarePowerOfTwoWithRealTransparencyAndAClearBo
         EXPECT_GT(solid, 0);
 
         // Textures repeat, so anything on the border would bleed in at the opposite edge.
-        for (int i = 0; i < image.width; ++i) {
-            EXPECT_EQ(image.at(i, 0).a, 0.0f);
-            EXPECT_EQ(image.at(i, image.height - 1).a, 0.0f);
-            EXPECT_EQ(image.at(0, i).a, 0.0f);
-            EXPECT_EQ(image.at(image.width - 1, i).a, 0.0f);
+        for (int x = 0; x < image.width; ++x) {
+            EXPECT_EQ(image.at(x, 0).a, 0.0f);
+            EXPECT_EQ(image.at(x, image.height - 1).a, 0.0f);
+        }
+        for (int up = 0; up < image.height; ++up) {
+            EXPECT_EQ(image.at(0, up).a, 0.0f);
+            EXPECT_EQ(image.at(image.width - 1, up).a, 0.0f);
         }
     }
+}
+
+TEST(HudImagesTest, MenuPanelIsPlainDarkAndNearlyOpaqueWhereTheRowsAreWritten)
+{
+    const Image panel = loadHudImage("menu_panel.png");
+    ASSERT_EQ(panel.bitsPerPixel, 32);
+    // The middle three fifths each way, where cream text has to read over day and night alike:
+    // nothing there but shading so gentle that no two neighbouring pixels differ visibly.
+    float lowest = 1.0f, highest = 0.0f, brightest = 0.0f, steepest = 0.0f;
+    for (int up = panel.height / 5; up < panel.height * 4 / 5; ++up) {
+        for (int x = panel.width / 5; x < panel.width * 4 / 5; ++x) {
+            const Rgba& p = panel.at(x, up);
+            lowest = std::min(lowest, p.a);
+            highest = std::max(highest, p.a);
+            brightest = std::max(brightest, 0.3f * p.r + 0.59f * p.g + 0.11f * p.b);
+            for (const Rgba& q : {panel.at(x + 1, up), panel.at(x, up + 1)})
+                steepest = std::max(
+                    {steepest, std::fabs(p.r - q.r), std::fabs(p.g - q.g), std::fabs(p.b - q.b), std::fabs(p.a - q.a)});
+        }
+    }
+    EXPECT_GT(lowest, 0.85f);
+    EXPECT_LT(highest, 0.97f); // the scene still shows through
+    EXPECT_LT(brightest, 0.3f);
+    EXPECT_LE(steepest, 2.5f / 255.0f);
 }
 
 // Launch power for an arrow rotation in degrees, worked out the way the throw does it.

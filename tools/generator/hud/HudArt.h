@@ -20,4 +20,10 @@ Canvas paintAltitudeWarning(const TextMask& font);
 Canvas paintSun();
 Canvas paintMoon();
 
+// The in-game menu, all stretched by the game: the card behind the rows (512 x 512), the bar
+// behind the chosen row (512 x 64) and the shade that dims the scene (256 x 256).
+Canvas paintMenuPanel();
+Canvas paintMenuHighlight();
+Canvas paintMenuShade();
+
 } // namespace hud

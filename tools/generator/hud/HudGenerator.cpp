@@ -1,5 +1,6 @@
-// res/wheel.png, arrow.png, altitudewarning.png, rageometer1.png, rageometer2.png, sun.png and
-// moon.png: the HUD's images, all 32-bit RGBA with a real alpha channel and power-of-two sizes.
+// res/wheel.png, arrow.png, altitudewarning.png, rageometer1.png, rageometer2.png, sun.png,
+// moon.png, menu_panel.png, menu_highlight.png and menu_shade.png: the images of the HUD and
+// the in-game menu, all 32-bit RGBA with a real alpha channel and power-of-two sizes.
 
 #include "Generator.h"
 #include "hud/HudArt.h"
@@ -39,6 +40,9 @@ bool generateHud(const std::string& gameDir)
     written = writeImage(hud::paintRageFill(), res + "rageometer2.png") && written;
     written = writeImage(hud::paintSun(), res + "sun.png") && written;
     written = writeImage(hud::paintMoon(), res + "moon.png") && written;
+    written = writeImage(hud::paintMenuPanel(), res + "menu_panel.png") && written;
+    written = writeImage(hud::paintMenuHighlight(), res + "menu_highlight.png") && written;
+    written = writeImage(hud::paintMenuShade(), res + "menu_shade.png") && written;
     return written && font.isOpen();
 }
 
