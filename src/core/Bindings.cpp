@@ -20,25 +20,27 @@ struct ActionDefaults {
 const std::array<ActionDefaults, ACTION_COUNT>& table()
 {
     static const std::array<ActionDefaults, ACTION_COUNT> actions = {{
-        {"THROW", "throw, dive, try again", {KEY_SPACE}, {PAD_SOUTH}},
-        {"STEER_LEFT", "steer left", {KEY_A}, {PAD_DPAD_LEFT}},
-        {"STEER_RIGHT", "steer right", {KEY_D}, {PAD_DPAD_RIGHT}},
-        {"LOOK", "look ahead (hold)", {KEY_C}, {PAD_NORTH}},
-        {"PAUSE", "pause and fly the free camera", {KEY_P}, {PAD_START}},
-        {"FLY_FORWARD", "free camera forward", {KEY_W}, {}},
-        {"FLY_BACK", "free camera back", {KEY_S}, {}},
-        {"FPS", "frame rate shown", {KEY_F2}, {}},
-        {"WIREFRAME", "wireframe", {KEY_F3}, {}},
-        {"SAMPLING", "texture sampling", {KEY_F4}, {}},
-        {"MIPMAP", "mip-mapping", {KEY_F5}, {}},
+        {"THROW", "Throw, dive, try again", {KEY_SPACE}, {PAD_SOUTH}},
+        {"STEER_LEFT", "Steer left", {KEY_A}, {PAD_DPAD_LEFT}},
+        {"STEER_RIGHT", "Steer right", {KEY_D}, {PAD_DPAD_RIGHT}},
+        {"LOOK", "Look ahead (hold)", {KEY_C}, {PAD_NORTH}},
+        {"PAUSE", "Pause, free camera", {KEY_P}, {PAD_BACK}},
+        {"FLY_FORWARD", "Free camera forward", {KEY_W}, {}},
+        {"FLY_BACK", "Free camera back", {KEY_S}, {}},
+        {"MENU", "Menu", {KEY_ESCAPE}, {PAD_START}},
+        {"HELP", "How to play", {KEY_F1}, {}},
+        {"MUTE", "Sound on or off", {KEY_M}, {}},
+        {"FULLSCREEN", "Full screen", {KEY_F11}, {}},
+        {"SCREENSHOT", "Screenshot", {KEY_F12}, {}},
+        {"GHOST", "Ghost shown", {KEY_G}, {}},
+        {"FPS", "Frame rate shown", {KEY_F2}, {}},
+        {"WIREFRAME", "Wireframe", {KEY_F3}, {}},
+        {"SAMPLING", "Texture sampling", {KEY_F4}, {}},
+        {"MIPMAP", "Mip-mapping", {KEY_F5}, {}},
         {"VSYNC", "VSync", {KEY_F7}, {}},
-        {"CULLING", "frustum culling", {KEY_F8}, {}},
-        {"TRANSPARENCY", "transparency", {KEY_F9}, {}},
-        {"MUTE", "sound on or off", {KEY_M}, {}},
-        {"FULLSCREEN", "full screen", {KEY_F11}, {}},
-        {"SCREENSHOT", "screenshot", {KEY_F12}, {}},
-        {"GHOST", "ghost shown", {KEY_G}, {}},
-        {"QUIT", "quit", {KEY_ESCAPE}, {}},
+        {"CULLING", "Frustum culling", {KEY_F8}, {}},
+        {"TRANSPARENCY", "Transparency", {KEY_F9}, {}},
+        {"QUIT", "Quit (also Ctrl+Q)", {}, {}},
     }};
     return actions;
 }
@@ -57,6 +59,8 @@ struct CodeFamily {
     int (*fromName)(const std::string&);
     std::string (*name)(int);
 };
+constexpr const char* NO_CODES = "NONE";
+
 const CodeFamily KEYS{"KEY_", "key", keyFromName, keyName};
 const CodeFamily BUTTONS{"PAD_", "button", buttonFromName, buttonName};
 
@@ -106,6 +110,9 @@ bool replaceList(CodeLists& lists, Action action, const std::vector<int>& codes,
 bool parseList(const std::string& text, const CodeFamily& family, std::vector<int>& codes, std::string& unknown)
 {
     codes.clear();
+    // What the menu saves for an action it left without any.
+    if (upperCase(text) == NO_CODES)
+        return true;
     for (std::size_t start = 0; start <= text.size();) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
         unknown = text.substr(start, comma - start);
@@ -125,6 +132,27 @@ std::string listText(const std::vector<int>& codes, const CodeFamily& family)
     for (int code : codes)
         text += (text.empty() ? "" : ",") + family.name(code);
     return text.empty() ? "nothing" : text;
+}
+
+std::string settingText(const std::vector<int>& codes, const CodeFamily& family)
+{
+    return codes.empty() ? NO_CODES : listText(codes, family);
+}
+
+// Gives action the one code; an action that had it takes action's old codes in its place.
+Action bindOne(CodeLists& lists, Action action, int code)
+{
+    const Action owner = findOwner(lists, code);
+    const std::vector<int> given = lists[action];
+    lists[action] = {code};
+    if (owner == ACTION_NONE || owner == action)
+        return ACTION_NONE;
+    std::vector<int>& other = lists[owner];
+    other.erase(std::find(other.begin(), other.end(), code));
+    for (int old : given)
+        if (old != code && !holds(other, old))
+            other.push_back(old);
+    return owner;
 }
 
 // The first code that two actions share: true, with the two (first before second) and the code.
@@ -254,6 +282,16 @@ int buttonFromName(const std::string& name)
     return -1;
 }
 
+std::string keyListText(const std::vector<int>& keys)
+{
+    return settingText(keys, KEYS);
+}
+
+std::string buttonListText(const std::vector<int>& buttons)
+{
+    return settingText(buttons, BUTTONS);
+}
+
 Bindings Bindings::defaults()
 {
     Bindings bindings;
@@ -291,4 +329,14 @@ bool Bindings::setKeys(Action action, const std::vector<int>& keys)
 bool Bindings::setButtons(Action action, const std::vector<int>& buttons)
 {
     return replaceList(buttonLists, action, buttons, BUTTONS);
+}
+
+Action Bindings::bindKey(Action action, int key)
+{
+    return bindOne(keyLists, action, key);
+}
+
+Action Bindings::bindButton(Action action, int button)
+{
+    return bindOne(buttonLists, action, button);
 }

@@ -16,6 +16,12 @@ enum Action {
     ACTION_PAUSE,
     ACTION_FLY_FORWARD, // the free camera while paused
     ACTION_FLY_BACK,
+    ACTION_MENU, // opens the menu; goes back a level inside it
+    ACTION_HELP, // the how-to-play card
+    ACTION_MUTE,
+    ACTION_FULLSCREEN,
+    ACTION_SCREENSHOT,
+    ACTION_GHOST,
     ACTION_FPS,
     ACTION_WIREFRAME,
     ACTION_SAMPLING,
@@ -23,11 +29,7 @@ enum Action {
     ACTION_VSYNC,
     ACTION_CULLING,
     ACTION_TRANSPARENCY,
-    ACTION_MUTE,
-    ACTION_FULLSCREEN,
-    ACTION_SCREENSHOT,
-    ACTION_GHOST,
-    ACTION_QUIT,
+    ACTION_QUIT, // Ctrl+Q always quits as well
     ACTION_COUNT,
     ACTION_NONE = ACTION_COUNT,
 };
@@ -44,6 +46,10 @@ std::string buttonName(int button);
 // The key or button of a name as the two above give it, in any case; -1 for no such name.
 int keyFromName(const std::string& name);
 int buttonFromName(const std::string& name);
+
+// The value of a binding's setting: "SPACE,ENTER", or "NONE" for an action left without any.
+std::string keyListText(const std::vector<int>& keys);
+std::string buttonListText(const std::vector<int>& buttons);
 
 class Bindings {
 public:
@@ -67,6 +73,12 @@ public:
     // refused with a console line, and the action keeps what it had.
     bool setKeys(Action action, const std::vector<int>& keys);
     bool setButtons(Action action, const std::vector<int>& buttons);
+
+    // Makes key (or button) the action's only one. Where another action had it, that action
+    // takes the keys this one gave up instead, so nothing is left unbound by a clash: that
+    // action is returned, or ACTION_NONE when there was no clash.
+    Action bindKey(Action action, int key);
+    Action bindButton(Action action, int button);
 
 private:
     std::array<std::vector<int>, ACTION_COUNT> keyLists;

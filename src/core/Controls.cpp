@@ -7,27 +7,104 @@
 namespace {
 
 constexpr int QUIT_CHORD_KEY = 'Q'; // held with Ctrl; a letter's key code is its capital
+constexpr float STICK_STEP = 0.5f;  // of the left stick's travel: a push this far steps a menu
+
+struct FixedMove {
+    bool isKey;
+    int code;
+    MenuMove move;
+};
+
+const FixedMove FIXED_MOVES[] = {
+    {true, KEY_UP, MOVE_UP},           {true, KEY_W, MOVE_UP},
+    {true, KEY_DOWN, MOVE_DOWN},       {true, KEY_S, MOVE_DOWN},
+    {true, KEY_LEFT, MOVE_LEFT},       {true, KEY_A, MOVE_LEFT},
+    {true, KEY_RIGHT, MOVE_RIGHT},     {true, KEY_D, MOVE_RIGHT},
+    {true, KEY_ENTER, MOVE_CHOOSE},    {true, KEY_SPACE, MOVE_CHOOSE},
+    {true, KEY_ESCAPE, MOVE_BACK},     {true, KEY_BACKSPACE, MOVE_BACK},
+    {false, PAD_DPAD_UP, MOVE_UP},     {false, PAD_DPAD_DOWN, MOVE_DOWN},
+    {false, PAD_DPAD_LEFT, MOVE_LEFT}, {false, PAD_DPAD_RIGHT, MOVE_RIGHT},
+    {false, PAD_SOUTH, MOVE_CHOOSE},   {false, PAD_EAST, MOVE_BACK},
+    {false, PAD_START, MOVE_BACK},
+};
+
+int stickDirection(float value)
+{
+    return value <= -STICK_STEP ? -1 : (value >= STICK_STEP ? 1 : 0);
+}
 
 } // namespace
 
 void Controls::keyPressed(int key, bool control)
 {
-    const Action action = control && key == QUIT_CHORD_KEY ? ACTION_QUIT : table.actionOfKey(key);
+    device = DEVICE_KEYBOARD;
+    if (control && key == QUIT_CHORD_KEY) {
+        pendingPresses.push_back(ACTION_QUIT);
+        return;
+    }
+    pendingRaw.push_back({true, key});
+    const Action action = table.actionOfKey(key);
     if (action != ACTION_NONE)
         pendingPresses.push_back(action);
+}
+
+void Controls::mouseClicked(int button)
+{
+    device = DEVICE_KEYBOARD;
+    pendingClicks.push_back(button);
 }
 
 GamepadChanges Controls::beginFrame()
 {
     framePresses.swap(pendingPresses);
     pendingPresses.clear();
+    frameRaw.swap(pendingRaw);
+    pendingRaw.clear();
+    frameClicks.swap(pendingClicks);
+    pendingClicks.clear();
     const GamepadChanges changes = watcher.update(gamepad());
     for (int button = 0; button < PAD_BUTTON_COUNT; ++button) {
+        if (!changes.pressed[button])
+            continue;
+        device = DEVICE_GAMEPAD;
+        frameRaw.push_back({false, button});
         const Action action = table.actionOfButton(button);
-        if (changes.pressed[button] && action != ACTION_NONE)
+        if (action != ACTION_NONE)
             framePresses.push_back(action);
     }
+    frameMoves.clear();
+    for (const RawPress& press : frameRaw)
+        addMenuMove(press);
+    addStickMoves();
     return changes;
+}
+
+void Controls::addMenuMove(const RawPress& press)
+{
+    for (const FixedMove& fixed : FIXED_MOVES)
+        if (fixed.isKey == press.isKey && fixed.code == press.code) {
+            frameMoves.push_back(fixed.move);
+            return;
+        }
+    const Action action = press.isKey ? table.actionOfKey(press.code) : table.actionOfButton(press.code);
+    if (action == ACTION_MENU)
+        frameMoves.push_back(MOVE_BACK);
+}
+
+// A push past halfway steps once; the stick must come back before it steps again.
+void Controls::addStickMoves()
+{
+    const GamepadState pad = gamepad();
+    const int x = pad.connected ? stickDirection(pad.axes[PAD_LEFT_X]) : 0;
+    const int y = pad.connected ? stickDirection(pad.axes[PAD_LEFT_Y]) : 0;
+    if (x != 0 && x != stickX)
+        frameMoves.push_back(x < 0 ? MOVE_LEFT : MOVE_RIGHT);
+    if (y != 0 && y != stickY)
+        frameMoves.push_back(y < 0 ? MOVE_UP : MOVE_DOWN);
+    if ((x != 0 && x != stickX) || (y != 0 && y != stickY))
+        device = DEVICE_GAMEPAD;
+    stickX = x;
+    stickY = y;
 }
 
 bool Controls::pressed(Action action) const
@@ -73,6 +150,14 @@ void Controls::reset()
 {
     pendingPresses.clear();
     framePresses.clear();
+    pendingRaw.clear();
+    frameRaw.clear();
+    pendingClicks.clear();
+    frameClicks.clear();
+    frameMoves.clear();
+    stickX = 0;
+    stickY = 0;
+    device = DEVICE_KEYBOARD;
     watcher = GamepadWatcher();
 }
 

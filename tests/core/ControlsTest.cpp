@@ -25,7 +25,8 @@ TEST_F(ControlsTest, EveryDefaultKeyAndButtonGivesItsActionAndNothingElseDoes)
     controls.beginFrame(); // the pad arrives
     for (int action = 0; action < ACTION_COUNT; ++action) {
         SCOPED_TRACE(actionName(Action(action)));
-        ASSERT_FALSE(defaults.keys(Action(action)).empty()) << "every action has a key";
+        // Quitting has Ctrl+Q, which no binding can take away.
+        ASSERT_EQ(defaults.keys(Action(action)).empty(), action == ACTION_QUIT) << "every other action has a key";
         for (int key : defaults.keys(Action(action))) {
             boundKeys.insert(key);
             controls.keyPressed(key);
@@ -47,14 +48,14 @@ TEST_F(ControlsTest, EveryDefaultKeyAndButtonGivesItsActionAndNothingElseDoes)
     }
 
     // Keys and buttons of no action give nothing, and nothing is held.
-    for (int key : {int('Q'), int(KEY_F1), int(KEY_TAB), 999})
+    for (int key : {int('Q'), int(KEY_F1 + 9), int(KEY_TAB), 999})
         controls.keyPressed(key);
     input.pad.buttons[PAD_EAST] = true;
     controls.beginFrame();
     EXPECT_TRUE(controls.presses().empty());
     for (int action = 0; action < ACTION_COUNT; ++action)
         EXPECT_FALSE(controls.held(Action(action))) << actionName(Action(action));
-    EXPECT_EQ(boundKeys.size(), std::size_t(ACTION_COUNT)) << "one key each, no key twice";
+    EXPECT_EQ(boundKeys.size(), std::size_t(ACTION_COUNT - 1)) << "one key each, no key twice";
 }
 
 // Bindings come from settings as "KEY_<ACTION> <key>[,<key>...]" and "PAD_<ACTION> <button>...":
@@ -79,7 +80,7 @@ TEST_F(ControlsTest, SettingsRebindAndTwoActionsOnOneKeyAreRefusedWithALine)
     EXPECT_EQ(console,
               "my-settings.txt: KEY_GHOST SPAC: SPAC is not a key, so GHOST keeps G\n"
               "my-settings.txt: KEY_FPS F3: F3 is already bound to WIREFRAME, so FPS keeps F2\n"
-              "my-settings.txt: PAD_PAUSE A: A is already bound to THROW, so PAUSE keeps START\n");
+              "my-settings.txt: PAD_PAUSE A: A is already bound to THROW, so PAUSE keeps BACK\n");
     EXPECT_EQ(bindings.keys(ACTION_THROW), (std::vector<int>{KEY_ENTER, int('Q')}));
     EXPECT_EQ(bindings.actionOfKey(KEY_SPACE), ACTION_NONE);
     EXPECT_EQ(bindings.actionOfKey(KEY_F5), ACTION_SAMPLING);
@@ -87,7 +88,7 @@ TEST_F(ControlsTest, SettingsRebindAndTwoActionsOnOneKeyAreRefusedWithALine)
     EXPECT_EQ(bindings.keys(ACTION_FPS), std::vector<int>{KEY_F2});
     EXPECT_EQ(bindings.keys(ACTION_GHOST), std::vector<int>{KEY_G});
     EXPECT_EQ(bindings.buttons(ACTION_LOOK), std::vector<int>{PAD_EAST});
-    EXPECT_EQ(bindings.buttons(ACTION_PAUSE), std::vector<int>{PAD_START});
+    EXPECT_EQ(bindings.buttons(ACTION_PAUSE), std::vector<int>{PAD_BACK});
 
     // One change at a time is refused the same way.
     Bindings changed = bindings;
@@ -104,6 +105,69 @@ TEST_F(ControlsTest, SettingsRebindAndTwoActionsOnOneKeyAreRefusedWithALine)
     controls.keyPressed('Q');
     controls.beginFrame();
     EXPECT_EQ(controls.presses(), (std::vector<Action>{ACTION_QUIT, ACTION_THROW}));
+}
+
+// The menu rebinds one key or button at a time: it becomes the action's only one, and an action
+// that had it takes the one given up, so a clash swaps and nothing is lost.
+TEST_F(ControlsTest, RebindingSwapsAClashAndSavesAnEmptyListAsNone)
+{
+    Bindings bindings = Bindings::defaults();
+    EXPECT_EQ(bindings.bindKey(ACTION_FPS, KEY_F3), ACTION_WIREFRAME);
+    EXPECT_EQ(bindings.keys(ACTION_FPS), std::vector<int>{KEY_F3});
+    EXPECT_EQ(bindings.keys(ACTION_WIREFRAME), std::vector<int>{KEY_F2});
+    EXPECT_EQ(bindings.bindButton(ACTION_PAUSE, PAD_SOUTH), ACTION_THROW);
+    EXPECT_EQ(bindings.buttons(ACTION_THROW), std::vector<int>{PAD_BACK});
+    EXPECT_EQ(bindings.bindKey(ACTION_THROW, KEY_ENTER), ACTION_NONE);
+    EXPECT_EQ(bindings.actionOfKey(KEY_SPACE), ACTION_NONE) << "the old key is free";
+    EXPECT_EQ(bindings.bindKey(ACTION_THROW, KEY_ENTER), ACTION_NONE) << "its own key again changes nothing";
+
+    // Quitting had no key to give: the ghost is left with none, which the file keeps as NONE.
+    EXPECT_EQ(bindings.bindKey(ACTION_QUIT, KEY_G), ACTION_GHOST);
+    EXPECT_TRUE(bindings.keys(ACTION_GHOST).empty());
+    EXPECT_EQ(keyListText(bindings.keys(ACTION_GHOST)), "NONE");
+    EXPECT_EQ(keyListText(bindings.keys(ACTION_THROW)), "ENTER");
+    const Bindings read = Bindings::fromSettings(
+        [](const std::string& name, std::string& value) {
+            value = name == "KEY_GHOST" ? "none" : "G";
+            return name == "KEY_GHOST" || name == "KEY_QUIT";
+        },
+        "settings.txt");
+    EXPECT_TRUE(read.keys(ACTION_GHOST).empty());
+    EXPECT_EQ(read.keys(ACTION_QUIT), std::vector<int>{KEY_G});
+}
+
+// Menus take fixed steps whatever the bindings say, from keys, the d-pad, the stick pushed past
+// halfway (once per push) and whatever opens the menu; the device used last is remembered.
+TEST_F(ControlsTest, MenuStepsComeFromFixedKeysButtonsAndTheStick)
+{
+    Bindings bindings = Bindings::defaults();
+    bindings.bindKey(ACTION_MENU, KEY_F1 + 9);
+    controls.setBindings(bindings);
+    for (int key : {int(KEY_UP), int(KEY_S), int(KEY_ENTER), int(KEY_ESCAPE), int(KEY_F1 + 9), int(KEY_F2)})
+        controls.keyPressed(key);
+    controls.beginFrame();
+    EXPECT_EQ(controls.menuMoves(), (std::vector<MenuMove>{MOVE_UP, MOVE_DOWN, MOVE_CHOOSE, MOVE_BACK, MOVE_BACK}));
+    EXPECT_EQ(controls.rawPresses().size(), 6u);
+    EXPECT_EQ(controls.lastDevice(), DEVICE_KEYBOARD);
+
+    input.pad.connected = true;
+    controls.beginFrame();
+    input.pad.buttons[PAD_EAST] = true;
+    input.pad.axes[PAD_LEFT_Y] = 0.7f;
+    controls.beginFrame();
+    EXPECT_EQ(controls.menuMoves(), (std::vector<MenuMove>{MOVE_BACK, MOVE_DOWN}));
+    EXPECT_EQ(controls.lastDevice(), DEVICE_GAMEPAD);
+    controls.beginFrame();
+    EXPECT_TRUE(controls.menuMoves().empty()) << "a stick held down steps once";
+    input.pad.axes[PAD_LEFT_Y] = 0.0f;
+    controls.beginFrame();
+    input.pad.axes[PAD_LEFT_X] = -0.9f;
+    controls.beginFrame();
+    EXPECT_EQ(controls.menuMoves(), std::vector<MenuMove>{MOVE_LEFT});
+    controls.mouseClicked(0);
+    controls.beginFrame();
+    EXPECT_EQ(controls.clicks(), std::vector<int>{0});
+    EXPECT_EQ(controls.lastDevice(), DEVICE_KEYBOARD);
 }
 
 TEST_F(ControlsTest, AHeldSteeringKeyOverrulesTheDpadWhichOverrulesTheStick)
