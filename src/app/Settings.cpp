@@ -53,11 +53,20 @@ void Settings::read(std::istream& in)
 
 bool Settings::set(const std::string& key, const std::string& value)
 {
-    values[key] = value;
     std::string error;
-    if (saveSetting(fileName, key, value, error))
+    return set({{key, value}}, error);
+}
+
+bool Settings::set(const SettingChanges& changes, std::string& error)
+{
+    std::string what;
+    for (const auto& [key, value] : changes) {
+        values[key] = value;
+        what += (what.empty() ? "" : ", ") + key + " " + value;
+    }
+    if (saveSettings(fileName, changes, error))
         return true;
-    std::printf("%s: could not save %s %s: %s\n", fileName.c_str(), key.c_str(), value.c_str(), error.c_str());
+    std::printf("%s: could not save %s: %s\n", fileName.c_str(), what.c_str(), error.c_str());
     std::fflush(stdout);
     return false;
 }

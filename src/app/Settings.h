@@ -1,6 +1,8 @@
 #pragma once
 // The few values the player may change without recompiling: window size and mode, volumes.
 
+#include "app/SettingsFile.h"
+
 #include <istream>
 #include <map>
 #include <string>
@@ -23,6 +25,8 @@ public:
     // Changes key to value now, and in the file, keeping everything else in it. A file that
     // cannot be written gets a console line naming it and false; the change still holds.
     bool set(const std::string& key, const std::string& value);
+    // Changes several keys in one write; error says why a write failed.
+    bool set(const SettingChanges& changes, std::string& error);
     // The value of key as atoi reads it, or -1 when the key is absent.
     int getInt(const std::string& key) const;
     // A percentage read like getInt: 100 when the key is absent; a value outside 0 to 100 is

@@ -64,6 +64,11 @@ std::string withSetting(const std::string& text, const std::string& key, const s
 
 bool saveSetting(const std::string& path, const std::string& key, const std::string& value, std::string& error)
 {
+    return saveSettings(path, {{key, value}}, error);
+}
+
+bool saveSettings(const std::string& path, const SettingChanges& changes, std::string& error)
+{
     std::string target;
     if (!writeTarget(path, target, error))
         return false;
@@ -82,5 +87,7 @@ bool saveSetting(const std::string& path, const std::string& key, const std::str
         error = target + " has a line too long to keep";
         return false;
     }
-    return replaceFile(target, withSetting(text, key, value), error);
+    for (const auto& [key, value] : changes)
+        text = withSetting(text, key, value);
+    return replaceFile(target, text, error);
 }

@@ -5,11 +5,13 @@
 #include "ScratchFolderTest.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
+#include "core/PlayerFile.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -80,6 +82,29 @@ TEST_F(SettingsFileTest, AFileThatCannotBeWrittenIsNamedAndTheChangeStillHolds)
     ASSERT_EQ(symlink((root + "/gone.txt").c_str(), dangling.c_str()), 0);
     EXPECT_FALSE(saveSetting(dangling, "WIDTH", "800", error));
     EXPECT_EQ(error, dangling + " is a link to nothing");
+}
+
+TEST_F(SettingsFileTest, AWriteCutOffMidwayLeavesTheOldFileWholeAndTheNextSaveGoesThrough)
+{
+    const std::string path = root + "/settings.txt";
+    const std::string before = "# mine\nKEY_THROW ENTER\nWIDTH 1024\n";
+    std::ofstream(path) << before;
+    const pid_t child = fork();
+    if (child == 0) {
+        // Dies in the middle of writing the replacement, as a crash would.
+        AtomicFile file(path);
+        file.write("# mine\nKEY_THR");
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(fileText(path), before);
+
+    // A rebinding with its swap is one write of both keys.
+    Settings settings(path);
+    std::string error;
+    EXPECT_TRUE(settings.set({{"KEY_THROW", "F5"}, {"KEY_MIPMAP", "ENTER"}}, error)) << error;
+    EXPECT_EQ(fileText(path), "# mine\nKEY_THROW F5\nWIDTH 1024\nKEY_MIPMAP ENTER\n");
 }
 
 } // namespace
