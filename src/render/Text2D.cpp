@@ -44,6 +44,17 @@ void Text2D::setAlignment(int alignment)
     }
 }
 
+void Text2D::setCellShare(float share)
+{
+    if (share == cellShare_)
+        return;
+    cellShare_ = share;
+    if (text_) {
+        releaseMesh();
+        uploadMesh();
+    }
+}
+
 void Text2D::setText(const std::string& text)
 {
     if (textureUnit_ == -1)
@@ -71,7 +82,7 @@ int Text2D::glyphCell(char code)
 }
 
 void Text2D::buildMesh(const std::string& text, int alignment, std::vector<float>& positions,
-                       std::vector<float>& texcoords)
+                       std::vector<float>& texcoords, float cellShare)
 {
     positions.clear();
     texcoords.clear();
@@ -99,11 +110,12 @@ void Text2D::buildMesh(const std::string& text, int alignment, std::vector<float
         positions.insert(positions.end(), {left, top, left, bottom, right, top, right, bottom});
 
         const int cell = glyphCell(text[i]);
-        const float u = static_cast<float>(cell % GRID_CELLS) * CELL_SIZE;
+        const float margin = (1.0f - cellShare) * CELL_SIZE / 2.0f;
+        const float u = static_cast<float>(cell % GRID_CELLS) * CELL_SIZE + margin;
         const float v = static_cast<float>(cell / GRID_CELLS) * CELL_SIZE;
-        texcoords.insert(
-            texcoords.end(),
-            {u, 1.0f - v, u, 1.0f - (v + CELL_SIZE), u + CELL_SIZE, 1.0f - v, u + CELL_SIZE, 1.0f - (v + CELL_SIZE)});
+        const float uEnd = u + CELL_SIZE - 2.0f * margin;
+        texcoords.insert(texcoords.end(),
+                         {u, 1.0f - v, u, 1.0f - (v + CELL_SIZE), uEnd, 1.0f - v, uEnd, 1.0f - (v + CELL_SIZE)});
     }
 }
 
@@ -111,7 +123,7 @@ void Text2D::uploadMesh()
 {
     std::vector<float> positions;
     std::vector<float> texcoords;
-    buildMesh(*text_, alignment_, positions, texcoords);
+    buildMesh(*text_, alignment_, positions, texcoords, cellShare_);
     vertexCount_ = static_cast<int>(text_->size()) * VERTICES_PER_GLYPH;
 
     glGenVertexArrays(1, &vertexArray_);

@@ -26,6 +26,9 @@ public:
     void setAlignment(int alignment);
     // Rebuilds the glyph mesh when the text differs from the current one.
     void setText(const std::string& text);
+    // The share of each glyph cell's width that is drawn, centred: below 1 the cells' empty
+    // sides are left out, so letters stand closer, as in running text. 1 by default.
+    void setCellShare(float share);
 
     // Empty before the first setText.
     const std::string& text() const;
@@ -39,7 +42,7 @@ public:
     // The glyph mesh of a text: four vec2 positions and four vec2 texture coordinates per
     // byte, in triangle-strip order.
     static void buildMesh(const std::string& text, int alignment, std::vector<float>& positions,
-                          std::vector<float>& texcoords);
+                          std::vector<float>& texcoords, float cellShare = 1.0f);
     // The grid cell a text byte is drawn from (0 to 255).
     static int glyphCell(char code);
 
@@ -53,4 +56,5 @@ private:
     int textureUnit_ = -1;
     int fontTexture_ = -1;
     int alignment_ = ALIGN_CENTER;
+    float cellShare_ = 1.0f;
 };
