@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -355,4 +356,19 @@ FileLock::~FileLock()
     if (held)
         ::flock(fd, LOCK_UN);
     ::close(fd);
+}
+
+bool holdsNothing(const std::string& directory)
+{
+    DIR* folder = opendir(directory.c_str());
+    if (!folder)
+        return errno == ENOENT || errno == ENOTDIR;
+    bool empty = true;
+    while (const dirent* entry = readdir(folder))
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+            empty = false;
+            break;
+        }
+    closedir(folder);
+    return empty;
 }

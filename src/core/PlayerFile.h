@@ -15,6 +15,9 @@ std::string playerDataDirectory(const char* xdgDataHome, const char* home);
 // The same from the process's environment.
 std::string playerDataDirectory();
 
+// Whether a directory is missing or empty: nothing of the player's has been kept there yet.
+bool holdsNothing(const std::string& directory);
+
 // Creates the directory and its missing parents (new ones only for the player: 0700). False
 // with the reason in error when it does not exist as a directory afterwards.
 bool makeDirectories(const std::string& path, std::string& error);

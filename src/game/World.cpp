@@ -5,6 +5,7 @@
 #include "game/GameLogic.h"
 #include "game/Ghost.h"
 #include "game/GhostPath.h"
+#include "game/MenuView.h"
 #include "game/RageMeter.h"
 #include "game/RecordStore.h"
 #include "game/ViewMath.h"
@@ -250,6 +251,8 @@ void World::buildHud()
     altitudeWarning->setVisible(false);
 
     buildStandingLine();
+    menuView = std::make_unique<MenuView>();
+    menuView->build(hudProgram);
 }
 
 void World::wireGameLogic()
@@ -269,6 +272,11 @@ void World::update(double gameDt, double realDt)
 {
     if (messageText->isVisible() && static_cast<float>(clockNow()) - messageTime > messageSeconds)
         messageText->setVisible(false);
+    // Under the menu the game stands still: the rules, the cameras, the tanks and the light.
+    if (menuOpen) {
+        showRules();
+        return;
+    }
     if (isPaused())
         freeCamera->update(realDt);
     gameCamera->update(realDt);
@@ -341,6 +349,8 @@ void World::render(double realDt)
     drawList(hudObjects, hudProjectionMatrix, camera);
     if (standingLine)
         drawObject(standingLine.get(), hudProjectionMatrix, camera);
+    if (overlayShown)
+        menuView->draw([&](SceneObject& part) { drawObject(&part, hudProjectionMatrix, camera); });
     setWireframe(wasWireframe);
     setDepthTest(true);
     renderedViewProjection = viewProjection;
@@ -427,6 +437,8 @@ void World::release()
         delete object;
     hudObjects.clear();
     standingLine.reset();
+    menuView.reset();
+    overlayShown = false;
     character = nullptr;
     grov = nullptr;
     freeCamera.reset();

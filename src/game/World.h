@@ -16,6 +16,9 @@
 
 class BoneObject;
 class GameLogic;
+class MenuView;
+struct MenuPage;
+class RecordTable;
 class Ghost;
 class GhostPath;
 class MovableCamera;
@@ -72,6 +75,7 @@ public:
     void setTransparencyEnabled(bool enabled);
     void setCullingEnabled(bool enabled);
     void toggleFpsText();
+    void setFpsTextShown(bool shown);
 
     // Picture against speed (WorldQuality.cpp). The default is AUTO.
     void setQuality(RenderQuality quality);
@@ -90,6 +94,17 @@ public:
     bool isGhostVisible() const;
     // G: shows or hides the ghost, with a message.
     void toggleGhost();
+
+    // The menu over the game (WorldMenu.cpp). While it is open, nothing in the game moves.
+    void setMenuOpen(bool open);
+    bool isMenuOpen() const { return menuOpen; }
+    // Draws the page over the HUD from the next frame on, the scene dimmed behind it when dim
+    // says so, until hideOverlay.
+    void showOverlay(const MenuPage& page, bool dim);
+    void hideOverlay();
+    bool isOverlayShown() const { return overlayShown; }
+    const RecordTable& recordTable() const;
+    bool isFpsTextShown() const;
 
     // For tests and the benchmark tool.
     MovableCamera* activeCameraNow() const { return activeCamera; }
@@ -179,6 +194,9 @@ private:
     std::unique_ptr<Ghost> ghost;
     // Drawn after the HUD list, which keeps the game's fixed set of objects.
     std::unique_ptr<Text2D> standingLine;
+    std::unique_ptr<MenuView> menuView;
+    bool menuOpen = false;
+    bool overlayShown = false;
     ShaderCache* shaderCache = nullptr;
 
     // Programs, in the order they are built.

@@ -83,6 +83,11 @@ void World::setCullingEnabled(bool enabled)
     announceToggle("culling", "Culling", enabled ? "ON" : "OFF");
 }
 
+void World::setFpsTextShown(bool shown)
+{
+    fpsText->setVisible(shown);
+}
+
 void World::toggleFpsText()
 {
     fpsText->setVisible(!fpsText->isVisible());
