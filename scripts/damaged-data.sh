@@ -2,7 +2,7 @@
 # The whole damaged-data matrix: every file the game reads, each missing, empty, cut at half
 # its length and replaced by random bytes, one start of the real game per case, two at a time,
 # each pair in a virtual display of its own. Every case plays a whole throw to the retry with
-# SPACE presses in every state, then Escape. Prints a table of what happened and the totals;
+# SPACE presses in every state, then Ctrl+Q. Prints a table of what happened and the totals;
 # exits with 1 when any case crashed, hung, exited with another code than 0 or did not name
 # the damaged file.
 #

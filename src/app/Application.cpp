@@ -28,14 +28,6 @@
 
 namespace {
 
-constexpr float musicVolume = 0.4f; // of full scale, under the effects, at MUSIC_VOLUME 100
-
-// A settings percentage as a gain: linear in amplitude, so 50 is 6 dB under 100.
-float percentGain(int percent)
-{
-    return float(percent) / 100.0f;
-}
-
 Application* theApplication = nullptr;
 
 void keyCallback(GLFWwindow*, int key, int, int action, int mods)
@@ -43,6 +35,12 @@ void keyCallback(GLFWwindow*, int key, int, int action, int mods)
     // Only presses act, so a held key toggles once.
     if (action == GLFW_PRESS)
         controls().keyPressed(key, (mods & GLFW_MOD_CONTROL) != 0);
+}
+
+void mouseButtonCallback(GLFWwindow*, int button, int action, int)
+{
+    if (action == GLFW_PRESS)
+        controls().mouseClicked(button);
 }
 
 void framebufferSizeCallback(GLFWwindow*, int width, int height)
@@ -106,9 +104,7 @@ void Application::init()
     controls().setBindings(Bindings::fromSettings(
         [&settings](const std::string& name, std::string& value) { return settings.find(name, value); },
         settings.path()));
-    SoundSystem* sound = SoundSystem::instance();
-    sound->setVolume(musicVolume * percentGain(settings.getPercent("MUSIC_VOLUME")), MUSIC_GROUP);
-    sound->setVolume(percentGain(settings.getPercent("EFFECTS_VOLUME")), EFFECTS_GROUP);
+    readOptions();
 
     shaderCache = new ShaderCache();
     shaderCache->createDefaultEntry();
@@ -117,7 +113,13 @@ void Application::init()
     // A "GHOST 0" line in settings.txt starts with the ghost hidden; it shows by default.
     world->setGhostVisible(settings.getInt("GHOST") != 0);
     world->setQuality(quality);
-    world->openRecords(playerDataDirectory());
+    world->setFpsTextShown(settings.getInt("SHOW_FPS") == 1);
+    // Nothing kept yet: a player new to the game sees how it is played over the first wheel.
+    const std::string playerFolder = playerDataDirectory();
+    welcomeCard = holdsNothing(playerFolder);
+    world->openRecords(playerFolder);
+    menu = std::make_unique<Menu>(*this);
+    showOverlay();
 
     registerCallbacks();
 }
@@ -139,6 +141,8 @@ void Application::openWindow()
     if (!window)
         fatalError(1, "Failed to open GLFW window.");
     setWindowIcon(window);
+    // VSync stays on unless the menu turned it off.
+    vsync = settings.getInt("VSYNC") == 0 ? 0 : 1;
     setSwapInterval(vsync);
 
     input = std::make_unique<GlfwInput>(window);
@@ -155,6 +159,7 @@ void Application::registerCallbacks()
     WindowSize size = framebufferSize();
     onResize(size.width, size.height);
     glfwSetKeyCallback(window, keyCallback);
+    glfwSetMouseButtonCallback(window, mouseButtonCallback);
 }
 
 void Application::run()
@@ -196,8 +201,20 @@ void Application::takeInput()
         world->showMessage("Gamepad " + what + ": " + changes.name);
         traceEvent("gamepad", what + " " + changes.name);
     }
-    for (Action action : controls().presses())
-        onAction(action);
+    if (!menu->isOpen()) {
+        for (Action action : controls().presses())
+            onAction(action);
+    } else {
+        // The menu takes its own steps; of the rest, only quitting and screenshots work
+        // beneath it, so no key does two things at once.
+        const bool capturing = menu->isCapturing();
+        const WindowSize size = framebufferSize();
+        menu->update(size.width, size.height);
+        for (Action action : controls().presses())
+            if (action == ACTION_QUIT || (action == ACTION_SCREENSHOT && !capturing))
+                onAction(action);
+    }
+    showOverlay();
 }
 
 void Application::shutdown()
@@ -236,6 +253,12 @@ void Application::onAction(Action action)
     }
     case ACTION_QUIT:
         running = false;
+        break;
+    case ACTION_MENU:
+        menu->open(SCREEN_MAIN);
+        break;
+    case ACTION_HELP:
+        menu->open(SCREEN_HOW_TO_PLAY);
         break;
     case ACTION_FPS:
         world->toggleFpsText();

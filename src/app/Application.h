@@ -2,7 +2,9 @@
 // The one top-level object: opens the window, builds the world, runs the frame loop and
 // tears everything down in a fixed order.
 
+#include "app/SettingsFile.h"
 #include "core/Bindings.h"
+#include "game/Menu.h"
 #include "render/RenderQuality.h"
 
 #include <memory>
@@ -14,10 +16,10 @@ class ScreenshotWriter;
 class ShaderCache;
 class World;
 
-class Application {
+class Application : public MenuHost {
 public:
     Application();
-    ~Application();
+    ~Application() override;
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
@@ -31,6 +33,15 @@ public:
     // The window's size callback forwards to it.
     void onResize(int width, int height);
 
+    // What the menu changes (ApplicationMenu.cpp): each change takes effect at once and is
+    // written to settings.txt.
+    int option(Option option) const override;
+    void setOption(Option option, int choice) override;
+    Action bind(Action action, const RawPress& press) override;
+    void resetBindings() override;
+    const RecordTable& recordTable() const override;
+    void quit() override;
+
 private:
     void openWindow();
     void registerCallbacks();
@@ -38,6 +49,13 @@ private:
     // out that belongs to the application (pausing, the toggles, quitting).
     void takeInput();
     void onAction(Action action);
+    // The options settings.txt keeps beyond the window: sound on or off, VSync, the frame rate.
+    void readOptions();
+    void applyVolumes();
+    // Writes the changes, with their trace lines, and says so on screen when it cannot.
+    void saveSettings(const SettingChanges& changes);
+    // The menu's page or the first start's card over the game, or neither.
+    void showOverlay();
     // F12: the frame drawn next is read back before it is shown and saved off the main thread.
     void requestScreenshot();
     void captureScreenshot();
@@ -47,6 +65,10 @@ private:
     bool running = false;
     long framesShown = 0;
     int vsync = 1;
+    int musicPercent = 100;
+    int effectsPercent = 100;
+    std::unique_ptr<Menu> menu;
+    bool welcomeCard = false; // shown from the very first start until the first throw
     bool screenshotRequested = false;
     std::unique_ptr<FrameClock> frameClock;
     World* world = nullptr;

@@ -226,6 +226,11 @@ void GameProcess::requestClose()
     });
 }
 
+void GameProcess::quit()
+{
+    pressKey("ctrl+q");
+}
+
 void GameProcess::suspendFor(double seconds)
 {
     kill(pid, SIGSTOP);

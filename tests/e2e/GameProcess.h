@@ -45,6 +45,8 @@ public:
     void restore();
     // Sends the window manager's close request, as clicking the close button does.
     void requestClose();
+    // Presses Ctrl+Q, which quits from anywhere in the game.
+    void quit();
 
     // Stops the process for a while, as a stalled machine would, then lets it go on.
     void suspendFor(double seconds);

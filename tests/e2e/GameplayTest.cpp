@@ -130,7 +130,7 @@ protected:
     {
         if (!game || !game->running())
             return;
-        game->pressKey("Escape");
+        game->quit();
         EXPECT_EQ(game->waitForExit(exitLimitSeconds), 0);
     }
 

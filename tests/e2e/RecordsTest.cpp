@@ -45,7 +45,7 @@ protected:
     void TearDown() override
     {
         if (game && game->running()) {
-            game->pressKey("Escape");
+            game->quit();
             EXPECT_EQ(game->waitForExit(exitLimitSeconds), 0);
         }
         game.reset();

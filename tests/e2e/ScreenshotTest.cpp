@@ -55,7 +55,7 @@ TEST_F(Screenshot, F12WritesTheWindowAsPngAndTheWindowHasItsIcon)
         EXPECT_EQ(int(FreeImage_GetHeight(image)), height);
         FreeImage_Unload(image);
 
-        game.pressKey("Escape");
+        game.quit();
         EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
     }
     std::system(("rm -rf '" + pictures + "'").c_str());
@@ -72,7 +72,7 @@ TEST_F(Screenshot, WithoutTheIconImagesTheGameStillStarts)
         EXPECT_NE(game.output().find("Could not load window icon 'icons/grov-rage-64.png'"), std::string::npos)
             << game.output();
         EXPECT_NE(game.output().find("Could not load window icon 'icons/grov-rage-256.png'"), std::string::npos);
-        game.pressKey("Escape");
+        game.quit();
         EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
     }
     GameProcess::removeDirectory(dir);

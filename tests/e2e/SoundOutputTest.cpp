@@ -219,7 +219,7 @@ TEST(SoundOutput, APlayerHearsGaplessMusicAndEveryEffectOnTime)
         ASSERT_GE(game.waitForTrace("sound", "donk", 0), 0);
         waitForRateReports(game, game.traceSize());
         trace = game.trace();
-        game.pressKey("Escape");
+        game.quit();
         EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0) << game.errors();
         EXPECT_EQ(game.output().find("FMOD error!"), std::string::npos) << game.output();
     }
@@ -278,7 +278,7 @@ double introLevel(const std::string& extraSettings)
         GameProcess game(dir, useWaveWriter(dir));
         EXPECT_NE(game.waitForWindow(), 0u) << game.errors();
         EXPECT_TRUE(runUntil(game, introSeconds + 1.0)) << game.output();
-        game.pressKey("Escape");
+        game.quit();
         EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0) << game.errors();
         EXPECT_EQ(game.output().find("FMOD error!"), std::string::npos) << game.output();
         EXPECT_EQ(game.output().find("is outside 0 to 100"), std::string::npos) << game.output();
@@ -327,7 +327,7 @@ TEST(SoundOutput, MutedTheMusicPlaysOnUnheardAndComesBackWhereItGotTo)
         EXPECT_GE(game.waitForTrace("message", "Sound ON", std::size_t(off)), 0);
         ASSERT_TRUE(runUntil(game, game.trace()[std::size_t(on)].seconds + 2.0));
         trace = game.trace();
-        game.pressKey("Escape");
+        game.quit();
         EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0) << game.errors();
         EXPECT_EQ(game.output().find("FMOD error!"), std::string::npos) << game.output();
     }

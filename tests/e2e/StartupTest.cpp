@@ -43,7 +43,7 @@ TEST_F(Startup, OpensTheConfiguredWindowAndEndsOnEscape)
     EXPECT_EQ(width, 1024);
     EXPECT_EQ(height, 768);
 
-    game.pressKey("Escape");
+    game.quit();
     EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
     EXPECT_NE(game.output().find("OpenGL Version: "), std::string::npos) << game.output();
 }
@@ -60,7 +60,7 @@ TEST_F(Startup, StallIsRepairedAndTheGameGoesOn)
     usleep(300000);
     EXPECT_TRUE(game.running());
     EXPECT_GE(longestRepairedFrame(game.output()), 1.5) << game.output();
-    game.pressKey("Escape");
+    game.quit();
     EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
 }
 
@@ -90,9 +90,7 @@ TEST_F(Startup, OtherSettingsGiveOtherSizesAndControls)
         EXPECT_TRUE(game.waitForOutput("settings.txt: KEY_FPS F3: F3 is already bound to WIREFRAME, so FPS keeps F2\n"))
             << game.output();
         // Q alone is the ghost's key now; with Ctrl it quits.
-        game.keyDown("Control_L");
-        game.pressKey("q");
-        game.keyUp("Control_L");
+        game.quit();
         EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
     }
     GameProcess::removeDirectory(dir);
@@ -111,7 +109,7 @@ TEST_F(Startup, MissingSettingsStillOpenAWindow)
         // Full screen at the screen's own size.
         std::string screen = runCommand("xdotool getdisplaygeometry");
         EXPECT_EQ(std::to_string(width) + " " + std::to_string(height) + "\n", screen);
-        game.pressKey("Escape");
+        game.quit();
         EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0);
         EXPECT_NE(game.output().find("ERROR: Could not find setting.txt\n"), std::string::npos);
     }

@@ -98,7 +98,7 @@ TEST(VirtualGamepad, ArrivesWithItsNameAndItsSouthButtonThrows)
     std::size_t mark = game.traceSize();
     pad.pressAndRelease(BTN_SOUTH);
     EXPECT_GE(game.waitForTrace("state", "1", mark), 0) << "south throws as SPACE does";
-    game.pressKey("Escape");
+    game.quit();
     EXPECT_EQ(game.waitForExit(10.0), 0) << game.errors();
 }
 

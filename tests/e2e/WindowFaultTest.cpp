@@ -124,7 +124,7 @@ TEST(WindowFaults, TheGameGoesOnThroughMinimiseResizesAndLostFocus)
     mark = game.traceSize();
     game.pressKey("space");
     EXPECT_GE(game.waitForTrace("state", "1", mark), 0) << game.output();
-    game.pressKey("Escape");
+    game.quit();
     EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0) << game.errors();
 }
 
@@ -208,7 +208,7 @@ TEST(WindowFaults, F11FillsTheScreenAndGoesBackToTheWindowItWas)
     ASSERT_TRUE(maxOffset(game, fullX, fullY, back));
     EXPECT_EQ(back.width, width);
     EXPECT_NEAR(fullX, windowX, 0.02);
-    game.pressKey("Escape");
+    game.quit();
     EXPECT_EQ(game.waitForExit(exitLimitSeconds), 0) << game.errors();
 }
 

@@ -44,7 +44,7 @@ env=$(player_env player)
 mkdir -p "$scratch/elsewhere"
 # shellcheck disable=SC2086 # the environment is a list of words
 play_and_quit "$root/usr/bin/grov-rage" "$scratch/elsewhere" $env
-check "the unpacked game exits 0 after Escape (exit $game_rc)" [ "$game_rc" -eq 0 ]
+check "the unpacked game exits 0 after Ctrl+Q (exit $game_rc)" [ "$game_rc" -eq 0 ]
 check "the game opened its window" grep -q '^OpenGL Version: ' "$scratch/game.out"
 check "the first start copied the settings" cmp -s "$root/usr/share/grov-rage/settings.txt" \
     "$scratch/player/config/grov-rage/settings.txt"

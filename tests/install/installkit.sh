@@ -39,7 +39,7 @@ install_into() { # install_into PREFIX [DESTDIR]: cmake --install of the build
 }
 
 # play_and_quit LAUNCHER WORKDIR [NAME=VALUE...]: starts the launcher from WORKDIR with the
-# given environment, waits for the window, presses Escape and waits for the end. Sets
+# given environment, waits for the window, presses Ctrl+Q and waits for the end. Sets
 # game_rc (the exit code, or -1 when it never opened or never ended), game_size (WxH) and
 # leaves the output in $scratch/game.out and $scratch/game.err.
 play_and_quit() {
@@ -64,13 +64,13 @@ play_and_quit() {
         return
     fi
     game_size=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*x[0-9]*\).*/\1/p')
-    xdotool windowfocus --sync "$window" key Escape
+    xdotool windowfocus --sync "$window" key ctrl+q
     deadline=$((SECONDS + 30))
     while [ $SECONDS -lt $deadline ] && kill -0 $pid 2> /dev/null; do
         sleep 0.1
     done
     if kill -0 $pid 2> /dev/null; then
-        echo "the game did not end after Escape" >&2
+        echo "the game did not end after Ctrl+Q" >&2
         kill $pid
         wait $pid 2> /dev/null
         return
