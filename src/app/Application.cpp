@@ -117,6 +117,8 @@ void Application::init()
     // Nothing kept yet: a player new to the game sees how it is played over the first wheel.
     const std::string playerFolder = playerDataDirectory();
     welcomeCard = holdsNothing(playerFolder);
+    if (welcomeCard)
+        traceEvent("card", "shown");
     world->openRecords(playerFolder);
     menu = std::make_unique<Menu>(*this);
     showOverlay();

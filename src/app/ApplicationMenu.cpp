@@ -204,8 +204,10 @@ void Application::showOverlay()
         return;
     }
     // The card goes with the first throw, and stays gone.
-    if (welcomeCard && world->gameLogicNow()->state() != GameLogic::STATE_AIMING)
+    if (welcomeCard && world->gameLogicNow()->state() != GameLogic::STATE_AIMING) {
         welcomeCard = false;
+        traceEvent("card", "hidden");
+    }
     if (!welcomeCard) {
         world->hideOverlay();
         return;

@@ -193,21 +193,23 @@ void Menu::keepSelectedShown()
 
 void Menu::takeCapture()
 {
-    // A click, Escape or Start cancels: those must stay the ways out of the menu.
-    const std::vector<RawPress>& presses = controls().rawPresses();
+    // A click, Escape or Start cancels: those must stay the ways out of the menu. Ctrl is
+    // passed over, being the first half of Ctrl+Q, which quits from anywhere.
     if (!controls().clicks().empty()) {
         capturing = ACTION_NONE;
         return;
     }
-    if (presses.empty())
+    for (const RawPress& press : controls().rawPresses()) {
+        if (press.isKey && (press.code == KEY_LEFT_CONTROL || press.code == KEY_RIGHT_CONTROL))
+            continue;
+        const bool cancel = press.isKey ? press.code == KEY_ESCAPE : press.code == PAD_START;
+        if (!cancel) {
+            swapped = host.bind(capturing, press);
+            rebound = capturing;
+        }
+        capturing = ACTION_NONE;
         return;
-    const RawPress press = presses.front();
-    const bool cancel = press.isKey ? press.code == KEY_ESCAPE : press.code == PAD_START;
-    if (!cancel) {
-        swapped = host.bind(capturing, press);
-        rebound = capturing;
     }
-    capturing = ACTION_NONE;
 }
 
 void Menu::followMouse(int windowWidth, int windowHeight)

@@ -350,7 +350,7 @@ void World::render(double realDt)
     if (standingLine)
         drawObject(standingLine.get(), hudProjectionMatrix, camera);
     if (overlayShown)
-        menuView->draw([&](SceneObject& part) { drawObject(&part, hudProjectionMatrix, camera); });
+        drawOverlay(camera);
     setWireframe(wasWireframe);
     setDepthTest(true);
     renderedViewProjection = viewProjection;

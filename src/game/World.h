@@ -152,6 +152,8 @@ private:
     void followThrow(int stateBefore, double gameDt);
     void endThrow();
     void drawGhost(const glm::mat4& projection, MovableCamera* camera);
+    // The menu or the card, and the message line again over them, just above the panel.
+    void drawOverlay(MovableCamera* camera);
     // Where this frame's 3D pass goes: AUTO's scaled target, the blur's, or the window (null).
     Framebuffer* sceneTargetFor(bool blur);
     // Whether this frame is drawn into frameTarget: the picture wants multisampling that the
@@ -197,6 +199,7 @@ private:
     std::unique_ptr<MenuView> menuView;
     bool menuOpen = false;
     bool overlayShown = false;
+    float overlayTop = 0.0f; // HUD units: the top of the panel shown
     ShaderCache* shaderCache = nullptr;
 
     // Programs, in the order they are built.

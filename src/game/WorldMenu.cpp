@@ -4,9 +4,19 @@
 
 #include "core/Input.h"
 #include "game/GameLogic.h"
+#include "game/MenuPage.h"
 #include "game/MenuView.h"
 #include "game/RecordStore.h"
 #include "render/Text2D.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr float messageAbovePanel = 0.07f; // HUD units from the panel's top to the message's middle
+constexpr float messageHighest = 0.955f;   // where the message still fits under the window's top
+
+} // namespace
 
 void World::setMenuOpen(bool open)
 {
@@ -22,6 +32,19 @@ void World::showOverlay(const MenuPage& page, bool dim)
         return;
     menuView->show(page, dim);
     overlayShown = true;
+    overlayTop = page.layout.panelTop;
+}
+
+void World::drawOverlay(MovableCamera* camera)
+{
+    menuView->draw([&](SceneObject& part) { drawObject(&part, hudProjectionMatrix, camera); });
+    if (!messageText->isVisible())
+        return;
+    // A toggle's message or a failed save must still be read while the panel covers its line.
+    const glm::vec3 home = messageText->position();
+    messageText->setPosition({home.x, std::min(overlayTop + messageAbovePanel, messageHighest), home.z});
+    drawObject(messageText, hudProjectionMatrix, camera);
+    messageText->setPosition(home);
 }
 
 void World::hideOverlay()

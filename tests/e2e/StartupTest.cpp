@@ -33,7 +33,7 @@ protected:
     }
 };
 
-TEST_F(Startup, OpensTheConfiguredWindowAndEndsOnEscape)
+TEST_F(Startup, OpensTheConfiguredWindowAndEndsOnCtrlQ)
 {
     GameProcess game(GROV_GAME_DIR);
     ASSERT_NE(game.waitForWindow(), 0u) << game.errors();

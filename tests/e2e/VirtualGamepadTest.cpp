@@ -65,6 +65,17 @@ public:
         send(EV_SYN, SYN_REPORT, 0);
     }
 
+    // Pushes the d-pad (a hat axis) one way and lets it go back to the middle.
+    void pushHat(int axis, int value)
+    {
+        send(EV_ABS, axis, value);
+        send(EV_SYN, SYN_REPORT, 0);
+        usleep(200000);
+        send(EV_ABS, axis, 0);
+        send(EV_SYN, SYN_REPORT, 0);
+        usleep(200000);
+    }
+
     std::string problem; // empty when the pad exists
 
 private:
@@ -81,7 +92,7 @@ private:
     int fd = -1;
 };
 
-TEST(VirtualGamepad, ArrivesWithItsNameAndItsSouthButtonThrows)
+TEST(VirtualGamepad, ArrivesWithItsNameThrowsAndQuitsThroughTheMenu)
 {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no X display; run the suite through ./test.sh";
@@ -98,7 +109,14 @@ TEST(VirtualGamepad, ArrivesWithItsNameAndItsSouthButtonThrows)
     std::size_t mark = game.traceSize();
     pad.pressAndRelease(BTN_SOUTH);
     EXPECT_GE(game.waitForTrace("state", "1", mark), 0) << "south throws as SPACE does";
-    game.quit();
+
+    // Start opens the menu; the d-pad goes down to Quit, the last item, and A chooses it.
+    mark = game.traceSize();
+    pad.pressAndRelease(BTN_START);
+    EXPECT_GE(game.waitForTrace("menu", "main", mark), 0) << "Start opens the menu";
+    for (int item = 0; item < 4; ++item)
+        pad.pushHat(ABS_HAT0Y, 1);
+    pad.pressAndRelease(BTN_SOUTH);
     EXPECT_EQ(game.waitForExit(10.0), 0) << game.errors();
 }
 

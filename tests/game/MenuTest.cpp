@@ -258,6 +258,8 @@ TEST_F(MenuTest, RebindingTakesTheNextKeySwapsAClashAndEscapeCancels)
     tapKey(KEY_ENTER); // THROW, the first row
     ASSERT_TRUE(menu.isCapturing());
     EXPECT_EQ(menu.page().rows[0].value, "PRESS A KEY");
+    tapKey(KEY_LEFT_CONTROL);
+    EXPECT_TRUE(menu.isCapturing()) << "Ctrl is kept for Ctrl+Q";
     tapKey(KEY_F3); // the wireframe's key
     EXPECT_FALSE(menu.isCapturing());
     EXPECT_EQ(controls().bindings().keys(ACTION_THROW), std::vector<int>{KEY_F3});
