@@ -39,6 +39,8 @@ void MenuView::build(Shader* hudProgram)
     program = hudProgram;
     shade = hudSprite("res/menu_shade.png", program);
     panel = hudSprite("res/menu_panel.png", program);
+    // Loaded at start with the rest of the HUD, so a damaged file is named before the first menu.
+    bars.push_back(hudSprite("res/menu_highlight.png", program));
 }
 
 Text2D& MenuView::textAt(std::size_t index)
