@@ -20,7 +20,7 @@
 namespace {
 
 const std::string SOUND_DIR = std::string(GROV_GAME_DIR) + "/res/sounds/";
-const char* const EFFECTS[] = {"grunt", "donk", "ah", "mm", "uff", "uuh", "haha", "haha2"};
+const char* const EFFECTS[] = {"grunt", "donk", "ah", "mm", "uff", "uuh", "haha", "haha2", "goal"};
 const char* const VOICES[] = {"grunt", "ah", "mm", "uff", "uuh", "haha", "haha2"};
 const char* const MUSIC[] = {"intro", "inbetween", "flight"};
 
@@ -145,6 +145,10 @@ TEST(SoundAssets, EffectsAreShortAndStartAndEndInSilence)
         for (const auto& channel : sound.channels) {
             EXPECT_LT(std::abs(channel.front()), 330) << "starts with a click";
             EXPECT_LT(std::abs(channel.back()), 330) << "ends with a click";
+            // Each effect answers a moment of play, so it is heard at once: no leading silence.
+            const auto audible =
+                std::find_if(channel.begin(), channel.end(), [](short s) { return std::abs(s) > 1000; });
+            EXPECT_LT(audible - channel.begin(), sound.info.samplerate / 50) << "silent for its first 20 ms";
         }
     }
 }
