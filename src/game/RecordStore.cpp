@@ -1,6 +1,7 @@
 #include "game/RecordStore.h"
 
 #include "core/PlayerFile.h"
+#include "game/KeptFile.h"
 
 #include <iostream>
 
@@ -53,51 +54,16 @@ bool RecordStore::open(const std::string& directory)
 
 bool RecordStore::readRecords(RecordTable& table)
 {
-    const std::string path = recordsPath();
-    std::size_t damaged = 0;
-    std::size_t kept = 0;
-    damagedOnLastRead = false;
-    const ReadOutcome outcome =
-        readLines(path, MAX_LINE, MAX_RECORDS_BYTES, [&](const std::string& line, bool tooLong) {
-            ThrowRecord record;
-            const RecordTable::LineKind kind =
-                tooLong ? RecordTable::LINE_DAMAGED : RecordTable::parseLine(line, record);
-            if (kind == RecordTable::LINE_DAMAGED)
-                ++damaged;
-            if (kind == RecordTable::LINE_RECORD) {
-                table.add(record);
-                ++kept;
-            }
-        });
-    switch (outcome.status) {
-    case READ_MISSING:
-        return true;
-    case READ_NOT_A_FILE:
-        say("Records: " + path + " is not a file; it is left as it is" + RUN_ONLY);
-        return false;
-    case READ_FAILED:
-        say("Records: could not read " + path + " (" + outcome.error + "); it is left as it is" + RUN_ONLY);
-        return false;
-    case READ_TOO_LONG:
-        ++damaged;
-        break;
-    case READ_OK:
-        break;
-    }
-    if (damaged == 0)
-        return true;
-
-    const std::string copy = path + DAMAGED_SUFFIX;
-    std::string error;
-    if (!copyFile(path, copy, MAX_RECORDS_BYTES, error)) {
-        say("Records: " + path + " is damaged and no copy of it could be kept (" + error + "); it is left as it is"
-            + RUN_ONLY);
-        return false;
-    }
-    say("Records: " + path + " is damaged: " + std::to_string(damaged) + " bad line(s) skipped, " + std::to_string(kept)
-        + " good one(s) kept; the damaged file is kept as " + copy);
-    damagedOnLastRead = true;
-    return true;
+    const KeptFile file{recordsPath(), "Records", RUN_ONLY, MAX_LINE, MAX_RECORDS_BYTES};
+    const KeptRead read = readKeptFile(file, [&table](const std::string& line) {
+        ThrowRecord record;
+        const RecordTable::LineKind kind = RecordTable::parseLine(line, record);
+        if (kind == RecordTable::LINE_RECORD)
+            table.add(record);
+        return kind == RecordTable::LINE_RECORD ? LINE_KEPT : kind == RecordTable::LINE_EMPTY ? LINE_SKIPPED : LINE_BAD;
+    });
+    damagedOnLastRead = read == KEPT_REPAIRED;
+    return read != KEPT_UNTOUCHED;
 }
 
 int RecordStore::addThrow(const ThrowRecord& record, const GhostPath& path)

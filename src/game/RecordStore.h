@@ -18,7 +18,6 @@ public:
     static constexpr const char* RECORDS_FILE = "records.txt";
     static constexpr const char* GHOST_FILE = "best-throw.ghost";
     static constexpr const char* LOCK_FILE = "records.lock";
-    static constexpr const char* DAMAGED_SUFFIX = ".bad";
     // Bytes per line and per file; a longer line is damage and is not kept in memory.
     static constexpr std::size_t MAX_LINE = 256;
     static constexpr std::size_t MAX_RECORDS_BYTES = 16 * 1024 * 1024;
