@@ -284,6 +284,9 @@ void GameLogic::launch()
     traceEvent("launch", formatted("%.2f", launchSpeed));
 
     rageLevel = f * LAUNCH_RAGE;
+    throwTally = ThrowTally();
+    throwTally.launchPower = f;
+    throwTally.peakRage = rageLevel;
     grov->setPosition(LAUNCH_START);
 
     camera->setControls(true, false);
@@ -363,10 +366,13 @@ void GameLogic::traceDistance()
 void GameLogic::hitTanks(const std::vector<SceneObject*>& hits, const glm::vec3& pos)
 {
     playRandom(tankHitSounds);
+    throwTally.tanksLandedOn += int(hits.size());
+    throwTally.divesOntoTanks += diving ? 1 : 0;
     diving = false;
     for (SceneObject* tank : hits)
         retireTank(tank);
     rageLevel = std::min(rageLevel + TANK_HIT_RAGE, 1.0f);
+    throwTally.peakRage = std::max(throwTally.peakRage, rageLevel);
     flightSpeed = std::max(std::min(flightSpeed * TANK_HIT_BOOST, MAX_SPEED), MIN_SPEED);
     path = FlightPath(flightSpeed, LAUNCH_ANGLE, pos, LAUNCH_FRAME, GRAVITY);
 }
@@ -386,6 +392,7 @@ void GameLogic::testGround(glm::vec3& pos, const glm::vec3& prev, const glm::vec
     }
 
     playRandom(bounceSounds);
+    ++throwTally.bounces;
     // Leaves the ground at the angle it came down, in the y-z plane; steering is ignored.
     const glm::vec3 d = pos - prev;
     const float angle = glm::degrees(std::asin(std::fabs(d.y) / std::sqrt(d.z * d.z + d.y * d.y)));

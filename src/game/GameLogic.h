@@ -32,6 +32,15 @@ struct TankMotion {
     float progress = 0.0f;  // 0 to 1 along the segment
 };
 
+// What one throw has done so far, counted from its launch: what the goals look at.
+struct ThrowTally {
+    float launchPower = 0.0f; // 0 (arrow right) to 1 (arrow left)
+    int bounces = 0;          // on the ground, the last one that ends the throw not counted
+    int tanksLandedOn = 0;
+    int divesOntoTanks = 0; // tank landings that ended a dive
+    float peakRage = 0.0f;  // 0 to 1
+};
+
 class GameLogic {
 public:
     enum State {
@@ -91,6 +100,8 @@ public:
     bool isAltitudeWarningShown() const { return altitudeWarning; }
     // "You've reached 123.45 m", once the throw has ended.
     const std::string& result() const { return resultLine; }
+    // This throw's counts, from its launch until the next one.
+    const ThrowTally& tally() const { return throwTally; }
 
     float speed() const { return flightSpeed; }
     const FlightPath& flightPath() const { return path; }
@@ -150,6 +161,7 @@ private:
     float distanceMetres = 0.0f;
     bool altitudeWarning = false;
     std::string resultLine;
+    ThrowTally throwTally;
     float flightSpeed = 0.0f; // world units per second of the last flight frame
     glm::vec3 grovStart{0.0f};
     SceneObject* grov = nullptr;

@@ -155,6 +155,16 @@ std::string RecordTable::formatLine(const ThrowRecord& record)
     return std::string(distance) + " " + record.when;
 }
 
+bool RecordTable::isDateAndTime(const std::string& date, const std::string& time)
+{
+    return isDate(date) && isTimeOfDay(time);
+}
+
+bool RecordTable::parseDistance(const std::string& text, double& metres)
+{
+    return parseMetres(text, metres);
+}
+
 double RecordTable::rounded(double metres)
 {
     return double(hundredths(metres)) / 100.0;

@@ -51,6 +51,10 @@ public:
     static std::string formatLine(const ThrowRecord& record);
     // To the hundredth, as shown and stored.
     static double rounded(double metres);
+    // "YYYY-MM-DD" and "HH:MM:SS" naming a day and a time of day that exist.
+    static bool isDateAndTime(const std::string& date, const std::string& time);
+    // A distance as the file writes it: plain digits, an optional fraction, at most MAX_METRES.
+    static bool parseDistance(const std::string& text, double& metres);
     // "YYYY-MM-DD HH:MM:SS" in local time.
     static std::string localTimeText(std::time_t time);
 
