@@ -40,6 +40,7 @@ public:
     Action bind(Action action, const RawPress& press) override;
     void resetBindings() override;
     const RecordTable& recordTable() const override;
+    const GoalBook& goalBook() const override;
     void quit() override;
 
 private:

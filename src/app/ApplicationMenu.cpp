@@ -173,6 +173,11 @@ const RecordTable& Application::recordTable() const
     return world->recordTable();
 }
 
+const GoalBook& Application::goalBook() const
+{
+    return world->goalBook();
+}
+
 void Application::quit()
 {
     running = false;

@@ -56,6 +56,8 @@ const char* titleOf(MenuScreen screen)
         return "How to play";
     case SCREEN_RECORDS:
         return "Records";
+    case SCREEN_GOALS:
+        return "Goals";
     default:
         return "Grov Rage";
     }
@@ -80,14 +82,15 @@ const OptionInfo& optionInfo(Option option)
 
 MenuLayout layoutOf(MenuScreen screen, int rows)
 {
-    if (screen == SCREEN_CONTROLS)
+    if (screen == SCREEN_CONTROLS || screen == SCREEN_GOALS)
         return MenuLayout::list();
     return MenuLayout::menu(rows, screen == SCREEN_MAIN || screen == SCREEN_OPTIONS);
 }
 
 const char* screenName(MenuScreen screen)
 {
-    static const char* const names[] = {"main", "options", "sound", "picture", "controls", "how-to-play", "records"};
+    static const char* const names[] = {"main",     "options",     "sound",   "picture",
+                                        "controls", "how-to-play", "records", "goals"};
     return names[screen];
 }
 
@@ -309,6 +312,7 @@ void Menu::choose(int row)
         }
         break;
     case ROW_TEXT:
+    case ROW_GOAL:
         break;
     }
 }
@@ -334,9 +338,12 @@ std::vector<MenuRow> Menu::rows() const
     const Bindings& bindings = controls().bindings();
     switch (screen()) {
     case SCREEN_MAIN:
-        return {button("Resume", COMMAND_RESUME), button("Options", COMMAND_OPEN, SCREEN_OPTIONS),
+        return {button("Resume", COMMAND_RESUME),
+                button("Options", COMMAND_OPEN, SCREEN_OPTIONS),
                 button("How to play", COMMAND_OPEN, SCREEN_HOW_TO_PLAY),
-                button("Records", COMMAND_OPEN, SCREEN_RECORDS), button("Quit", COMMAND_QUIT)};
+                button("Goals", COMMAND_OPEN, SCREEN_GOALS),
+                button("Records", COMMAND_OPEN, SCREEN_RECORDS),
+                button("Quit", COMMAND_QUIT)};
     case SCREEN_OPTIONS:
         return {button("Sound", COMMAND_OPEN, SCREEN_SOUND), button("Picture", COMMAND_OPEN, SCREEN_PICTURE),
                 button("Controls", COMMAND_OPEN, SCREEN_CONTROLS), button("Back", COMMAND_BACK)};
@@ -355,6 +362,8 @@ std::vector<MenuRow> Menu::rows() const
     }
     case SCREEN_RECORDS:
         return recordRows(host.recordTable(), bindings, controls().lastDevice());
+    case SCREEN_GOALS:
+        return goalRows(host.goalBook());
     }
     return {};
 }
@@ -385,6 +394,8 @@ MenuPage Menu::page() const
     const bool pad = controls().lastDevice() == DEVICE_GAMEPAD;
     if (isCapturing())
         shown.hint = std::string("Press the new key or button  -  ") + (pad ? "START" : "ESCAPE") + " cancels";
+    else if (screen() == SCREEN_GOALS && selected >= 0 && shown.rows[std::size_t(selected)].kind == ROW_GOAL)
+        shown.hint = shown.rows[std::size_t(selected)].second;
     else if (screen() == SCREEN_CONTROLS)
         shown.hint = pad ? "A: rebind   B: back" : "ENTER: rebind   ESCAPE: back";
     else

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class GoalBook;
 class RecordTable;
 
 // What the player can change in Options, each saved under its own setting.
@@ -51,6 +52,7 @@ public:
     virtual Action bind(Action action, const RawPress& press) = 0;
     virtual void resetBindings() = 0;
     virtual const RecordTable& recordTable() const = 0;
+    virtual const GoalBook& goalBook() const = 0;
     virtual void quit() = 0;
 };
 
@@ -62,9 +64,10 @@ enum MenuScreen {
     SCREEN_CONTROLS,
     SCREEN_HOW_TO_PLAY,
     SCREEN_RECORDS,
+    SCREEN_GOALS,
 };
 
-// "main", "options", "how-to-play"...: the screen's name in the trace.
+// "main", "options", "how-to-play", "goals"...: the screen's name in the trace.
 const char* screenName(MenuScreen screen);
 // The long list of the controls takes closer rows than the other screens, and the panel is as
 // tall as the screen's rows need.

@@ -1,5 +1,6 @@
 #include "game/MenuPage.h"
 
+#include "game/Goals.h"
 #include "game/RecordTable.h"
 
 #include <cstdio>
@@ -113,6 +114,23 @@ std::vector<MenuRow> recordRows(const RecordTable& table, const Bindings& bindin
         // The date and the minute; the seconds only tell throws of the same minute apart.
         MenuRow row = textRow(std::string(line) + (place == 1 ? "  BEST" : ""), record.when.substr(0, 16));
         row.marked = place == 1;
+        rows.push_back(row);
+    }
+    rows.push_back(buttonRow("Back", COMMAND_BACK));
+    return rows;
+}
+
+std::vector<MenuRow> goalRows(const GoalBook& book)
+{
+    std::vector<MenuRow> rows;
+    for (const Goal& goal : goalList()) {
+        MenuRow row;
+        row.kind = ROW_GOAL;
+        row.label = goal.name;
+        row.second = goal.description;
+        row.marked = book.isReached(goal.id);
+        // The day it was reached; the time only tells goals of one day apart.
+        row.value = row.marked ? book.reachedWhen(goal.id).substr(0, 10) : progressText(goal, book.progress(goal));
         rows.push_back(row);
     }
     rows.push_back(buttonRow("Back", COMMAND_BACK));

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class GoalBook;
 class RecordTable;
 
 enum RowKind {
@@ -17,6 +18,7 @@ enum RowKind {
     ROW_BUTTON,  // does its command
     ROW_OPTION,  // a value to change
     ROW_BINDING, // an action's keys and buttons, to rebind
+    ROW_GOAL,    // a goal and how far it got; chosen only to read what it asks
 };
 
 enum MenuCommand {
@@ -32,7 +34,7 @@ struct MenuRow {
     RowKind kind = ROW_TEXT;
     std::string label;
     std::string value;  // an option's choice, a binding's keys, the rule beside a key
-    std::string second; // a binding's buttons
+    std::string second; // a binding's buttons, a goal's description
     MenuCommand command = COMMAND_NONE;
     int target = 0;      // the screen, option or action the row is about
     bool marked = false; // stands out: the best throw, a swapped binding
@@ -69,5 +71,7 @@ std::string shownControl(const Bindings& bindings, Action action, InputDevice de
 std::vector<MenuRow> howToPlayRows(const Bindings& bindings, InputDevice device);
 // The ten longest throws with their dates, the best marked; without any, how to get on.
 std::vector<MenuRow> recordRows(const RecordTable& table, const Bindings& bindings, InputDevice device);
+// Every goal: the date it was reached, or how far it got; then the way back.
+std::vector<MenuRow> goalRows(const GoalBook& book);
 // Every action with its keys and buttons, then the reset and the way back.
 std::vector<MenuRow> controlRows(const Bindings& bindings);

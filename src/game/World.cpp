@@ -5,6 +5,9 @@
 #include "game/GameLogic.h"
 #include "game/Ghost.h"
 #include "game/GhostPath.h"
+#include "game/GoalStore.h"
+#include "game/GoalTracker.h"
+#include "game/GoalView.h"
 #include "game/MenuView.h"
 #include "game/RageMeter.h"
 #include "game/RecordStore.h"
@@ -62,7 +65,8 @@ GLuint loadHudImage(const std::string& path)
 
 World::World()
     : records(std::make_unique<RecordStore>()), flightPath(std::make_unique<GhostPath>()),
-      ghost(std::make_unique<Ghost>())
+      ghost(std::make_unique<Ghost>()), goalStore(std::make_unique<GoalStore>()),
+      goalTracker(std::make_unique<GoalTracker>())
 {}
 
 World::~World()
@@ -253,6 +257,7 @@ void World::buildHud()
     buildStandingLine();
     menuView = std::make_unique<MenuView>();
     menuView->build(hudProgram);
+    buildGoals();
 }
 
 void World::wireGameLogic()
@@ -288,6 +293,7 @@ void World::update(double gameDt, double realDt)
     for (SceneObject* object : hudObjects)
         object->update(gameDt);
     followThrow(stateBefore, gameDt);
+    followGoals();
 
     lightState = lightCircuit.advance(activeCamera->eye(), realDt);
     sunSprite->setVisible(lightState.sunVisible);
@@ -349,6 +355,8 @@ void World::render(double realDt)
     drawList(hudObjects, hudProjectionMatrix, camera);
     if (standingLine)
         drawObject(standingLine.get(), hudProjectionMatrix, camera);
+    if (goalView)
+        goalView->draw([&](SceneObject& part) { drawObject(&part, hudProjectionMatrix, camera); });
     if (overlayShown)
         drawOverlay(camera);
     setWireframe(wasWireframe);
@@ -438,6 +446,7 @@ void World::release()
     hudObjects.clear();
     standingLine.reset();
     menuView.reset();
+    goalView.reset();
     overlayShown = false;
     character = nullptr;
     grov = nullptr;

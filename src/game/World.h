@@ -16,7 +16,12 @@
 
 class BoneObject;
 class GameLogic;
+class GoalBook;
+class GoalStore;
+class GoalTracker;
+class GoalView;
 class MenuView;
+class SoundEffect;
 struct MenuPage;
 class RecordTable;
 class Ghost;
@@ -95,6 +100,10 @@ public:
     // G: shows or hides the ghost, with a message.
     void toggleGhost();
 
+    // Goals (WorldGoals.cpp), kept beside the records from openRecords on.
+    const GoalBook& goalBook() const;
+    bool isGoalToastShown() const;
+
     // The menu over the game (WorldMenu.cpp). While it is open, nothing in the game moves.
     void setMenuOpen(bool open);
     bool isMenuOpen() const { return menuOpen; }
@@ -152,6 +161,9 @@ private:
     void followThrow(int stateBefore, double gameDt);
     void endThrow();
     void drawGhost(const glm::mat4& projection, MovableCamera* camera);
+    void buildGoals();
+    // After the throw's records: the goals this frame reached, their toasts, the totals.
+    void followGoals();
     // The menu or the card, and the message line again over them, just above the panel.
     void drawOverlay(MovableCamera* camera);
     // Where this frame's 3D pass goes: AUTO's scaled target, the blur's, or the window (null).
@@ -197,6 +209,11 @@ private:
     // Drawn after the HUD list, which keeps the game's fixed set of objects.
     std::unique_ptr<Text2D> standingLine;
     std::unique_ptr<MenuView> menuView;
+    std::unique_ptr<GoalStore> goalStore;
+    std::unique_ptr<GoalTracker> goalTracker;
+    std::unique_ptr<GoalView> goalView;
+    SoundEffect* goalSound = nullptr; // owned by the sound system
+    bool throwBeatGhost = false;      // the throw that just ended set a record over the ghost
     bool menuOpen = false;
     bool overlayShown = false;
     float overlayTop = 0.0f; // HUD units: the top of the panel shown

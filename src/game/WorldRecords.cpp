@@ -8,6 +8,7 @@
 #include "game/GameLogic.h"
 #include "game/Ghost.h"
 #include "game/GhostPath.h"
+#include "game/GoalStore.h"
 #include "game/RecordStore.h"
 #include "model/BoneObject.h"
 #include "render/MovableCamera.h"
@@ -42,6 +43,7 @@ void World::buildStandingLine()
 void World::openRecords(const std::string& directory)
 {
     records->open(directory);
+    goalStore->open(directory);
 }
 
 void World::setGhostVisible(bool visible)
@@ -90,7 +92,10 @@ void World::endThrow()
     ThrowRecord record;
     record.metres = gameLogic->distance();
     record.when = RecordTable::localTimeText(std::time(nullptr));
+    // The ghost of the best before this throw flew with it: beating it is a goal.
+    const bool ghostFlew = !records->ghost().empty() && ghost->isVisible();
     const int place = records->addThrow(record, *flightPath);
+    throwBeatGhost = place == 1 && ghostFlew;
     const std::string text = standingText(place, records->table());
 
     char line[64];

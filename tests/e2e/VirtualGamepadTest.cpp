@@ -114,7 +114,7 @@ TEST(VirtualGamepad, ArrivesWithItsNameThrowsAndQuitsThroughTheMenu)
     mark = game.traceSize();
     pad.pressAndRelease(BTN_START);
     EXPECT_GE(game.waitForTrace("menu", "main", mark), 0) << "Start opens the menu";
-    for (int item = 0; item < 4; ++item)
+    for (int item = 0; item < 5; ++item)
         pad.pushHat(ABS_HAT0Y, 1);
     pad.pressAndRelease(BTN_SOUTH);
     EXPECT_EQ(game.waitForExit(10.0), 0) << game.errors();

@@ -5,6 +5,7 @@
 #include "ScriptedInput.h"
 #include "core/Controls.h"
 #include "core/Trace.h"
+#include "game/Goals.h"
 #include "game/Menu.h"
 #include "game/RecordTable.h"
 
@@ -48,6 +49,7 @@ public:
         ++resets;
     }
     const RecordTable& recordTable() const override { return table; }
+    const GoalBook& goalBook() const override { return goals; }
     void quit() override { ++quits; }
 
     std::array<int, OPTION_COUNT> choices{};
@@ -56,6 +58,7 @@ public:
     int quits = 0;
     std::vector<Action> boundActions;
     RecordTable table;
+    GoalBook goals;
 };
 
 // One way of playing the menu: how a row is picked, chosen, and how to go back.
@@ -194,6 +197,9 @@ protected:
                     ADD_FAILURE() << "a button that does nothing";
                 }
                 break;
+            case ROW_GOAL:
+                EXPECT_EQ(menu.page().hint, item.second) << "the hint says what the goal asks";
+                break;
             case ROW_TEXT:
                 break;
             }
@@ -208,9 +214,10 @@ protected:
         menu.open();
         visit(device, reached);
         EXPECT_FALSE(menu.isOpen()) << "back from the main screen closes the menu";
-        // Main 5, Options 4, Sound 4, Picture 6, Controls every action with reset and back,
-        // How to play and Records their Back.
-        EXPECT_EQ(reached.size(), std::size_t(5 + 4 + 4 + 6 + ACTION_COUNT + 2 + 1 + 1)) << device.name;
+        // Main 6, Options 4, Sound 4, Picture 6, Controls every action with reset and back,
+        // every goal and back, How to play and Records their Back.
+        EXPECT_EQ(reached.size(), std::size_t(6 + 4 + 4 + 6 + ACTION_COUNT + 2 + goalList().size() + 1 + 1 + 1))
+            << device.name;
     }
 
     ScriptedInput input;

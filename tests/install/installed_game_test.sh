@@ -21,7 +21,7 @@ for file in settings.txt \
     res/{font,heightmap,wheel,arrow,altitudewarning,rageometer1,rageometer2,sun,moon}.png \
     res/menu_{panel,highlight,shade}.png \
     res/1047-5.jpg res/1047-5-normal.jpg res/skybox2/{back,bottom,front,left,right,top}.jpg \
-    res/sounds/{ah,donk,flight,grunt,haha,haha2,inbetween,intro,mm,uff,uuh}.wav \
+    res/sounds/{ah,donk,flight,goal,grunt,haha,haha2,inbetween,intro,mm,uff,uuh}.wav \
     assets/{grov,grov_anim,tank}.dae assets/{grov,tank}_skin.png icons/grov-rage-{64,128,256}.png; do
     [ -s "$data/$file" ] || missing="$missing $file"
 done
