@@ -31,11 +31,12 @@
 //   screenshot failed <text>   it could not be: text says why and names the file or folder
 //   scale <factor>             QUALITY AUTO changed the 3D scene's render scale (0.60 to 1.00)
 //   menu <screen>              a menu screen opened: main, options, sound, picture, controls,
-//                              how-to-play or records
+//                              how-to-play, records or goals
 //   menu closed                the menu closed and the game goes on
 //   setting <KEY> <value>      the menu changed a setting (a rebinding: KEY_<ACTION>, PAD_<ACTION>)
 //   settings saved <path>      the change was written to settings.txt at path (absolute)
 //   settings failed <text>     it could not be: text says why and names the file
+//   goal <id>                  a goal was reached ("reach-250"), for the first time ever
 //   card shown                 how to play shows over the first start's wheel
 //   card hidden                the first throw took it away
 // Lines are written whole and flushed at once; new events may be added, existing ones keep

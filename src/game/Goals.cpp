@@ -71,19 +71,22 @@ std::string formatNumber(double value)
 
 const std::vector<Goal>& goalList()
 {
+    // Tuned on the rules as they are: the weakest throw flies about 100 m, full power about
+    // 780 m with no tank touched, so the first few come in the first games; beyond 800 m it
+    // takes tanks and dives.
     static const std::vector<Goal> goals = {
         {"first-throw", "First flight", "Finish your first throw", GOAL_TOTAL_THROWS, 1},
-        {"reach-100", "Liftoff", "Reach 100 m in one throw", GOAL_DISTANCE, 100},
         {"reach-250", "Quarter K", "Reach 250 m in one throw", GOAL_DISTANCE, 250},
-        {"full-power", "Maximum", "Launch with the arrow in the MAX segment", GOAL_FULL_POWER, FULL_POWER_PERCENT},
-        {"bounces-10", "Skipping stone", "Bounce 10 times in one throw", GOAL_BOUNCES, 10},
-        {"full-rage", "Seeing red", "Fill the rage meter", GOAL_FULL_RAGE, 100},
         {"reach-500", "Half K", "Reach 500 m in one throw", GOAL_DISTANCE, 500},
-        {"clean-300", "Hands off", "Reach 300 m without touching a tank", GOAL_CLEAN_DISTANCE, 300},
+        {"full-power", "Maximum", "Launch with the arrow in the MAX segment", GOAL_FULL_POWER, FULL_POWER_PERCENT},
+        {"beat-the-ghost", "Outrun your ghost", "Set a new record while your ghost flies", GOAL_GHOST_RECORD, 1},
+        {"throws-10", "Warmed up", "10 throws in all", GOAL_TOTAL_THROWS, 10},
+        {"full-rage", "Seeing red", "Fill the rage meter", GOAL_FULL_RAGE, 100},
         {"dive-onto-tank", "Dive bomber", "End a dive on a tank", GOAL_DIVE_ONTO_TANK, 1},
         {"tanks-3", "Tank hopper", "Land on 3 tanks in one throw", GOAL_TANKS, 3},
+        {"bounces-10", "Skipping stone", "Bounce 10 times in one throw", GOAL_BOUNCES, 10},
+        {"clean-750", "Hands off", "Reach 750 m without touching a tank", GOAL_CLEAN_DISTANCE, 750},
         {"throws-25", "Regular", "25 throws in all", GOAL_TOTAL_THROWS, 25},
-        {"beat-the-ghost", "Outrun your ghost", "Set a new record while your ghost flies", GOAL_GHOST_RECORD, 1},
         {"reach-1000", "The full K", "Reach 1000 m in one throw", GOAL_DISTANCE, 1000},
         {"total-10km", "Long haul", "10 km in all throws together", GOAL_TOTAL_METRES, 10000},
         {"throws-100", "Devoted", "100 throws in all", GOAL_TOTAL_THROWS, 100},

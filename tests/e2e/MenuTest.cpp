@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -265,6 +266,48 @@ TEST_F(MenuGame, ASettingsFileThatCannotBeWrittenGivesOneMessageAndTheGameGoesOn
     EXPECT_EQ(messages, 1);
     finish();
     GameProcess::removeDirectory(dir);
+}
+
+// The share of a region's pixels in the HUD card's dark violet.
+double cardShare(const Picture& picture, const Rect& region)
+{
+    int card = 0;
+    int all = 0;
+    for (int y = std::max(0, region.y); y < std::min(picture.height, region.y + region.height); ++y)
+        for (int x = std::max(0, region.x); x < std::min(picture.width, region.x + region.width); ++x) {
+            const unsigned char* rgb = picture.at(x, y);
+            card += rgb[2] > rgb[1] && rgb[0] < 120 && rgb[1] < 110 && rgb[2] < 150;
+            ++all;
+        }
+    return all > 0 ? double(card) / all : 0.0;
+}
+
+// A strong throw passes 250 m: the goal is in the trace with its chime, its toast is drawn in
+// the top left, goals.txt keeps it, and the Goals screen opens on it.
+TEST_F(MenuGame, AThrowPastAGoalsDistanceShowsItsToastAndKeepsIt)
+{
+    start(GROV_GAME_DIR);
+    ASSERT_TRUE(pauseWithArrow(*game, [](double angle) { return degreesApart(angle, -270.0) < 45.0; }));
+    std::size_t mark = game->traceSize();
+    game->pressKey("space");
+    ASSERT_TRUE(togglePause(*game));
+    const std::size_t flight = expectTrace("state", "2", mark, throwLimitSeconds);
+    const std::size_t goal = expectTrace("goal", "reach-250", flight, throwLimitSeconds);
+    expectTrace("sound", "goal", flight);
+    double best = 0.0;
+    for (int attempt = 0; attempt < 3 && best < 0.8; ++attempt) {
+        const Picture shot = shotAfter(*game, goal);
+        best = std::max(best, cardShare(shot, Hud(shot).around(-0.64f, 0.745f, 0.25f, 0.01f)));
+        keep(shot, "goal-toast");
+    }
+    EXPECT_GT(best, 0.8) << "the toast's card is not in the top left";
+
+    ASSERT_GE(waitForThrowEnd(*game, flight), 0) << traceTail(*game);
+    EXPECT_NE(fileText(scratch + "/data/grov-rage/goals.txt").find("\nreached reach-250 "), std::string::npos);
+    keysTo({"Escape"}, "main");
+    keysTo({"Down", "Down", "Down", "Return"}, "goals");
+    keep(shotAfter(*game, game->traceSize()), "goal-screen");
+    finish();
 }
 
 } // namespace

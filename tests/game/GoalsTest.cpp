@@ -122,22 +122,23 @@ TEST(Goals, AThrowsGoalsComeInTheFrameTheRulesReachThemAndTheTotalsWhenItEnds)
     GoalFrame frame;
     while (!frame.throwEnded && play.frames < 100000)
         frame = play.step();
-    for (const char* id : {"reach-100", "reach-250", "reach-500", "reach-1000"}) {
+    for (const char* id : {"reach-250", "reach-500", "reach-1000"}) {
         if (!play.reachedAt.count(id))
             continue;
         EXPECT_GE(play.shownAt[id].distance, findGoal(id)->target) << id;
         EXPECT_LT(play.shownBefore[id].distance, findGoal(id)->target) << id << " a frame early";
     }
-    ASSERT_EQ(play.reachedAt.count("reach-100"), 1u) << "a full-power throw passes 100 m";
+    ASSERT_EQ(play.reachedAt.count("reach-250"), 1u) << "a full-power throw passes 250 m";
     if (play.reachedAt.count("bounces-10")) {
         EXPECT_EQ(play.shownAt["bounces-10"].tally.bounces, 10);
         EXPECT_EQ(play.shownBefore["bounces-10"].tally.bounces, 9);
     }
-    EXPECT_EQ(play.reachedAt.count("clean-300"), 0u) << "it touched tanks";
+    EXPECT_EQ(play.reachedAt.count("clean-750"), 0u) << "it touched tanks";
 
-    // The end: three goals of the totals in the one frame.
+    // The end: four goals of the totals in the one frame.
     ASSERT_TRUE(frame.throwEnded);
-    EXPECT_EQ(TrackedThrow::ids(frame), (std::vector<std::string>{"first-throw", "throws-25", "total-10km"}));
+    EXPECT_EQ(TrackedThrow::ids(frame),
+              (std::vector<std::string>{"first-throw", "throws-10", "throws-25", "total-10km"}));
     EXPECT_FLOAT_EQ(float(frame.metres), play.rig.logic.distance());
     EXPECT_FLOAT_EQ(float(frame.throwBests.best("reach-1000")), play.rig.logic.distance());
     EXPECT_GE(frame.throwBests.best("tanks-3"), 3.0);
@@ -150,15 +151,15 @@ TEST(Goals, TheGhostRecordCountsAtTheEndAndACleanFlightFromItsDistance)
     TrackedThrow play;
     ASSERT_TRUE(play.rig.launchAt(-180.0f));
     EXPECT_TRUE(play.step(GameLogicRig::FRAME, true).reached.empty()) << "no record before the throw ends";
-    // Carried along the ground's length to just short of 300 m, away from every tank.
+    // Carried along the ground's length to just short of 750 m, away from every tank.
     SceneObject& grov = play.rig.grov;
     const float metresPerUnit = 0.7f;
     const float start = grov.position().z + play.rig.logic.distance() / metresPerUnit;
-    grov.setPosition({grov.position().x + 120.0f, grov.position().y + 40.0f, start - 299.5f / metresPerUnit});
-    while (play.rig.logic.distance() < 300.0f && play.frames < 1000)
+    grov.setPosition({grov.position().x + 120.0f, grov.position().y + 40.0f, start - 749.5f / metresPerUnit});
+    while (play.rig.logic.distance() < 750.0f && play.frames < 1000)
         play.step();
-    EXPECT_EQ(play.reachedAt["clean-300"], play.frames);
-    EXPECT_LT(play.shownBefore["clean-300"].distance, 300.0f);
+    EXPECT_EQ(play.reachedAt["clean-750"], play.frames);
+    EXPECT_LT(play.shownBefore["clean-750"].distance, 750.0f);
 
     const GoalFrame end = play.toTheEnd();
     const std::vector<std::string> ended = TrackedThrow::ids(end);
@@ -196,6 +197,7 @@ TEST(Goals, TheBookReadsBackWhatItWritesAndRefusesEveryDamagedLine)
     EXPECT_EQ(read.best("bounces-10"), 6.0);
     EXPECT_EQ(progressText(*findGoal("bounces-10"), read.progress(*findGoal("bounces-10"))), "6 / 10 bounces");
     EXPECT_EQ(progressText(*findGoal("total-10km"), read.metres()), "3.4 / 10 km");
+    EXPECT_EQ(progressText(*findGoal("full-power"), 88.9), "88 / 96 % power");
 
     for (const char* bad :
          {"hello", "throws", "throws -3", "throws 1.5", "throws 99999999999", "metres 1e9", "metres nan", "metres 12.",
@@ -237,7 +239,7 @@ TEST_F(GoalStoreTest, TwoCopiesOfTheGameKeepEveryGoalAndAddUpTheirThrows)
     EXPECT_EQ(opening(second), "");
     GoalBook bests;
     bests.noteBest("bounces-10", 3);
-    first.reach("reach-100", WHEN);
+    first.reach("reach-250", WHEN);
     first.addThrow(120.5, bests);
     second.reach("full-power", "2026-12-09 22:00:00");
     bests.noteBest("bounces-10", 7);
@@ -246,7 +248,7 @@ TEST_F(GoalStoreTest, TwoCopiesOfTheGameKeepEveryGoalAndAddUpTheirThrows)
 
     GoalStore later;
     EXPECT_EQ(opening(later), "");
-    EXPECT_TRUE(later.book().isReached("reach-100"));
+    EXPECT_TRUE(later.book().isReached("reach-250"));
     EXPECT_TRUE(later.book().isReached("full-power"));
     EXPECT_EQ(later.book().throws(), 2);
     EXPECT_DOUBLE_EQ(later.book().metres(), 200.75);
@@ -316,13 +318,13 @@ TEST_F(GoalStoreTest, AWriteCutOffLeavesTheOldFileAndNoFolderMeansOneLine)
     std::streambuf* previous = std::cout.rdbuf(said.rdbuf());
     EXPECT_FALSE(nowhere.open(root + "/plain/grov-rage"));
     nowhere.addThrow(20.0, GoalBook());
-    nowhere.reach("reach-100", WHEN);
+    nowhere.reach("reach-250", WHEN);
     nowhere.save();
     std::cout.rdbuf(previous);
     const std::string lines = said.str();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
     EXPECT_NE(lines.find("goals last for this run only"), std::string::npos);
-    EXPECT_TRUE(nowhere.book().isReached("reach-100"));
+    EXPECT_TRUE(nowhere.book().isReached("reach-250"));
 }
 
 } // namespace
