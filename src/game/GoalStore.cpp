@@ -3,16 +3,9 @@
 #include "core/PlayerFile.h"
 #include "game/KeptFile.h"
 
-#include <iostream>
-
 namespace {
 
 const char* const RUN_ONLY = "; goals last for this run only";
-
-void say(const std::string& line)
-{
-    std::cout << line << std::endl;
-}
 
 } // namespace
 
@@ -23,29 +16,18 @@ bool GoalStore::open(const std::string& directory)
     goals = GoalBook();
     unsavedThrows = 0;
     unsavedMetres = 0.0;
-    if (folder.empty()) {
-        say(std::string("Goals: there is no place for player files (neither XDG_DATA_HOME nor HOME is set)")
-            + RUN_ONLY);
-        return false;
-    }
-    std::string error;
-    if (!makeDirectories(folder, error)) {
-        say("Goals: cannot use the folder " + folder + " (" + error + ")" + RUN_ONLY);
+    const KeptFolder use = openKeptFolder(folder, LOCK_FILE, "Goals", RUN_ONLY);
+    if (use == FOLDER_UNUSABLE) {
         folder.clear();
         return false;
     }
-    const std::string lockPath = folder + "/" + LOCK_FILE;
-    const bool writable = touchFile(lockPath, error);
-    if (!writable)
-        say("Goals: cannot write in the folder " + folder + " (" + error + ")" + RUN_ONLY);
-    FileLock lock(lockPath);
+    FileLock lock(folder + "/" + LOCK_FILE);
     const KeptRead read = readGoals(goals);
-    saving = writable && read != KEPT_UNTOUCHED;
+    saving = use == FOLDER_WRITABLE && read != KEPT_UNTOUCHED;
     // A damaged file is rewritten clean at once (its copy is kept), so it is reported once.
-    if (saving && read == KEPT_REPAIRED) {
-        if (!replaceFile(goalsPath(), goals.toText(), error))
-            reportSaveFailure(error);
-    }
+    std::string error;
+    if (saving && read == KEPT_REPAIRED && !replaceFile(goalsPath(), goals.toText(), error))
+        reportSaveFailure(error);
     return saving;
 }
 
@@ -99,5 +81,5 @@ void GoalStore::reportSaveFailure(const std::string& reason)
     if (saveFailureReported)
         return;
     saveFailureReported = true;
-    say("Goals: " + reason + "; the goals of this run may not be kept");
+    sayLine("Goals: " + reason + "; the goals of this run may not be kept");
 }

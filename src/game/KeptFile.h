@@ -28,3 +28,18 @@ struct KeptFile {
 
 // Hands every line of the file to take, which says what it made of it.
 KeptRead readKeptFile(const KeptFile& file, const std::function<LineVerdict(const std::string&)>& take);
+
+enum KeptFolder {
+    FOLDER_UNUSABLE, // no folder at all, or it cannot be made
+    FOLDER_READ_ONLY,
+    FOLDER_WRITABLE,
+};
+
+// Makes the player's folder for the files (created if missing) and touches its lock file in
+// it: whether the folder can be used. Each way it cannot gets one console line, starting with
+// label and ending with runOnly.
+KeptFolder openKeptFolder(const std::string& folder, const std::string& lockFile, const std::string& label,
+                          const std::string& runOnly);
+
+// One whole line on the console, flushed at once.
+void sayLine(const std::string& line);

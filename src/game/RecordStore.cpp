@@ -3,16 +3,9 @@
 #include "core/PlayerFile.h"
 #include "game/KeptFile.h"
 
-#include <iostream>
-
 namespace {
 
 const char* const RUN_ONLY = "; records last for this run only";
-
-void say(const std::string& line)
-{
-    std::cout << line << std::endl;
-}
 
 } // namespace
 
@@ -23,21 +16,13 @@ bool RecordStore::open(const std::string& directory)
     records = RecordTable();
     bestPath = GhostPath();
     bestPathOwner = ThrowRecord();
-    if (folder.empty()) {
-        say(std::string("Records: there is no place for player files (neither XDG_DATA_HOME nor HOME is set)")
-            + RUN_ONLY);
-        return false;
-    }
-    std::string error;
-    if (!makeDirectories(folder, error)) {
-        say("Records: cannot use the folder " + folder + " (" + error + ")" + RUN_ONLY);
+    const KeptFolder use = openKeptFolder(folder, LOCK_FILE, "Records", RUN_ONLY);
+    if (use == FOLDER_UNUSABLE) {
         folder.clear();
         return false;
     }
     const std::string lockPath = folder + "/" + LOCK_FILE;
-    const bool writable = touchFile(lockPath, error);
-    if (!writable)
-        say("Records: cannot write in the folder " + folder + " (" + error + ")" + RUN_ONLY);
+    const bool writable = use == FOLDER_WRITABLE;
 
     {
         FileLock lock(lockPath);
@@ -111,7 +96,7 @@ void RecordStore::reportSaveFailure(const std::string& reason)
     if (saveFailureReported)
         return;
     saveFailureReported = true;
-    say("Records: " + reason + "; the records of this run may not be kept");
+    sayLine("Records: " + reason + "; the records of this run may not be kept");
 }
 
 void RecordStore::readGhost()
@@ -148,7 +133,7 @@ void RecordStore::readGhost()
         && (records.empty() || owner != records.entries().front()))
         problem = "it belongs to the throw " + RecordTable::formatLine(owner) + ", not to the best one";
     if (!problem.empty()) {
-        say("Ghost: " + path + " is ignored: " + problem);
+        sayLine("Ghost: " + path + " is ignored: " + problem);
         return;
     }
     bestPath = std::move(loaded);
