@@ -70,6 +70,7 @@ private:
     int effectsPercent = 100;
     std::unique_ptr<Menu> menu;
     bool welcomeCard = false; // shown from the very first start until the first throw
+    int cardShownFor = -1;    // the device the card on screen speaks of, or -1 for none
     bool screenshotRequested = false;
     std::unique_ptr<FrameClock> frameClock;
     World* world = nullptr;

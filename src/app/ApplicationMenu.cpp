@@ -35,16 +35,6 @@ std::string absolutePath(const std::string& path)
     return getcwd(folder, sizeof folder) ? std::string(folder) + "/" + path : path;
 }
 
-std::string keySetting(Action action)
-{
-    return std::string("KEY_") + actionName(action);
-}
-
-std::string buttonSetting(Action action)
-{
-    return std::string("PAD_") + actionName(action);
-}
-
 } // namespace
 
 void Application::readOptions()
@@ -197,6 +187,27 @@ void Application::saveSettings(const SettingChanges& changes)
     world->showMessage("Could not save " + settings.path() + ": the change lasts until you quit");
 }
 
+namespace {
+
+// How to play over the first start's wheel, in the terms of the device used last.
+MenuPage welcomeCardPage(InputDevice device)
+{
+    const Bindings& bindings = controls().bindings();
+    MenuPage card;
+    card.title = "How to play";
+    card.rows = howToPlayRows(bindings, device);
+    card.columns = COLUMNS_KEY_RULE;
+    card.layout = MenuLayout::card();
+    // A gamepad without a button for the card finds it in the menu.
+    const bool padWithoutHelp = device == DEVICE_GAMEPAD && bindings.buttons(ACTION_HELP).empty();
+    card.hint = shownControl(bindings, ACTION_THROW, device) + " throws and hides this card  -  "
+        + (padWithoutHelp ? shownControl(bindings, ACTION_MENU, device) + " opens the menu"
+                          : shownControl(bindings, ACTION_HELP, device) + " shows it again");
+    return card;
+}
+
+} // namespace
+
 void Application::showOverlay()
 {
     if (world->isMenuOpen() != menu->isOpen()) {
@@ -206,6 +217,7 @@ void Application::showOverlay()
     }
     if (menu->isOpen()) {
         world->showOverlay(menu->page(), true);
+        cardShownFor = -1;
         return;
     }
     // The card goes with the first throw, and stays gone.
@@ -217,13 +229,10 @@ void Application::showOverlay()
         world->hideOverlay();
         return;
     }
-    MenuPage card;
-    card.title = "How to play";
-    card.rows = howToPlayRows(controls().bindings(), controls().lastDevice());
-    card.columns = COLUMNS_KEY_RULE;
-    card.layout = MenuLayout::card();
+    // Built again only when the player takes up another device, or after the menu.
     const InputDevice device = controls().lastDevice();
-    card.hint = shownControl(controls().bindings(), ACTION_THROW, device) + " throws and hides this card  -  "
-        + shownControl(controls().bindings(), ACTION_HELP, device) + " shows it again";
-    world->showOverlay(card, false);
+    if (cardShownFor != int(device)) {
+        world->showOverlay(welcomeCardPage(device), false);
+        cardShownFor = int(device);
+    }
 }

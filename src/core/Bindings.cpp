@@ -282,6 +282,16 @@ int buttonFromName(const std::string& name)
     return -1;
 }
 
+std::string keySetting(Action action)
+{
+    return KEYS.prefix + std::string(actionName(action));
+}
+
+std::string buttonSetting(Action action)
+{
+    return BUTTONS.prefix + std::string(actionName(action));
+}
+
 std::string keyListText(const std::vector<int>& keys)
 {
     return settingText(keys, KEYS);

@@ -47,6 +47,9 @@ std::string buttonName(int button);
 int keyFromName(const std::string& name);
 int buttonFromName(const std::string& name);
 
+// The settings that bind an action: "KEY_THROW", "PAD_THROW".
+std::string keySetting(Action action);
+std::string buttonSetting(Action action);
 // The value of a binding's setting: "SPACE,ENTER", or "NONE" for an action left without any.
 std::string keyListText(const std::vector<int>& keys);
 std::string buttonListText(const std::vector<int>& buttons);

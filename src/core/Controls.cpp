@@ -97,11 +97,13 @@ void Controls::addStickMoves()
     const GamepadState pad = gamepad();
     const int x = pad.connected ? stickDirection(pad.axes[PAD_LEFT_X]) : 0;
     const int y = pad.connected ? stickDirection(pad.axes[PAD_LEFT_Y]) : 0;
-    if (x != 0 && x != stickX)
+    const bool newX = x != 0 && x != stickX;
+    const bool newY = y != 0 && y != stickY;
+    if (newX)
         frameMoves.push_back(x < 0 ? MOVE_LEFT : MOVE_RIGHT);
-    if (y != 0 && y != stickY)
+    if (newY)
         frameMoves.push_back(y < 0 ? MOVE_UP : MOVE_DOWN);
-    if ((x != 0 && x != stickX) || (y != 0 && y != stickY))
+    if (newX || newY)
         device = DEVICE_GAMEPAD;
     stickX = x;
     stickY = y;

@@ -132,34 +132,24 @@ double throwProgress(const Goal& goal, const ThrowTally& tally, double metres)
 std::string progressText(const Goal& goal, double value)
 {
     char text[96];
-    const double shown = std::floor(std::max(0.0, value));
     switch (goal.kind) {
-    case GOAL_DISTANCE:
-    case GOAL_CLEAN_DISTANCE:
-        std::snprintf(text, sizeof text, "%.0f / %.0f m", shown, goal.target);
-        break;
-    case GOAL_BOUNCES:
-        std::snprintf(text, sizeof text, "%.0f / %.0f bounces", shown, goal.target);
-        break;
-    case GOAL_TANKS:
-        std::snprintf(text, sizeof text, "%.0f / %.0f tanks", shown, goal.target);
-        break;
-    case GOAL_FULL_POWER:
-        std::snprintf(text, sizeof text, "%.0f / %.0f %% power", shown, std::ceil(goal.target));
-        break;
-    case GOAL_FULL_RAGE:
-        std::snprintf(text, sizeof text, "%.0f / %.0f %% rage", shown, goal.target);
-        break;
-    case GOAL_TOTAL_THROWS:
-        std::snprintf(text, sizeof text, "%.0f / %.0f throws", shown, goal.target);
-        break;
-    case GOAL_TOTAL_METRES:
-        std::snprintf(text, sizeof text, "%.1f / %.0f km", std::floor(value / 100.0) / 10.0, goal.target / 1000.0);
-        break;
     case GOAL_DIVE_ONTO_TANK:
     case GOAL_GHOST_RECORD:
         return "not yet";
+    case GOAL_TOTAL_METRES:
+        std::snprintf(text, sizeof text, "%.1f / %.0f km", std::floor(value / 100.0) / 10.0, goal.target / 1000.0);
+        return text;
+    default:
+        break;
     }
+    const char* unit = goal.kind == GOAL_BOUNCES ? "bounces"
+        : goal.kind == GOAL_TANKS                ? "tanks"
+        : goal.kind == GOAL_FULL_POWER           ? "% power"
+        : goal.kind == GOAL_FULL_RAGE            ? "% rage"
+        : goal.kind == GOAL_TOTAL_THROWS         ? "throws"
+                                                 : "m";
+    // Whole steps only: a count that shows the target has reached it.
+    std::snprintf(text, sizeof text, "%.0f / %.0f %s", std::floor(std::max(0.0, value)), std::ceil(goal.target), unit);
     return text;
 }
 

@@ -20,6 +20,11 @@ std::vector<OptionChoice> percentChoices()
     return choices;
 }
 
+bool isSelectable(const std::vector<MenuRow>& rows, int row)
+{
+    return row >= 0 && row < int(rows.size()) && rows[std::size_t(row)].kind != ROW_TEXT;
+}
+
 const std::vector<OptionChoice> ON_OFF = {{"OFF", "0"}, {"ON", "1"}};
 
 MenuRow optionRow(Option option)
@@ -190,8 +195,10 @@ void Menu::update(int windowWidth, int windowHeight)
 
 void Menu::keepSelectedShown()
 {
-    if (isOpen())
-        firstRow = layoutOf(screen(), int(rows().size())).firstShown(selected, int(rows().size()), firstRow);
+    if (!isOpen())
+        return;
+    const int count = int(rows().size());
+    firstRow = layoutOf(screen(), count).firstShown(selected, count, firstRow);
 }
 
 void Menu::takeCapture()
@@ -231,20 +238,18 @@ void Menu::followMouse(int windowWidth, int windowHeight)
 
 int Menu::rowUnderMouse(int windowWidth, int windowHeight) const
 {
-    const int shown =
-        layoutOf(screen(), int(rows().size())).rowAt(hudPointOfPixel(mouseX, mouseY, windowWidth, windowHeight));
-    if (shown < 0)
-        return -1;
-    const int row = firstRow + shown;
-    return row < int(rows().size()) ? row : -1;
+    const int count = int(rows().size());
+    const int shown = layoutOf(screen(), count).rowAt(hudPointOfPixel(mouseX, mouseY, windowWidth, windowHeight));
+    return shown >= 0 && firstRow + shown < count ? firstRow + shown : -1;
 }
 
 void Menu::step(int direction)
 {
-    const int count = int(rows().size());
+    const std::vector<MenuRow> all = rows();
+    const int count = int(all.size());
     for (int tried = 0, row = selected; tried < count; ++tried) {
         row = (row + direction + count) % count;
-        if (selectable(row)) {
+        if (isSelectable(all, row)) {
             selected = row;
             return;
         }
@@ -319,17 +324,16 @@ void Menu::choose(int row)
 
 bool Menu::selectable(int row) const
 {
-    const std::vector<MenuRow> all = rows();
-    return row >= 0 && row < int(all.size()) && all[row].kind != ROW_TEXT;
+    return isSelectable(rows(), row);
 }
 
 void Menu::selectFirst()
 {
+    const std::vector<MenuRow> all = rows();
     selected = 0;
-    const int count = int(rows().size());
-    while (selected < count && !selectable(selected))
+    while (selected < int(all.size()) && !isSelectable(all, selected))
         ++selected;
-    if (selected == count)
+    if (selected == int(all.size()))
         selected = -1;
 }
 
@@ -389,7 +393,7 @@ MenuPage Menu::page() const
         shown.columns = COLUMNS_CONTROLS;
     else if (screen() == SCREEN_HOW_TO_PLAY)
         shown.columns = COLUMNS_KEY_RULE;
-    shown.layout = layoutOf(screen(), int(rows().size()));
+    shown.layout = layoutOf(screen(), int(shown.rows.size()));
     shown.first = firstRow;
     const bool pad = controls().lastDevice() == DEVICE_GAMEPAD;
     if (isCapturing())

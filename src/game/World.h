@@ -102,7 +102,6 @@ public:
 
     // Goals (WorldGoals.cpp), kept beside the records from openRecords on.
     const GoalBook& goalBook() const;
-    bool isGoalToastShown() const;
 
     // The menu over the game (WorldMenu.cpp). While it is open, nothing in the game moves.
     void setMenuOpen(bool open);
@@ -111,7 +110,6 @@ public:
     // says so, until hideOverlay.
     void showOverlay(const MenuPage& page, bool dim);
     void hideOverlay();
-    bool isOverlayShown() const { return overlayShown; }
     const RecordTable& recordTable() const;
     bool isFpsTextShown() const;
 

@@ -34,33 +34,27 @@ const GoalBook& World::goalBook() const
     return goalStore->book();
 }
 
-bool World::isGoalToastShown() const
-{
-    return goalView && goalView->isToastShown();
-}
-
 void World::followGoals()
 {
     const GoalFrame frame = goalTracker->update(*gameLogic, goalStore->book(), throwBeatGhost);
     throwBeatGhost = false;
-    const std::string when = RecordTable::localTimeText(std::time(nullptr));
-    for (const Goal* goal : frame.reached) {
-        goalStore->reach(goal->id, when);
-        traceEvent("goal", goal->id);
-        if (goalView)
+    if (!frame.reached.empty()) {
+        const std::string when = RecordTable::localTimeText(std::time(nullptr));
+        for (const Goal* goal : frame.reached) {
+            goalStore->reach(goal->id, when);
+            traceEvent("goal", goal->id);
             goalView->showToast(*goal);
+        }
     }
-    if (frame.throwEnded)
+    if (frame.throwEnded) {
         goalStore->addThrow(frame.metres, frame.throwBests);
-    else if (!frame.reached.empty())
+        goalView->showClosest(goalTracker->closest(goalStore->book()));
+    } else if (!frame.reached.empty()) {
         goalStore->save();
-    if (!goalView)
-        return;
+    }
+    if (gameLogic->state() != GameLogic::STATE_GAME_OVER)
+        goalView->showClosest({});
     // Each toast comes with its sound, so two goals at once are two toasts and two chimes.
     if (goalView->update(clockNow()) && goalSound)
         goalSound->play();
-    if (frame.throwEnded)
-        goalView->showClosest(goalTracker->closest(goalStore->book()));
-    else if (gameLogic->state() != GameLogic::STATE_GAME_OVER)
-        goalView->showClosest({});
 }
