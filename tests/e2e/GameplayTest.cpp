@@ -35,13 +35,6 @@ Rect lowerScene(const Hud& hud)
     return {0, hud.height / 2, hud.width, hud.height / 2 - 10};
 }
 
-void keep(const Picture& picture, const std::string& name)
-{
-    std::string dir = screenshotDirectory();
-    if (!dir.empty())
-        picture.save(dir + "/" + name + ".png");
-}
-
 // The letters OCR may answer with on the message line.
 const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz ";
 // Half the letters right is far more than a wrong message ever shares with the right one.
@@ -188,7 +181,7 @@ protected:
             reads += "[" + squeezed(text) + "]";
             if (closeness(text, expected) > minimumCloseness && closeness(text, expected) > closeness(text, other))
                 return true;
-            keep(picture, "unread-message-" + squeezed(expected));
+            keepScreenshot(picture, "unread-message-" + squeezed(expected));
         }
         ADD_FAILURE() << "the message line read " << reads;
         return false;
@@ -230,7 +223,7 @@ TEST_F(Gameplay, OneThrowFromStartToTheRetry)
 
     // The end texts are drawn and readable.
     Picture end = shotAfter(*game, result);
-    keep(end, "game-over");
+    keepScreenshot(end, "game-over");
     Hud hud(end);
     std::string title = readText(end, hud.around(0.0f, 0.4f, 0.8f, 0.16f), true);
     EXPECT_GT(closeness(title, "GAME OVER"), 0.6) << title;
@@ -266,7 +259,7 @@ TEST_F(Gameplay, ADiveSpendsRageWhileThePlayGoesOn)
 
     ASSERT_TRUE(togglePause(*game));
     ASSERT_EQ(lastPauseToggle(), "pause OFF") << traceTail(*game);
-    keep(captureWindow(game->windowId()), "dive");
+    keepScreenshot(captureWindow(game->windowId()), "dive");
     // The dive lasts only until the next ground contact, a fraction of a second, too short
     // for a screenshot to catch reliably; the blurred picture itself is checked in-process.
     expectThrowEnd(dive);
@@ -361,7 +354,7 @@ TEST_F(Gameplay, EveryToggleSaysWhatItDid)
     game->pressKey("F3");
     expectTrace("toggle", "wireframe ON", mark);
     Picture lines = shotAfter(*game, mark);
-    keep(lines, "wireframe");
+    keepScreenshot(lines, "wireframe");
     EXPECT_GT(lines.difference(plain, lowerScene(hud)), 10.0) << "the scene is drawn as lines";
     mark = game->traceSize();
     game->pressKey("F3");
@@ -386,7 +379,7 @@ TEST_F(Gameplay, TheHudStaysCentredWhenTheWindowChangesShape)
             offsets.emplace_back(x, y);
         ASSERT_EQ(picture.width, width);
         ASSERT_EQ(picture.height, height);
-        keep(picture, "resized-" + std::to_string(width) + "x" + std::to_string(height));
+        keepScreenshot(picture, "resized-" + std::to_string(width) + "x" + std::to_string(height));
     }
     ASSERT_EQ(offsets.size(), 2u) << "MAX read on both shapes";
     EXPECT_NEAR(offsets[0].first, offsets[1].first, 0.02);

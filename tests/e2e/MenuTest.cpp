@@ -23,24 +23,14 @@ namespace {
 
 constexpr double throwLimitSeconds = 600.0; // a guard against a hang, not a timing requirement
 
-void keep(const Picture& picture, const std::string& name)
-{
-    const std::string dir = screenshotDirectory();
-    if (!dir.empty())
-        picture.save(dir + "/" + name + ".png");
-}
-
 class MenuGame : public testing::Test {
 protected:
     void SetUp() override
     {
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "no X display; run the suite through ./test.sh";
-        char pattern[] = "/tmp/grov-menu-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        scratch = pattern;
-        setenv("XDG_DATA_HOME", (scratch + "/data").c_str(), 1);
-        setenv("HOME", (scratch + "/home").c_str(), 1);
+        scratch = usePrivatePlayerFolders("grov-menu");
+        ASSERT_FALSE(scratch.empty());
     }
 
     void TearDown() override
@@ -105,7 +95,7 @@ TEST_F(MenuGame, EscapeStopsTheThrowBeneathTheMenuAndTheCardShowsOnTheFirstStart
 {
     start(GROV_GAME_DIR);
     expectTrace("card", "shown", 0);
-    keep(shotAfter(*game, 0), "menu-first-start-card");
+    keepScreenshot(shotAfter(*game, 0), "menu-first-start-card");
 
     // A strong throw, so the flight is still on when the menu opens.
     ASSERT_TRUE(pauseWithArrow(*game, [](double angle) { return degreesApart(angle, -270.0) < 45.0; }));
@@ -120,7 +110,7 @@ TEST_F(MenuGame, EscapeStopsTheThrowBeneathTheMenuAndTheCardShowsOnTheFirstStart
     // A second of frames under the menu: the flight stands still.
     const int first = game->waitForTrace("fps", "", open + 1);
     ASSERT_GE(game->waitForTrace("fps", "", std::size_t(first) + 1), 0) << "the game stopped drawing";
-    keep(shotAfter(*game, game->traceSize()), "menu-over-the-flight");
+    keepScreenshot(shotAfter(*game, game->traceSize()), "menu-over-the-flight");
     const std::vector<TraceLine> trace = game->trace();
     for (std::size_t line = flight; line < open; ++line)
         ASSERT_NE(trace[line].details, "3") << "the throw ended before the menu opened";
@@ -203,7 +193,7 @@ TEST_F(MenuGame, RebindingsAreSavedThroughTheLinkReadBackAndReset)
     // Still on the throw's row: down to the frame rate's, whose F2 swaps with the wireframe's F3.
     rebind(ACTION_FPS, "F3");
     expectTrace("setting", "KEY_WIREFRAME F2", expectTrace("setting", "KEY_FPS F3", mark));
-    keep(shotAfter(*game, game->traceSize()), "menu-controls");
+    keepScreenshot(shotAfter(*game, game->traceSize()), "menu-controls");
     keysTo({"Escape", "Escape", "Escape"}, "closed");
     mark = game->traceSize();
     game->pressKey("Return");
@@ -298,7 +288,7 @@ TEST_F(MenuGame, AThrowPastAGoalsDistanceShowsItsToastAndKeepsIt)
     for (int attempt = 0; attempt < 3 && best < 0.8; ++attempt) {
         const Picture shot = shotAfter(*game, goal);
         best = std::max(best, cardShare(shot, Hud(shot).around(-0.64f, 0.745f, 0.25f, 0.01f)));
-        keep(shot, "goal-toast");
+        keepScreenshot(shot, "goal-toast");
     }
     EXPECT_GT(best, 0.8) << "the toast's card is not in the top left";
 
@@ -306,7 +296,7 @@ TEST_F(MenuGame, AThrowPastAGoalsDistanceShowsItsToastAndKeepsIt)
     EXPECT_NE(fileText(scratch + "/data/grov-rage/goals.txt").find("\nreached reach-250 "), std::string::npos);
     keysTo({"Escape"}, "main");
     keysTo({"Down", "Down", "Down", "Return"}, "goals");
-    keep(shotAfter(*game, game->traceSize()), "goal-screen");
+    keepScreenshot(shotAfter(*game, game->traceSize()), "goal-screen");
     finish();
 }
 

@@ -125,3 +125,13 @@ std::string traceTail(GameProcess& game, std::size_t lines)
     }
     return tail;
 }
+
+std::string usePrivatePlayerFolders(const std::string& prefix)
+{
+    std::string pattern = "/tmp/" + prefix + "-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        return "";
+    setenv("XDG_DATA_HOME", (pattern + "/data").c_str(), 1);
+    setenv("HOME", (pattern + "/home").c_str(), 1);
+    return pattern;
+}

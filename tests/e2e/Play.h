@@ -44,5 +44,10 @@ Picture shotAfter(GameProcess& game, std::size_t after);
 // line, or -1 when the game ends or the distance stands still for stillSeconds first.
 int waitForThrowEnd(GameProcess& game, std::size_t flight, double stillSeconds = 60.0);
 
+// A fresh folder under /tmp named from prefix, with XDG_DATA_HOME and HOME pointed into it for
+// the games the test starts (they inherit them), so nothing reaches the real home. Its path,
+// or empty when it cannot be made.
+std::string usePrivatePlayerFolders(const std::string& prefix);
+
 // The trace's last lines, one a line, for a failure message.
 std::string traceTail(GameProcess& game, std::size_t lines = 20);

@@ -20,25 +20,14 @@ namespace {
 
 constexpr double throwLimitSeconds = 600.0; // a guard against a hang, not a timing requirement
 
-void keep(const Picture& picture, const std::string& name)
-{
-    std::string dir = screenshotDirectory();
-    if (!dir.empty())
-        picture.save(dir + "/" + name + ".png");
-}
-
 class Records : public testing::Test {
 protected:
     void SetUp() override
     {
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "no X display; run the suite through ./test.sh";
-        char pattern[] = "/tmp/grov-records-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        scratch = pattern;
-        // The games inherit these: nothing reaches the real home.
-        setenv("XDG_DATA_HOME", (scratch + "/data").c_str(), 1);
-        setenv("HOME", (scratch + "/home").c_str(), 1);
+        scratch = usePrivatePlayerFolders("grov-records");
+        ASSERT_FALSE(scratch.empty());
         folder = scratch + "/data/grov-rage";
     }
 
@@ -116,7 +105,7 @@ TEST_F(Records, TwoThrowsAreKeptAndTheSecondFliesWithTheGhostOfTheBest)
         Picture end = shotAfter(*game, game->traceSize());
         std::string read = readText(end, Hud(end).around(0.0f, 0.095f, 0.45f, 0.04f), true);
         best = std::max(best, closeness(read, "New record!"));
-        keep(end, "records-game-over");
+        keepScreenshot(end, "records-game-over");
     }
     EXPECT_GT(best, 0.6);
 
@@ -187,7 +176,7 @@ TEST_F(Records, GhostZeroHidesItUntilGAndADamagedFileIsReportedAndKept)
     game->pressKey("g");
     expectTrace("toggle", "ghost ON", mark);
     expectTrace("ghost", "shown", mark);
-    keep(shotAfter(*game, mark), "records-ghost");
+    keepScreenshot(shotAfter(*game, mark), "records-ghost");
 }
 
 TEST_F(Records, WithNowhereToKeepThemTheGamePlaysOnAndSaysSoOnce)

@@ -231,3 +231,10 @@ std::string screenshotDirectory()
     const char* dir = std::getenv("GROV_SCREENSHOT_DIR");
     return dir ? dir : "";
 }
+
+void keepScreenshot(const Picture& picture, const std::string& name)
+{
+    const std::string dir = screenshotDirectory();
+    if (!dir.empty())
+        picture.save(dir + "/" + name + ".png");
+}

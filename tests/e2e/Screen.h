@@ -52,3 +52,5 @@ std::vector<Word> readWords(const Picture& picture);
 
 // Folder for screenshots a person may want to look at; empty when GROV_SCREENSHOT_DIR is unset.
 std::string screenshotDirectory();
+// Saves the picture there as <name>.png, when the folder is set.
+void keepScreenshot(const Picture& picture, const std::string& name);

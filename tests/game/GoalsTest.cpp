@@ -3,7 +3,9 @@
 // twice. The book's file: a round trip, two copies of the game saving, every kind of damage, a
 // write cut off, and no folder to write in.
 
+#include "FileText.h"
 #include "GameLogicRig.h"
+#include "QuietConsole.h"
 #include "ScratchFolderTest.h"
 #include "core/PlayerFile.h"
 #include "game/GoalStore.h"
@@ -13,7 +15,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <sstream>
 #include <sys/stat.h>
@@ -213,21 +214,12 @@ class GoalStoreTest : public ScratchFolderTest {
 protected:
     std::string folder() const { return root + "/grov-rage"; }
     std::string file() const { return folder() + "/goals.txt"; }
-    std::string read(const std::string& path) const
-    {
-        std::ifstream in(path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     // What the store says on the console while it opens.
     std::string opening(GoalStore& store)
     {
-        std::stringstream said;
-        std::streambuf* previous = std::cout.rdbuf(said.rdbuf());
+        QuietConsole console;
         store.open(folder());
-        std::cout.rdbuf(previous);
-        return said.str();
+        return console.text();
     }
 };
 
@@ -269,8 +261,8 @@ TEST_F(GoalStoreTest, ADamagedFileKeepsItsGoodLinesAndIsSetAsideOnce)
     EXPECT_TRUE(store.isSaving());
     EXPECT_EQ(store.book().throws(), 4);
     EXPECT_TRUE(store.book().isReached("reach-100"));
-    EXPECT_NE(read(file() + ".bad").find("garbage here"), std::string::npos);
-    EXPECT_EQ(read(file()).find("garbage"), std::string::npos) << "rewritten clean";
+    EXPECT_NE(fileText(file() + ".bad").find("garbage here"), std::string::npos);
+    EXPECT_EQ(fileText(file()).find("garbage"), std::string::npos) << "rewritten clean";
     GoalStore again;
     EXPECT_EQ(opening(again), "") << "reported once";
 
@@ -297,7 +289,7 @@ TEST_F(GoalStoreTest, AWriteCutOffLeavesTheOldFileAndNoFolderMeansOneLine)
     GoalStore store;
     opening(store);
     store.addThrow(10.0, GoalBook());
-    const std::string before = read(file());
+    const std::string before = fileText(file());
     const pid_t child = fork();
     if (child == 0) {
         AtomicFile cut(file());
@@ -306,7 +298,7 @@ TEST_F(GoalStoreTest, AWriteCutOffLeavesTheOldFileAndNoFolderMeansOneLine)
     }
     ASSERT_GT(child, 0);
     ::waitpid(child, nullptr, 0);
-    EXPECT_EQ(read(file()), before);
+    EXPECT_EQ(fileText(file()), before);
     GoalStore reopened;
     EXPECT_EQ(opening(reopened), "");
     EXPECT_EQ(reopened.book().throws(), 1);
@@ -314,14 +306,12 @@ TEST_F(GoalStoreTest, AWriteCutOffLeavesTheOldFileAndNoFolderMeansOneLine)
     // A file where the folder should be: one line, and the game plays on.
     std::ofstream(root + "/plain") << "x";
     GoalStore nowhere;
-    std::stringstream said;
-    std::streambuf* previous = std::cout.rdbuf(said.rdbuf());
+    QuietConsole console;
     EXPECT_FALSE(nowhere.open(root + "/plain/grov-rage"));
     nowhere.addThrow(20.0, GoalBook());
     nowhere.reach("reach-250", WHEN);
     nowhere.save();
-    std::cout.rdbuf(previous);
-    const std::string lines = said.str();
+    const std::string lines = console.text();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
     EXPECT_NE(lines.find("goals last for this run only"), std::string::npos);
     EXPECT_TRUE(nowhere.book().isReached("reach-250"));

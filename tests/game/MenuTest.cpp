@@ -4,7 +4,6 @@
 
 #include "ScriptedInput.h"
 #include "core/Controls.h"
-#include "core/Trace.h"
 #include "game/Goals.h"
 #include "game/Menu.h"
 #include "game/RecordTable.h"
@@ -13,8 +12,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <functional>
 #include <set>
 #include <utility>
@@ -80,7 +77,12 @@ protected:
         input.windowWidth = WIDTH;
         input.windowHeight = HEIGHT;
     }
-    void TearDown() override { controls().reset(); }
+    // The controls are the game's one set: the next test finds the game's own bindings.
+    void TearDown() override
+    {
+        controls().reset();
+        controls().setBindings(Bindings::defaults());
+    }
 
     void frame()
     {
@@ -293,25 +295,6 @@ TEST_F(MenuTest, RebindingTakesTheNextKeySwapsAClashAndEscapeCancels)
     EXPECT_FALSE(menu.isCapturing());
     EXPECT_EQ(host.boundActions.size(), 1u);
     EXPECT_EQ(controls().bindings().keys(ACTION_THROW), std::vector<int>{KEY_F3});
-}
-
-TEST_F(MenuTest, TheTraceNamesEachScreenOpenedAndTheClose)
-{
-    const std::string path = testing::TempDir() + "/menu-trace.txt";
-    std::remove(path.c_str());
-    setTraceFile(path);
-    menu.open();
-    tapKey(KEY_DOWN);
-    tapKey(KEY_ENTER); // Options
-    tapKey(KEY_ESCAPE);
-    tapKey(KEY_ESCAPE);
-    setTraceFile("");
-    std::ifstream in(path);
-    std::vector<std::string> events;
-    for (std::string seconds, event, details; in >> seconds >> event && std::getline(in, details);)
-        events.push_back(event + details);
-    EXPECT_EQ(events, (std::vector<std::string>{"menu main", "menu options", "menu main", "menu closed"}));
-    std::remove(path.c_str());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The records and the ghost files without a window: the order of the ten, two games writing
 // at once, every kind of damaged file, and a write cut off by a crash.
 
+#include "QuietConsole.h"
 #include "ScratchFolderTest.h"
 #include "core/PlayerFile.h"
 #include "game/RecordStore.h"
@@ -16,18 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Keeps what the game prints, to check the line that names the file.
-class CapturedConsole {
-public:
-    CapturedConsole() : previous(std::cout.rdbuf(sink.rdbuf())) {}
-    ~CapturedConsole() { std::cout.rdbuf(previous); }
-    std::string text() const { return sink.str(); }
-
-private:
-    std::ostringstream sink;
-    std::streambuf* previous;
-};
 
 std::string slurp(const std::string& path)
 {
@@ -127,7 +116,7 @@ TEST_F(RecordStoreTest, KeepsThrowsAndTheBestGhostFromOneRunToTheNext)
     }
     EXPECT_NE(slurp(records()).find("120.00 2025-03-14 18:02:00\n80.00 2025-03-14 18:02:01\n"), std::string::npos);
     RecordStore again;
-    CapturedConsole console;
+    QuietConsole console;
     ASSERT_TRUE(again.open(folder));
     EXPECT_EQ(again.table().entries().size(), 2u);
     EXPECT_EQ(again.ghost().duration(), 4.0);
@@ -181,7 +170,7 @@ TEST_F(RecordStoreTest, ADamagedFileKeepsItsGoodLinesAndACopy)
         std::system(("rm -rf '" + folder + "'").c_str());
         ::mkdir(folder.c_str(), 0700);
         spit(records(), bytes);
-        CapturedConsole console;
+        QuietConsole console;
         RecordStore store;
         ASSERT_TRUE(store.open(folder));
         EXPECT_NE(console.text().find("Records: " + records() + " is damaged"), std::string::npos) << console.text();
@@ -200,7 +189,7 @@ TEST_F(RecordStoreTest, WithoutAUsableFolderTheGamePlaysOnForThisRun)
     ::mkdir(folder.c_str(), 0700);
     ::mkdir(records().c_str(), 0700);
     {
-        CapturedConsole console;
+        QuietConsole console;
         RecordStore store;
         EXPECT_FALSE(store.open(folder));
         EXPECT_NE(console.text().find(records() + " is not a file"), std::string::npos) << console.text();
@@ -213,7 +202,7 @@ TEST_F(RecordStoreTest, WithoutAUsableFolderTheGamePlaysOnForThisRun)
     spit(root + "/file", "not a folder");
     const std::string unusable[] = {"", root + "/file/grov-rage", "/proc/grov-rage"};
     for (const std::string& place : unusable) {
-        CapturedConsole console;
+        QuietConsole console;
         RecordStore store;
         EXPECT_FALSE(store.open(place)) << place;
         EXPECT_NE(console.text().find("records last for this run only"), std::string::npos) << console.text();
@@ -243,7 +232,7 @@ TEST_F(RecordStoreTest, ADamagedOrStrayGhostIsIgnored)
     for (const auto& [problem, bytes] : ghosts) {
         SCOPED_TRACE(problem);
         spit(ghost(), bytes);
-        CapturedConsole console;
+        QuietConsole console;
         RecordStore store;
         store.open(folder);
         EXPECT_TRUE(store.ghost().empty());
@@ -272,7 +261,7 @@ TEST_F(RecordStoreTest, AWriteCutOffByACrashLeavesTheOldFileWhole)
     ::waitpid(child, nullptr, 0);
     EXPECT_EQ(slurp(records()), before);
 
-    CapturedConsole console;
+    QuietConsole console;
     RecordStore store;
     ASSERT_TRUE(store.open(folder));
     EXPECT_EQ(console.text(), "") << "the half-written file beside it is no damage";
