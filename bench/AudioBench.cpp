@@ -44,12 +44,12 @@ void BM_LoopbackFrame(benchmark::State& state)
     ManualClock clock(0.0);
     Mixer mixer;
     mixer.setOutput(MIXER_OUTPUT_LOOPBACK);
-    mixer.init(100, MIXER_INIT_DEFAULT);
-    mixer.setStreamBufferSize(65536, MIXER_UNIT_BYTES);
+    mixer.init(100);
+    mixer.setStreamBufferSize(65536);
     AudioClip* song = nullptr;
     AudioClip* effect = nullptr;
-    mixer.createStream(writeTone("song.wav", 3.0).c_str(), MIXER_MODE_DEFAULT, &song);
-    mixer.createSample(writeTone("effect.wav", 60.0).c_str(), MIXER_MODE_DEFAULT, &effect);
+    mixer.createStream(writeTone("song.wav", 3.0).c_str(), &song);
+    mixer.createSample(writeTone("effect.wav", 60.0).c_str(), &effect);
 
     Voice music;
     mixer.play(song, false, &music);
@@ -57,8 +57,7 @@ void BM_LoopbackFrame(benchmark::State& state)
     music.setLoopCount(-1);
     for (int i = 0; i < state.range(0); ++i) {
         Voice voice;
-        mixer.play(effect, false, &voice);
-        voice.setLoopMode(MIXER_LOOP_ON);
+        mixer.play(effect, false, &voice); // a minute: longer than a run measures
     }
     for (auto _ : state) {
         clock.advance(frameSeconds);

@@ -1,30 +1,42 @@
 #include "audio/AudioClip.h"
 
-#include "audio/Mixer.h"
-
 #include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+constexpr int minChunkFrames = 256;           // frames; shorter chunks would starve the queue
+constexpr long long sampleReadFrames = 65536; // frames decoded at a time into a sample
+// Frames one byte of a file can give: 8-bit mono PCM gives one, 4-bit ADPCM two; more room is
+// left for other compressed formats.
+constexpr long long maxFramesPerByte = 8;
+
+} // namespace
+
+MixerResult AudioClip::open(const char* path, bool stream, unsigned chunkBytes, std::unique_ptr<AudioClip>* out)
+{
+    std::unique_ptr<AudioClip> clip(new AudioClip());
+    MixerResult result = clip->readHeader(path);
+    if (result == MIXER_OK && stream)
+        clip->chunkLength = std::max<int>(minChunkFrames, int(chunkBytes / (clip->channelCount * sizeof(short))));
+    else if (result == MIXER_OK)
+        result = clip->readSample(path);
+    if (result == MIXER_OK)
+        *out = std::move(clip);
+    return result;
+}
+
 AudioClip::~AudioClip()
 {
-    if (sampleBuffer)
-        alDeleteBuffers(1, &sampleBuffer);
-    if (!streamBuffers.empty())
-        alDeleteBuffers(ALsizei(streamBuffers.size()), streamBuffers.data());
+    unload();
     if (file)
         sf_close(file);
 }
 
-MixerResult AudioClip::release()
+MixerResult AudioClip::readHeader(const char* path)
 {
-    return mixer->releaseClip(this);
-}
-
-MixerResult AudioClip::open(const char* path, SNDFILE** fileOut)
-{
-    filePath = path;
     // libsndfile reports a missing file and a damaged one alike; the player deserves to know which.
     if (access(path, F_OK) != 0)
         return MIXER_ERR_FILE_NOT_FOUND;
@@ -32,13 +44,14 @@ MixerResult AudioClip::open(const char* path, SNDFILE** fileOut)
     SNDFILE* opened = sf_open(path, SFM_READ, &info);
     if (!opened)
         return MIXER_ERR_FILE_UNREADABLE;
-    if (info.channels < 1 || info.channels > 2 || info.samplerate <= 0) {
+    MixerResult result = MIXER_OK;
+    if (info.channels < 1 || info.channels > 2 || info.samplerate <= 0)
+        result = info.channels > 2 ? MIXER_ERR_FORMAT : MIXER_ERR_FILE_UNREADABLE;
+    else if (info.frames <= 0)
+        result = MIXER_ERR_FILE_EMPTY;
+    if (result != MIXER_OK) {
         sf_close(opened);
-        return info.channels > 2 ? MIXER_ERR_FORMAT : MIXER_ERR_FILE_UNREADABLE;
-    }
-    if (info.frames <= 0) {
-        sf_close(opened);
-        return MIXER_ERR_FILE_EMPTY;
+        return result;
     }
     // libsndfile plays a cut file up to where it ends and notes in its log that a chunk is
     // shorter than its header says ("data : 37044 (should be 18500)").
@@ -48,86 +61,59 @@ MixerResult AudioClip::open(const char* path, SNDFILE** fileOut)
     channelCount = info.channels;
     rate = info.samplerate;
     frameCount = info.frames;
-    *fileOut = opened;
+    file = opened;
     return MIXER_OK;
 }
 
-ALenum AudioClip::format() const
+MixerResult AudioClip::readSample(const char* path)
 {
-    return channelCount == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
-}
-
-MixerResult AudioClip::loadSample(const char* path)
-{
-    SNDFILE* opened = nullptr;
-    MixerResult result = open(path, &opened);
-    if (result != MIXER_OK)
-        return result;
     // The header's frame count may be damaged and ask for gigabytes: the sound grows as it is
     // decoded, never past what the file's bytes can hold.
     struct stat status = {};
     const long long fileBytes = stat(path, &status) == 0 ? (long long)status.st_size : 0;
     const long long wanted = std::min<long long>(frameCount, fileBytes * maxFramesPerByte / channelCount);
-    std::vector<short> pcm;
     long long read = 0;
     while (read < wanted) {
         const long long chunk = std::min<long long>(sampleReadFrames, wanted - read);
         pcm.resize(size_t(read + chunk) * channelCount);
-        sf_count_t got = sf_readf_short(opened, pcm.data() + read * channelCount, chunk);
+        sf_count_t got = sf_readf_short(file, pcm.data() + read * channelCount, chunk);
         if (got <= 0)
             break;
         read += got;
     }
-    sf_close(opened);
+    sf_close(file);
+    file = nullptr;
     if (read <= 0)
         return MIXER_ERR_READ;
-    if (read < frameCount)
-        truncated = true;
+    truncated = truncated || read < frameCount;
     frameCount = read;
+    pcm.resize(size_t(read) * channelCount);
+    return upload();
+}
 
+int AudioClip::decode(short* samples)
+{
+    sf_count_t read = sf_readf_short(file, samples, chunkLength);
+    return read > 0 ? int(read) : 0;
+}
+
+MixerResult AudioClip::upload()
+{
+    if (isStream())
+        return MIXER_OK;
     alGetError();
     alGenBuffers(1, &sampleBuffer);
     if (alGetError() != AL_NO_ERROR) {
         sampleBuffer = 0;
         return MIXER_ERR_BACKEND;
     }
-    alBufferData(sampleBuffer, format(), pcm.data(), ALsizei(read * channelCount * sizeof(short)), rate);
+    alBufferData(sampleBuffer, format(), pcm.data(), ALsizei(pcm.size() * sizeof(short)), rate);
     return alGetError() == AL_NO_ERROR ? MIXER_OK : MIXER_ERR_BACKEND;
 }
 
-MixerResult AudioClip::openStream(const char* path, unsigned size, MixerTimeUnit unit)
+void AudioClip::unload()
 {
-    SNDFILE* opened = nullptr;
-    MixerResult result = open(path, &opened);
-    if (result != MIXER_OK)
-        return result;
-    file = opened;
-    long long frames = size;
-    if (unit == MIXER_UNIT_BYTES)
-        frames = size / (channelCount * sizeof(short));
-    else if (unit == MIXER_UNIT_MS)
-        frames = (long long)size * rate / 1000;
-    chunkFrames = int(frames < minChunkFrames ? minChunkFrames : frames);
-    scratch.resize(size_t(chunkFrames) * channelCount);
-
-    alGetError();
-    streamBuffers.resize(streamBufferCount);
-    alGenBuffers(streamBufferCount, streamBuffers.data());
-    if (alGetError() != AL_NO_ERROR) {
-        streamBuffers.clear();
-        return MIXER_ERR_BACKEND;
-    }
-    freeBuffers = streamBuffers;
-    return MIXER_OK;
-}
-
-int AudioClip::decodeChunk()
-{
-    sf_count_t read = sf_readf_short(file, scratch.data(), chunkFrames);
-    return read > 0 ? int(read) : 0;
-}
-
-bool AudioClip::seekFrame(long long frame)
-{
-    return sf_seek(file, frame, SEEK_SET) >= 0;
+    if (sampleBuffer)
+        alDeleteBuffers(1, &sampleBuffer);
+    sampleBuffer = 0;
 }

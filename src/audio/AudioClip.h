@@ -1,75 +1,55 @@
 #pragma once
-// One sound file opened by the mixer: a sample decoded whole into one OpenAL buffer, or a
-// stream decoded chunk by chunk into a small ring of buffers while it plays. A stream plays on
-// one voice at a time; a sample on as many as are asked for.
+// One sound file the mixer opened: a sample decoded whole into memory and one OpenAL buffer, or
+// a stream that a voice decodes chunk by chunk while it plays. A clip knows nothing of voices.
 
 #include "audio/MixerResult.h"
-#include "audio/MixerTypes.h"
 
 #include <AL/al.h>
 #include <sndfile.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-class Mixer;
-
 class AudioClip {
 public:
+    // Opens path as a stream (chunks of chunkBytes of decoded audio) or as a sample.
+    static MixerResult open(const char* path, bool stream, unsigned chunkBytes, std::unique_ptr<AudioClip>* out);
     ~AudioClip();
     AudioClip(const AudioClip&) = delete;
     AudioClip& operator=(const AudioClip&) = delete;
-
-    // Stops every voice playing this clip and frees it; the pointer is gone afterwards.
-    MixerResult release();
 
     bool isStream() const { return file != nullptr; }
     int channels() const { return channelCount; }
     int sampleRate() const { return rate; }
     long long frames() const { return frameCount; }
-    double lengthSeconds() const { return rate > 0 ? double(frameCount) / rate : 0.0; }
-    const std::string& path() const { return filePath; }
+    double lengthSeconds() const { return double(frameCount) / rate; }
     // True when the file holds less sound than its header promises (a copy cut short); the
     // clip then plays what is there.
     bool cutShort() const { return truncated; }
 
+    ALenum format() const { return channelCount == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16; }
+    int chunkFrames() const { return chunkLength; }
+    // Streams: decodes up to chunkFrames into samples; returns the frames read.
+    int decode(short* samples);
+    bool seek(long long frame) { return sf_seek(file, frame, SEEK_SET) >= 0; }
+    // Samples: the buffer on the current output, made by upload and freed by unload, which
+    // the mixer calls whenever its output changes.
+    ALuint buffer() const { return sampleBuffer; }
+    MixerResult upload();
+    void unload();
+
 private:
-    friend class Mixer;
-    friend class VoiceSlot;
+    AudioClip() = default;
+    MixerResult readHeader(const char* path);
+    MixerResult readSample(const char* path);
 
-    static constexpr int streamBufferCount = 4;
-    static constexpr int minChunkFrames = 256;           // frames; shorter chunks would starve the queue
-    static constexpr long long sampleReadFrames = 65536; // frames decoded at a time into a sample
-    // Frames one byte of a file can give: 8-bit mono PCM gives one, 4-bit ADPCM two; more
-    // room is left for other compressed formats.
-    static constexpr long long maxFramesPerByte = 8;
-
-    AudioClip(Mixer* mixer, unsigned mode) : mixer(mixer), mode(mode) {}
-    // Opens the file and reads its format; shared by both kinds.
-    MixerResult open(const char* path, SNDFILE** fileOut);
-    MixerResult loadSample(const char* path);
-    // size and unit give the chunk length, as set with Mixer::setStreamBufferSize.
-    MixerResult openStream(const char* path, unsigned size, MixerTimeUnit unit);
-
-    ALenum format() const;
-    // Decodes up to chunkFrames into the scratch area; returns the frames read.
-    int decodeChunk();
-    bool seekFrame(long long frame);
-
-    Mixer* mixer;
-    unsigned mode;
-    std::string filePath;
+    SNDFILE* file = nullptr; // streams only
     int channelCount = 0;
     int rate = 0;
     long long frameCount = 0;
     bool truncated = false;
-
-    ALuint sampleBuffer = 0; // samples only
-
-    SNDFILE* file = nullptr; // streams only
-    int chunkFrames = 0;
-    std::vector<ALuint> streamBuffers;
-    std::vector<ALuint> freeBuffers;
-    std::vector<short> scratch;
-    int streamVoice = -1; // the slot playing this stream, -1 when none
+    int chunkLength = 0;
+    std::vector<short> pcm; // samples only, kept for the next output
+    ALuint sampleBuffer = 0;
 };

@@ -1,23 +1,27 @@
 #pragma once
-// A set of voices sharing one volume, which multiplies the gain of every voice in the group.
-// Groups belong to the mixer that made them and go with its release.
+// A volume shared by a set of voices: it multiplies the gain of every voice in the group. The
+// mixer owns its groups and applies their volumes on every update.
 
 #include "audio/MixerResult.h"
-
-class Mixer;
 
 class MixGroup {
 public:
     // volume: 0 (silent) to 1 (full); anything else is refused.
-    MixerResult setVolume(float volume);
-    MixerResult volume(float* out) const;
-
-    Mixer* owner() const { return mixer; }
+    MixerResult setVolume(float volume)
+    {
+        if (!(volume >= 0.0f && volume <= 1.0f))
+            return MIXER_ERR_INVALID_PARAM;
+        gain = volume;
+        return MIXER_OK;
+    }
+    MixerResult volume(float* out) const
+    {
+        if (!out)
+            return MIXER_ERR_INVALID_PARAM;
+        *out = gain;
+        return MIXER_OK;
+    }
 
 private:
-    friend class Mixer;
-    explicit MixGroup(Mixer* mixer) : mixer(mixer) {}
-
-    Mixer* mixer;
     float gain = 1.0f;
 };

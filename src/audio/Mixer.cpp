@@ -1,21 +1,15 @@
 #include "audio/Mixer.h"
 
+#include "audio/VoiceSlot.h"
 #include "core/Clock.h"
 
-#include <AL/al.h>
-
 #include <algorithm>
+#include <chrono>
+#include <utility>
 
 namespace {
 
-std::vector<Mixer*>& liveMixers()
-{
-    static std::vector<Mixer*> mixers;
-    return mixers;
-}
-
-std::uint32_t nextSerial = 1;
-MixerFactory mixerFactory = nullptr;
+Mixer* (*mixerFactory)() = nullptr;
 
 } // namespace
 
@@ -24,46 +18,20 @@ MixerResult createMixer(Mixer** out)
     if (!out)
         return MIXER_ERR_INVALID_PARAM;
     *out = mixerFactory ? mixerFactory() : new Mixer();
-    return *out ? MIXER_OK : MIXER_ERR_BACKEND;
+    return MIXER_OK;
 }
 
-void setMixerFactory(MixerFactory factory)
+void setMixerFactory(Mixer* (*factory)())
 {
     mixerFactory = factory;
-}
-
-Mixer::Mixer() : serial(nextSerial++)
-{
-    liveMixers().push_back(this);
 }
 
 Mixer::~Mixer()
 {
     release();
-    auto& mixers = liveMixers();
-    mixers.erase(std::remove(mixers.begin(), mixers.end(), this), mixers.end());
 }
 
-Mixer* Mixer::find(std::uint32_t wanted)
-{
-    for (Mixer* mixer : liveMixers())
-        if (mixer->serial == wanted)
-            return mixer;
-    return nullptr;
-}
-
-VoiceSlot* Mixer::resolve(const Voice& voice)
-{
-    if (voice.slot < 0 || voice.slot >= int(voices.size()))
-        return nullptr;
-    VoiceSlot& slot = voices[size_t(voice.slot)];
-    if (!slot.inUse || slot.generation != voice.generation)
-        return nullptr;
-    out.makeCurrent();
-    return &slot;
-}
-
-MixerResult Mixer::version(unsigned* result)
+MixerResult Mixer::version(unsigned* result) const
 {
     if (!result)
         return MIXER_ERR_INVALID_PARAM;
@@ -75,27 +43,11 @@ MixerResult Mixer::driverCount(int* result)
 {
     if (!result)
         return MIXER_ERR_INVALID_PARAM;
-    // The default device is opened once to see that it really works (OpenAL lists ALSA's
-    // default even on a machine without a card) and kept for init.
-    if (!started && !probedDevice)
-        probedDevice = OpenAlOutput::openDefaultDevice();
-    bool hasDevice = probedDevice || (started && actualOutput == MIXER_OUTPUT_AUTO);
-    *result = hasDevice ? std::max(1, OpenAlOutput::listedDeviceCount()) : 0;
-    return MIXER_OK;
-}
-
-MixerResult Mixer::driverCaps(int driver, unsigned* caps, MixerSpeakerMode* speakerMode)
-{
-    int count = 0;
-    driverCount(&count);
-    if (driver < 0 || driver >= count)
-        return MIXER_ERR_INVALID_PARAM;
-    // OpenAL Soft always mixes in software at a latency it picks itself, and OpenAL 1.19 tells
-    // nothing of the speakers behind a device; stereo is what every device accepts.
-    if (caps)
-        *caps = 0;
-    if (speakerMode)
-        *speakerMode = MIXER_SPEAKERS_STEREO;
+    // Opened once to see that it really works (OpenAL lists ALSA's default even on a machine
+    // without a card), and kept for init.
+    if (!started && !probed)
+        probed = OpenAlOutput::openDefaultDevice();
+    *result = probed || (started && !out.isLoopback()) ? 1 : 0;
     return MIXER_OK;
 }
 
@@ -105,79 +57,36 @@ MixerResult Mixer::setOutput(MixerOutput output)
         return MIXER_ERR_ALREADY_STARTED;
     if (output != MIXER_OUTPUT_AUTO && output != MIXER_OUTPUT_LOOPBACK)
         return MIXER_ERR_INVALID_PARAM;
-    requestedOutput = output;
+    requested = output;
     return MIXER_OK;
 }
 
-MixerResult Mixer::setSpeakerMode(MixerSpeakerMode mode)
-{
-    if (started)
-        return MIXER_ERR_ALREADY_STARTED;
-    if (mode < MIXER_SPEAKERS_MONO || mode > MIXER_SPEAKERS_7POINT1)
-        return MIXER_ERR_INVALID_PARAM;
-    speakers = mode;
-    return MIXER_OK;
-}
-
-MixerResult Mixer::setMixBufferSize(unsigned frames, int count)
-{
-    if (started)
-        return MIXER_ERR_ALREADY_STARTED;
-    if (frames == 0 || count < 1)
-        return MIXER_ERR_INVALID_PARAM;
-    mixBufferFrames = frames;
-    mixBufferCount = count;
-    mixBufferChosen = true;
-    return MIXER_OK;
-}
-
-MixerResult Mixer::init(int maxVoices, unsigned)
+MixerResult Mixer::init(int maxVoices)
 {
     if (started)
         return MIXER_ERR_ALREADY_STARTED;
     if (maxVoices < 1)
         return MIXER_ERR_INVALID_PARAM;
-
-    MixerResult result = MIXER_OK;
-    bool onDevice = false;
-    if (requestedOutput == MIXER_OUTPUT_AUTO) {
-        ALCdevice* device = probedDevice ? probedDevice : OpenAlOutput::openDefaultDevice();
-        probedDevice = nullptr;
-        if (device) {
-            if (speakers != MIXER_SPEAKERS_STEREO) {
-                probedDevice = device; // kept for a retry in stereo
-                return MIXER_ERR_SPEAKER_MODE;
-            }
-            result = out.startDevice(device, mixBufferChosen ? int(mixBufferFrames) : 0, maxVoices);
-            if (result != MIXER_OK)
-                return result;
-            actualOutput = MIXER_OUTPUT_AUTO;
-            onDevice = true;
-        }
+    ALCdevice* opened = std::exchange(probed, nullptr);
+    if (requested == MIXER_OUTPUT_AUTO && !opened)
+        opened = OpenAlOutput::openDefaultDevice();
+    if (requested == MIXER_OUTPUT_LOOPBACK && opened) {
+        alcCloseDevice(opened);
+        opened = nullptr;
     }
-    // No device at all: mix on the loopback, as if a speaker were there.
-    if (!onDevice) {
-        result = out.startLoopback(loopbackRate, speakers, maxVoices);
-        if (result != MIXER_OK)
-            return result;
-        actualOutput = MIXER_OUTPUT_LOOPBACK;
-    }
-
-    alGetError();
-    voices.resize(size_t(maxVoices));
-    for (size_t i = 0; i < voices.size(); ++i) {
-        ALuint source = 0;
-        alGenSources(1, &source);
-        if (alGetError() != AL_NO_ERROR) {
-            // OpenAL Soft has a source limit of its own; fewer voices are still usable.
-            voices.resize(i);
+    out = opened ? OpenAlOutput::onDevice(opened, maxVoices) : OpenAlOutput::onLoopback(loopbackRate, maxVoices);
+    if (!out.isOpen())
+        return opened ? MIXER_ERR_BACKEND : MIXER_ERR_OUTPUT;
+    deviceWanted = !out.isLoopback();
+    if (deviceWanted)
+        device = out.name();
+    out.makeCurrent();
+    for (int i = 0; i < maxVoices; ++i) {
+        auto slot = std::make_shared<VoiceSlot>();
+        // OpenAL Soft has a source limit of its own; fewer voices are still usable.
+        if (!slot->attach())
             break;
-        }
-        // Game sounds are not placed in space: no panning, no distance attenuation.
-        alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
-        alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
-        alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
-        voices[i].source = source;
+        voices.push_back(std::move(slot));
     }
     if (voices.empty()) {
         out.close();
@@ -198,7 +107,8 @@ MixerResult Mixer::update()
         return MIXER_OK;
     inUpdate = true;
     out.makeCurrent();
-    adaptMargin();
+    watchDevice();
+    adaptDecisionTime();
     if (out.isLoopback())
         renderLoopback();
     else
@@ -207,83 +117,91 @@ MixerResult Mixer::update()
     return MIXER_OK;
 }
 
-void Mixer::adaptMargin()
+void Mixer::watchDevice()
 {
-    // A device plays on between two updates; the next pass or piece must be queued before
-    // the queue runs dry, so the decision comes earlier the longer the frames take. The
-    // longest recent gap counts, forgotten slowly once frames come quicker again.
+    if (!out.isLoopback()) {
+        if (out.connected())
+            return;
+        // Playing on silently keeps the music's place, its chain and every callback on time.
+        moveTo(OpenAlOutput::onLoopback(loopbackRate, int(voices.size())));
+        news = DeviceNews::LOST;
+        nextSearchAt = clockNow() + searchSeconds;
+        return;
+    }
+    if (!deviceWanted)
+        return;
+    if (search.valid()) {
+        if (search.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return;
+        OpenAlOutput found = search.get();
+        if (found.isOpen()) {
+            moveTo(std::move(found));
+            news = DeviceNews::BACK;
+        }
+        nextSearchAt = clockNow() + searchSeconds;
+    } else if (clockNow() >= nextSearchAt) {
+        const int sources = int(voices.size());
+        search = std::async(std::launch::async,
+                            [sources] { return OpenAlOutput::onDevice(OpenAlOutput::openDefaultDevice(), sources); });
+    }
+}
+
+void Mixer::moveTo(OpenAlOutput next)
+{
+    for (auto& slot : voices)
+        slot->detach();
+    for (auto& clip : clips)
+        clip->unload();
+    out = std::move(next);
+    out.makeCurrent();
+    for (auto& clip : clips)
+        clip->upload();
+    for (auto& slot : voices)
+        slot->attach();
+    if (!out.isLoopback())
+        device = out.name();
+    clockAnchor = clockNow();
+    renderedFrames = 0;
+}
+
+Mixer::DeviceNews Mixer::takeDeviceNews()
+{
+    return std::exchange(news, DeviceNews::NONE);
+}
+
+void Mixer::adaptDecisionTime()
+{
+    // A device plays on between two updates; the next pass or piece must be queued before the
+    // queue runs dry, so the decision comes earlier the longer the frames take. The longest
+    // recent gap counts, forgotten slowly once frames come quicker again.
     const double now = clockNow();
     if (lastUpdateAt > 0.0 && now > lastUpdateAt)
         updateGap = std::max(now - lastUpdateAt, updateGap * 0.98);
     lastUpdateAt = now;
-    const double seconds = std::min(std::max(loopDecisionSeconds, updateGap * 2.5), maxDecisionSeconds);
-    for (VoiceSlot& slot : voices)
-        if (slot.inUse && slot.clip->isStream())
-            slot.setMargin(int(seconds * slot.clip->sampleRate()));
-}
-
-MixerResult Mixer::playAfter(AudioClip* clip, const Voice& previous, MixGroup* group, int loopCount, Voice* result)
-{
-    if (result)
-        *result = Voice();
-    if (!started)
-        return MIXER_ERR_NOT_READY;
-    auto owned = std::find_if(clips.begin(), clips.end(),
-                              [clip](const std::unique_ptr<AudioClip>& c) { return c.get() == clip; });
-    if (!clip || owned == clips.end() || !clip->isStream())
-        return MIXER_ERR_INVALID_PARAM;
-    if (previous.mixerSerial != serial)
-        return MIXER_ERR_INVALID_HANDLE;
-    VoiceSlot* slot = resolve(previous);
-    if (!slot)
-        return MIXER_ERR_INVALID_HANDLE;
-    if (slot->clip == clip)
-        return MIXER_ERR_INVALID_PARAM;
-    if (clip->streamVoice >= 0 && &voices[size_t(clip->streamVoice)] != slot)
-        voices[size_t(clip->streamVoice)].end();
-    if (!slot->follow(clip, group, loopCount))
-        return MIXER_ERR_FORMAT;
-    if (result)
-        *result = Voice(serial, previous.slot, slot->generation + 1);
-    return MIXER_OK;
-}
-
-Follower* Mixer::resolveFollower(const Voice& voice)
-{
-    if (voice.slot < 0 || voice.slot >= int(voices.size()))
-        return nullptr;
-    VoiceSlot& slot = voices[size_t(voice.slot)];
-    if (!slot.inUse || !slot.follower.clip || slot.generation + 1 != voice.generation)
-        return nullptr;
-    return &slot.follower;
-}
-
-void Mixer::cancelFollower(const Voice& voice)
-{
-    if (resolveFollower(voice))
-        voices[size_t(voice.slot)].cancelFollower();
+    decisionSeconds = std::min(std::max(loopDecisionSeconds, updateGap * 2.5), maxDecisionSeconds);
 }
 
 void Mixer::renderLoopback()
 {
     const int rate = out.rate();
-    double now = clockNow();
+    const double now = clockNow();
     long long target = (long long)((now - clockAnchor) * rate);
     if (target < renderedFrames) {
         // The clock went back (a new clock was installed): carry on from here.
         clockAnchor = now - double(renderedFrames) / rate;
         target = renderedFrames;
     }
-    long long maxBehind = (long long)(maxCatchUpSeconds * rate);
-    if (target - renderedFrames > maxBehind)
-        renderedFrames = target - maxBehind;
+    renderedFrames = std::max(renderedFrames, target - (long long)(maxCatchUpSeconds * rate));
 
     // Streams refill and ends are seen after every block, so a sound ending inside a long
     // update calls back at its own time, not at the end of the update.
     serviceVoices();
     while (renderedFrames < target) {
-        int frames = int(std::min<long long>(mixBufferFrames, target - renderedFrames));
-        out.render(frames);
+        const int frames = int(std::min<long long>(mixBlockFrames, target - renderedFrames));
+        block.resize(size_t(frames) * 2);
+        out.render(block.data(), frames);
+        if (tap)
+            tap(block.data(), frames, 2);
         renderedFrames += frames;
         serviceVoices();
     }
@@ -296,19 +214,18 @@ void Mixer::serviceVoices()
         Voice voice;
     };
     std::vector<Ended> ended;
-    for (size_t i = 0; i < voices.size(); ++i) {
-        VoiceSlot& slot = voices[i];
-        if (!slot.inUse)
+    for (auto& slot : voices) {
+        if (!slot->inUse)
             continue;
-        VoiceService service = slot.service();
-        if (service == VOICE_PLAYING)
+        const VoiceSlot::Service service = slot->service(int(decisionSeconds * slot->clip->sampleRate()));
+        if (service == VoiceSlot::Service::Playing)
             continue;
-        Voice handle(serial, int(i), slot.generation);
-        VoiceEndCallback callback = std::move(slot.onEnd);
-        if (service == VOICE_HANDED_OVER)
-            slot.takeOverFollower();
+        Voice handle(slot, slot->generation);
+        VoiceEndCallback callback = std::move(slot->onEnd);
+        if (service == VoiceSlot::Service::HandedOver)
+            slot->takeOverFollower();
         else
-            slot.end();
+            slot->end();
         if (callback)
             ended.push_back({std::move(callback), handle});
     }
@@ -319,22 +236,21 @@ void Mixer::serviceVoices()
 
 MixerResult Mixer::release()
 {
+    if (search.valid())
+        search.get(); // a device it found closes with it
     out.makeCurrent();
-    for (VoiceSlot& slot : voices) {
-        if (slot.inUse)
-            slot.end();
-        if (slot.source)
-            alDeleteSources(1, &slot.source);
+    for (auto& slot : voices) {
+        slot->end();
+        slot->detach();
     }
     voices.clear();
     clips.clear();
     groups.clear();
     out.close();
-    if (probedDevice) {
-        alcCloseDevice(probedDevice);
-        probedDevice = nullptr;
-    }
+    if (probed)
+        alcCloseDevice(std::exchange(probed, nullptr));
     started = false;
+    deviceWanted = false;
     return MIXER_OK;
 }
 
@@ -342,38 +258,29 @@ MixerResult Mixer::output(MixerOutput* result) const
 {
     if (!result)
         return MIXER_ERR_INVALID_PARAM;
-    *result = started ? actualOutput : requestedOutput;
+    *result = !started ? requested : out.isLoopback() ? MIXER_OUTPUT_LOOPBACK : MIXER_OUTPUT_AUTO;
     return MIXER_OK;
 }
 
-MixerResult Mixer::speakerMode(MixerSpeakerMode* result) const
+MixerResult Mixer::setStreamBufferSize(unsigned bytes)
 {
-    if (!result)
+    if (bytes == 0)
         return MIXER_ERR_INVALID_PARAM;
-    *result = speakers;
+    streamChunkBytes = bytes;
     return MIXER_OK;
 }
 
-MixerResult Mixer::setStreamBufferSize(unsigned size, MixerTimeUnit unit)
+MixerResult Mixer::createStream(const char* path, AudioClip** result)
 {
-    if (size == 0 || (unit != MIXER_UNIT_MS && unit != MIXER_UNIT_FRAMES && unit != MIXER_UNIT_BYTES))
-        return MIXER_ERR_INVALID_PARAM;
-    streamBufferSize = size;
-    streamBufferUnit = unit;
-    return MIXER_OK;
+    return openClip(path, true, result);
 }
 
-MixerResult Mixer::createStream(const char* path, unsigned mode, AudioClip** result)
+MixerResult Mixer::createSample(const char* path, AudioClip** result)
 {
-    return openClip(path, mode, true, result);
+    return openClip(path, false, result);
 }
 
-MixerResult Mixer::createSample(const char* path, unsigned mode, AudioClip** result)
-{
-    return openClip(path, mode, false, result);
-}
-
-MixerResult Mixer::openClip(const char* path, unsigned mode, bool stream, AudioClip** result)
+MixerResult Mixer::openClip(const char* path, bool stream, AudioClip** result)
 {
     if (!result)
         return MIXER_ERR_INVALID_PARAM;
@@ -383,12 +290,35 @@ MixerResult Mixer::openClip(const char* path, unsigned mode, bool stream, AudioC
     if (!started)
         return MIXER_ERR_NOT_READY;
     out.makeCurrent();
-    std::unique_ptr<AudioClip> clip(new AudioClip(this, mode));
-    MixerResult opened = stream ? clip->openStream(path, streamBufferSize, streamBufferUnit) : clip->loadSample(path);
+    std::unique_ptr<AudioClip> clip;
+    const MixerResult opened = AudioClip::open(path, stream, streamChunkBytes, &clip);
     if (opened != MIXER_OK)
         return opened;
     *result = clip.get();
     clips.push_back(std::move(clip));
+    return MIXER_OK;
+}
+
+bool Mixer::owns(const AudioClip* clip) const
+{
+    // Compared by address only, so a clip released earlier is refused without being touched.
+    return clip && std::any_of(clips.begin(), clips.end(), [clip](const auto& owned) { return owned.get() == clip; });
+}
+
+void Mixer::endVoicesUsing(const AudioClip* clip, const VoiceSlot* except)
+{
+    for (auto& slot : voices)
+        if (slot.get() != except && slot->inUse && slot->uses(clip))
+            slot->end();
+}
+
+MixerResult Mixer::releaseClip(AudioClip* clip)
+{
+    if (!owns(clip))
+        return MIXER_ERR_INVALID_PARAM;
+    out.makeCurrent();
+    endVoicesUsing(clip);
+    clips.erase(std::find_if(clips.begin(), clips.end(), [clip](const auto& owned) { return owned.get() == clip; }));
     return MIXER_OK;
 }
 
@@ -398,60 +328,59 @@ MixerResult Mixer::play(AudioClip* clip, bool paused, Voice* result)
         *result = Voice();
     if (!started)
         return MIXER_ERR_NOT_READY;
-    // Compared by address only, so a clip released earlier is refused without being touched.
-    auto owned = std::find_if(clips.begin(), clips.end(),
-                              [clip](const std::unique_ptr<AudioClip>& c) { return c.get() == clip; });
-    if (!clip || owned == clips.end())
+    if (!owns(clip))
         return MIXER_ERR_INVALID_PARAM;
     out.makeCurrent();
-
-    if (clip->isStream() && clip->streamVoice >= 0)
-        voices[size_t(clip->streamVoice)].end();
+    // A stream has one decoder, so it plays on one voice at a time.
+    if (clip->isStream())
+        endVoicesUsing(clip);
     // A free voice if there is one; otherwise the oldest effect gives way, and music only
     // when nothing but music is playing.
     auto givesWayBefore = [](const VoiceSlot& a, const VoiceSlot& b) {
-        bool aStream = a.clip->isStream();
-        bool bStream = b.clip->isStream();
-        return aStream != bStream ? !aStream : a.startSerial < b.startSerial;
+        const bool aStream = a.clip->isStream();
+        return aStream != b.clip->isStream() ? !aStream : a.startSerial < b.startSerial;
     };
-    size_t chosen = voices.size();
-    for (size_t i = 0; i < voices.size(); ++i) {
-        if (!voices[i].inUse) {
-            chosen = i;
+    std::shared_ptr<VoiceSlot> chosen;
+    for (auto& slot : voices) {
+        if (!slot->inUse) {
+            chosen = slot;
             break;
         }
-        if (chosen == voices.size() || givesWayBefore(voices[i], voices[chosen]))
-            chosen = i;
+        if (!chosen || givesWayBefore(*slot, *chosen))
+            chosen = slot;
     }
-    VoiceSlot& slot = voices[chosen];
-    if (slot.inUse)
-        slot.end();
-
+    if (chosen->inUse)
+        chosen->end();
     alGetError();
-    slot.startSerial = ++playSerial;
-    slot.begin(clip, paused, int(chosen), int(loopDecisionSeconds * clip->sampleRate()));
+    chosen->begin(clip, paused, ++playSerial);
     if (alGetError() != AL_NO_ERROR) {
-        slot.end();
+        chosen->end();
         return MIXER_ERR_BACKEND;
     }
     if (result)
-        *result = Voice(serial, int(chosen), slot.generation);
+        *result = Voice(chosen, chosen->generation);
     return MIXER_OK;
 }
 
-MixerResult Mixer::releaseClip(AudioClip* clip)
+MixerResult Mixer::playAfter(AudioClip* clip, const Voice& previous, MixGroup* group, int loopCount, Voice* result)
 {
-    auto owned = std::find_if(clips.begin(), clips.end(),
-                              [clip](const std::unique_ptr<AudioClip>& c) { return c.get() == clip; });
-    if (owned == clips.end())
+    if (result)
+        *result = Voice();
+    if (!started)
+        return MIXER_ERR_NOT_READY;
+    if (!owns(clip) || !clip->isStream())
+        return MIXER_ERR_INVALID_PARAM;
+    VoiceSlot* slot = previous.live();
+    if (!slot || std::none_of(voices.begin(), voices.end(), [slot](const auto& own) { return own.get() == slot; }))
+        return MIXER_ERR_INVALID_HANDLE;
+    if (slot->clip == clip)
         return MIXER_ERR_INVALID_PARAM;
     out.makeCurrent();
-    // A voice may hold the clip as its follower, or buffers of it already queued: it ends too,
-    // so nothing reaches the clip once it is gone.
-    for (VoiceSlot& slot : voices)
-        if (slot.inUse && slot.uses(clip))
-            slot.end();
-    clips.erase(owned);
+    endVoicesUsing(clip, slot);
+    if (!slot->follow(clip, group, loopCount))
+        return MIXER_ERR_FORMAT;
+    if (result)
+        *result = Voice(previous.slot, slot->generation + 1);
     return MIXER_OK;
 }
 
@@ -459,23 +388,12 @@ MixerResult Mixer::createGroup(MixGroup** result)
 {
     if (!result)
         return MIXER_ERR_INVALID_PARAM;
-    groups.push_back(std::unique_ptr<MixGroup>(new MixGroup(this)));
+    groups.push_back(std::make_unique<MixGroup>());
     *result = groups.back().get();
     return MIXER_OK;
 }
 
-void Mixer::applyGroupVolume(MixGroup* group)
+int Mixer::voicesPlaying() const
 {
-    out.makeCurrent();
-    for (VoiceSlot& slot : voices)
-        if (slot.inUse && slot.group == group)
-            slot.applyGain();
-}
-
-MixerResult Mixer::voicesPlaying(int* result) const
-{
-    if (!result)
-        return MIXER_ERR_INVALID_PARAM;
-    *result = int(std::count_if(voices.begin(), voices.end(), [](const VoiceSlot& s) { return s.inUse; }));
-    return MIXER_OK;
+    return int(std::count_if(voices.begin(), voices.end(), [](const auto& slot) { return slot->inUse; }));
 }

@@ -23,8 +23,6 @@ const char* mixerResultText(int result)
         return "Only mono and stereo sound files are supported.";
     case MIXER_ERR_OUTPUT:
         return "No sound output could be opened.";
-    case MIXER_ERR_SPEAKER_MODE:
-        return "The sound output cannot use the chosen speaker mode.";
     case MIXER_ERR_BACKEND:
         return "OpenAL refused the request.";
     case MIXER_ERR_READ:

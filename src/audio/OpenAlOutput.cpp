@@ -1,6 +1,5 @@
 #include "audio/OpenAlOutput.h"
 
-#include <AL/al.h>
 #include <AL/alext.h>
 
 #include <fcntl.h>
@@ -8,7 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <utility>
 
 namespace {
 
@@ -41,122 +40,108 @@ private:
     int saved = -1;
 };
 
-void quietOpenAlLog()
+template <typename Function>
+Function extension(const char* name)
 {
-    // Keeps a developer's own setting, so ALSOFT_LOGLEVEL=3 still shows what OpenAL does.
-    setenv("ALSOFT_LOGLEVEL", "0", 0);
-}
-
-ALCenum channelLayout(MixerSpeakerMode mode)
-{
-    switch (mode) {
-    case MIXER_SPEAKERS_MONO:
-        return ALC_MONO_SOFT;
-    case MIXER_SPEAKERS_STEREO:
-        return ALC_STEREO_SOFT;
-    case MIXER_SPEAKERS_QUAD:
-        return ALC_QUAD_SOFT;
-    case MIXER_SPEAKERS_5POINT1:
-        return ALC_5POINT1_SOFT;
-    case MIXER_SPEAKERS_7POINT1:
-        return ALC_7POINT1_SOFT;
-    }
-    return 0;
-}
-
-int channelCountOf(MixerSpeakerMode mode)
-{
-    switch (mode) {
-    case MIXER_SPEAKERS_MONO:
-        return 1;
-    case MIXER_SPEAKERS_STEREO:
-        return 2;
-    case MIXER_SPEAKERS_QUAD:
-        return 4;
-    case MIXER_SPEAKERS_5POINT1:
-        return 6;
-    case MIXER_SPEAKERS_7POINT1:
-        return 8;
-    }
-    return 2;
+    return reinterpret_cast<Function>(alcGetProcAddress(nullptr, name));
 }
 
 } // namespace
 
+OpenAlOutput& OpenAlOutput::operator=(OpenAlOutput&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        device = std::exchange(other.device, nullptr);
+        context = std::exchange(other.context, nullptr);
+        loopback = other.loopback;
+        sampleRate = other.sampleRate;
+    }
+    return *this;
+}
+
 ALCdevice* OpenAlOutput::openDefaultDevice()
 {
-    quietOpenAlLog();
+    // Keeps a developer's own setting, so ALSOFT_LOGLEVEL=3 still shows what OpenAL does.
+    setenv("ALSOFT_LOGLEVEL", "0", 0);
     QuietStderr quiet;
     return alcOpenDevice(nullptr);
 }
 
-int OpenAlOutput::listedDeviceCount()
+OpenAlOutput OpenAlOutput::onDevice(ALCdevice* opened, int sources)
 {
-    quietOpenAlLog();
-    QuietStderr quiet;
-    const char* names = nullptr;
-    if (alcIsExtensionPresent(nullptr, "ALC_ENUMERATE_ALL_EXT"))
-        names = alcGetString(nullptr, ALC_ALL_DEVICES_SPECIFIER);
-    else
-        names = alcGetString(nullptr, ALC_DEVICE_SPECIFIER);
-    int count = 0;
-    for (const char* name = names; name && *name; name += std::strlen(name) + 1)
-        ++count;
-    return count;
-}
-
-MixerResult OpenAlOutput::startDevice(ALCdevice* opened, int blockFrames, int sources)
-{
-    close();
-    device = opened;
-    loopback = false;
+    OpenAlOutput output;
+    output.device = opened;
+    if (!opened)
+        return output;
     ALCint frequency = 0;
-    alcGetIntegerv(device, ALC_FREQUENCY, 1, &frequency);
-    sampleRate = frequency > 0 ? frequency : 44100;
-    channelCount = 2;
-    std::vector<ALCint> attributes = {ALC_MONO_SOURCES, sources, ALC_STEREO_SOURCES, sources};
-    if (blockFrames > 0) {
-        attributes.push_back(ALC_REFRESH);
-        attributes.push_back(sampleRate / blockFrames > 0 ? sampleRate / blockFrames : 1);
-    }
-    return createContext(attributes);
+    alcGetIntegerv(opened, ALC_FREQUENCY, 1, &frequency);
+    output.sampleRate = frequency > 0 ? frequency : 44100;
+    const ALCint attributes[] = {ALC_MONO_SOURCES, sources, ALC_STEREO_SOURCES, sources, 0};
+    output.createContext(attributes);
+    return output;
 }
 
-MixerResult OpenAlOutput::startLoopback(int rate, MixerSpeakerMode mode, int sources)
+OpenAlOutput OpenAlOutput::onLoopback(int rate, int sources)
 {
-    close();
-    quietOpenAlLog();
-    auto openLoopback =
-        reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-    auto formatSupported = reinterpret_cast<LPALCISRENDERFORMATSUPPORTEDSOFT>(
-        alcGetProcAddress(nullptr, "alcIsRenderFormatSupportedSOFT"));
-    if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") || !openLoopback || !formatSupported)
-        return MIXER_ERR_OUTPUT;
-    device = openLoopback(nullptr);
-    if (!device)
-        return MIXER_ERR_OUTPUT;
-    loopback = true;
-    sampleRate = rate;
-    channelCount = channelCountOf(mode);
-    ALCenum layout = channelLayout(mode);
-    if (!layout || !formatSupported(device, rate, layout, ALC_FLOAT_SOFT)) {
-        close();
-        return MIXER_ERR_SPEAKER_MODE;
-    }
-    return createContext({ALC_FORMAT_CHANNELS_SOFT, ALCint(layout), ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT, ALC_FREQUENCY,
-                          rate, ALC_MONO_SOURCES, sources, ALC_STEREO_SOURCES, sources});
+    setenv("ALSOFT_LOGLEVEL", "0", 0);
+    OpenAlOutput output;
+    auto openLoopback = extension<LPALCLOOPBACKOPENDEVICESOFT>("alcLoopbackOpenDeviceSOFT");
+    if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") || !openLoopback)
+        return output;
+    output.device = openLoopback(nullptr);
+    output.loopback = true;
+    output.sampleRate = rate;
+    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
+                                 ALC_STEREO_SOFT,
+                                 ALC_FORMAT_TYPE_SOFT,
+                                 ALC_FLOAT_SOFT,
+                                 ALC_FREQUENCY,
+                                 rate,
+                                 ALC_MONO_SOURCES,
+                                 sources,
+                                 ALC_STEREO_SOURCES,
+                                 sources,
+                                 0};
+    if (output.device)
+        output.createContext(attributes);
+    return output;
 }
 
-MixerResult OpenAlOutput::createContext(const std::vector<ALCint>& attributes)
+bool OpenAlOutput::createContext(const ALCint* attributes)
 {
-    std::vector<ALCint> list = attributes;
-    list.push_back(0);
-    context = alcCreateContext(device, list.data());
-    if (!context || !alcMakeContextCurrent(context)) {
+    context = alcCreateContext(device, attributes);
+    if (!context)
         close();
-        return MIXER_ERR_BACKEND;
-    }
-    return MIXER_OK;
+    return context != nullptr;
+}
+
+bool OpenAlOutput::connected() const
+{
+    ALCint connected = ALC_TRUE;
+    if (device && alcIsExtensionPresent(device, "ALC_EXT_disconnect"))
+        alcGetIntegerv(device, ALC_CONNECTED, 1, &connected);
+    return connected == ALC_TRUE;
+}
+
+std::string OpenAlOutput::name() const
+{
+    const bool full = alcIsExtensionPresent(device, "ALC_ENUMERATE_ALL_EXT");
+    const char* text = device ? alcGetString(device, full ? ALC_ALL_DEVICES_SPECIFIER : ALC_DEVICE_SPECIFIER) : nullptr;
+    return text && *text ? text : "the default sound device";
+}
+
+void OpenAlOutput::render(float* samples, int frames) const
+{
+    static auto renderSamples = extension<LPALCRENDERSAMPLESSOFT>("alcRenderSamplesSOFT");
+    if (loopback && device && renderSamples && frames > 0)
+        renderSamples(device, samples, frames);
+}
+
+void OpenAlOutput::makeCurrent() const
+{
+    if (context && alcGetCurrentContext() != context)
+        alcMakeContextCurrent(context);
 }
 
 void OpenAlOutput::close()
@@ -167,29 +152,8 @@ void OpenAlOutput::close()
         alcDestroyContext(context);
         context = nullptr;
     }
-    if (device) {
+    if (device)
         alcCloseDevice(device);
-        device = nullptr;
-    }
+    device = nullptr;
     loopback = false;
-}
-
-void OpenAlOutput::render(int frames)
-{
-    if (!loopback || !device || frames <= 0)
-        return;
-    static auto renderSamples =
-        reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
-    if (!renderSamples)
-        return;
-    block.resize(size_t(frames) * channelCount);
-    renderSamples(device, block.data(), frames);
-    if (tap)
-        tap(block.data(), frames, channelCount);
-}
-
-void OpenAlOutput::makeCurrent() const
-{
-    if (context && alcGetCurrentContext() != context)
-        alcMakeContextCurrent(context);
 }

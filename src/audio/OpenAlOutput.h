@@ -1,53 +1,44 @@
 #pragma once
-// Where the mix goes: the default OpenAL playback device, or OpenAL Soft's loopback device,
-// which mixes only when asked and hands the samples to whoever listens (nothing is heard).
-
-#include "audio/MixerResult.h"
-#include "audio/MixerTypes.h"
+// Where the mix goes: an OpenAL playback device, or OpenAL Soft's loopback device, which mixes
+// only when asked and hands the samples back (nothing is heard). Always stereo.
 
 #include <AL/alc.h>
 
-#include <functional>
-#include <vector>
-
-// Sees every block the loopback renders: interleaved float samples, frames x channels.
-using MixerTap = std::function<void(const float* samples, int frames, int channels)>;
+#include <string>
 
 class OpenAlOutput {
 public:
     OpenAlOutput() = default;
     ~OpenAlOutput() { close(); }
+    OpenAlOutput(OpenAlOutput&& other) noexcept { *this = static_cast<OpenAlOutput&&>(other); }
+    OpenAlOutput& operator=(OpenAlOutput&& other) noexcept;
     OpenAlOutput(const OpenAlOutput&) = delete;
     OpenAlOutput& operator=(const OpenAlOutput&) = delete;
 
     // Opens the default playback device, keeping ALSA's and OpenAL's complaints off the console
-    // when there is none. Returns null when no device can be opened.
+    // when there is none. Null when no device can be opened. Safe on any thread.
     static ALCdevice* openDefaultDevice();
-    // The number of playback devices OpenAL lists; only meaningful when one could be opened.
-    static int listedDeviceCount();
+    // A context with room for sources on an opened device (taken over, closed on failure), or
+    // on the loopback. Not current yet: makeCurrent does that, on the main thread.
+    static OpenAlOutput onDevice(ALCdevice* device, int sources);
+    static OpenAlOutput onLoopback(int rate, int sources);
 
-    // Takes over an already open device. blockFrames: frames mixed per device update, 0 for
-    // OpenAL Soft's default.
-    MixerResult startDevice(ALCdevice* opened, int blockFrames, int sources);
-    MixerResult startLoopback(int rate, MixerSpeakerMode mode, int sources);
+    bool isOpen() const { return context != nullptr; }
+    bool isLoopback() const { return loopback; }
+    // False once a device has gone: unplugged, or its sound server stopped.
+    bool connected() const;
+    std::string name() const;
+    int rate() const { return sampleRate; }
+    // Loopback only: mixes frames of interleaved stereo into samples.
+    void render(float* samples, int frames) const;
+    void makeCurrent() const;
     void close();
 
-    bool isLoopback() const { return loopback; }
-    int rate() const { return sampleRate; }
-    int channels() const { return channelCount; }
-    // Loopback only: mixes frames into the tap.
-    void render(int frames);
-    void setTap(MixerTap newTap) { tap = std::move(newTap); }
-    void makeCurrent() const;
-
 private:
-    MixerResult createContext(const std::vector<ALCint>& attributes);
+    bool createContext(const ALCint* attributes);
 
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;
     bool loopback = false;
     int sampleRate = 0;
-    int channelCount = 2;
-    std::vector<float> block;
-    MixerTap tap;
 };

@@ -4,13 +4,12 @@
 #include "audio/SoundSystem.h"
 #include "core/Trace.h"
 
-Song::Song(Mixer* mixer, const char* path, MixGroup* group, unsigned mode)
-    : AudioResource(path), mixer(mixer), group(group)
+Song::Song(Mixer* mixer, const char* path, MixGroup* group) : AudioResource(path), mixer(mixer), group(group)
 {
     if (!mixer)
         return;
-    mixer->setStreamBufferSize(streamChunkBytes, MIXER_UNIT_BYTES);
-    MixerResult result = mixer->createStream(path, mode, &stream);
+    mixer->setStreamBufferSize(streamChunkBytes);
+    MixerResult result = mixer->createStream(path, &stream);
     SoundSystem::checkResult(result);
     if (result != MIXER_OK)
         SoundSystem::reportUnloaded(path);
@@ -31,7 +30,7 @@ Voice Song::play(bool startPaused, int loopCount)
         currentChannel.setGroup(group);
     currentChannel.setLoopCount(loopCount);
     currentChannel.setLoopMode(MIXER_LOOP_ON);
-    currentChannel.setPosition(0, MIXER_UNIT_MS);
+    currentChannel.setPosition(0);
     if (!startPaused)
         currentChannel.setPaused(false);
     if (result == MIXER_OK)
@@ -67,6 +66,6 @@ void Song::release()
     if (!stream)
         return;
     stop();
-    stream->release();
+    mixer->releaseClip(stream);
     stream = nullptr;
 }

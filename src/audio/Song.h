@@ -14,7 +14,7 @@ public:
     static constexpr unsigned streamChunkBytes = 65536; // bytes of decoded audio per chunk
 
     // A file that cannot be opened is reported here; the song then plays nothing.
-    Song(Mixer* mixer, const char* path, MixGroup* group, unsigned mode);
+    Song(Mixer* mixer, const char* path, MixGroup* group);
 
     // loopCount: -1 loops forever, 0 plays once. Returns the new channel (a null handle when
     // the song has no sound).

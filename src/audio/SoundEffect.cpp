@@ -4,12 +4,12 @@
 #include "audio/SoundSystem.h"
 #include "core/Trace.h"
 
-SoundEffect::SoundEffect(Mixer* mixer, const char* path, MixGroup* group, unsigned mode)
+SoundEffect::SoundEffect(Mixer* mixer, const char* path, MixGroup* group)
     : AudioResource(path), mixer(mixer), group(group)
 {
     if (!mixer)
         return;
-    MixerResult result = mixer->createSample(path, mode, &sample);
+    MixerResult result = mixer->createSample(path, &sample);
     SoundSystem::checkResult(result);
     if (result != MIXER_OK)
         SoundSystem::reportUnloaded(path);
@@ -34,6 +34,6 @@ void SoundEffect::release()
 {
     if (!sample)
         return;
-    sample->release();
+    mixer->releaseClip(sample);
     sample = nullptr;
 }

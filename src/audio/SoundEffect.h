@@ -12,7 +12,7 @@ class Mixer;
 class SoundEffect : public AudioResource {
 public:
     // A file that cannot be opened is reported here; the effect then plays nothing.
-    SoundEffect(Mixer* mixer, const char* path, MixGroup* group, unsigned mode);
+    SoundEffect(Mixer* mixer, const char* path, MixGroup* group);
 
     void play();
     void release() override;

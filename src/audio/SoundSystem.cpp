@@ -3,6 +3,7 @@
 #include "audio/Mixer.h"
 #include "audio/Song.h"
 #include "audio/SoundEffect.h"
+#include "core/Trace.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,41 +44,26 @@ void SoundSystem::destroy(SoundSystem* system)
 SoundSystem::SoundSystem()
 {
     checkResult(createMixer(&system));
-    if (!system)
-        return;
-
     unsigned version = 0;
     checkResult(system->version(&version));
-    if (version < requiredVersion) {
-        std::printf("Error! You are using an old version of FMOD %u. This program requires %u\n", version,
-                    requiredVersion);
-        std::fflush(stdout);
-        std::exit(-1);
-    }
+    requireVersion(version);
 
     int drivers = 0;
     checkResult(system->driverCount(&drivers));
-    if (drivers == 0) {
+    if (drivers == 0)
         checkResult(system->setOutput(MIXER_OUTPUT_LOOPBACK));
-    } else {
-        unsigned caps = 0;
-        MixerSpeakerMode speakerMode = MIXER_SPEAKERS_STEREO;
-        checkResult(system->driverCaps(0, &caps, &speakerMode));
-        checkResult(system->setSpeakerMode(speakerMode));
-        if (caps & MIXER_DRIVER_EMULATED)
-            checkResult(system->setMixBufferSize(emulatedMixFrames, emulatedMixBlocks));
-    }
-
-    MixerResult result = system->init(maxChannels, MIXER_INIT_DEFAULT);
-    if (result == MIXER_ERR_SPEAKER_MODE) {
-        // The speakers the driver reported cannot be used after all; stereo always can.
-        checkResult(system->setSpeakerMode(MIXER_SPEAKERS_STEREO));
-        result = system->init(maxChannels, MIXER_INIT_DEFAULT);
-    }
-    checkResult(result);
-
+    checkResult(system->init(maxChannels));
     checkResult(system->createGroup(&music));
     checkResult(system->createGroup(&effects));
+}
+
+void SoundSystem::requireVersion(unsigned version)
+{
+    if (version >= requiredVersion)
+        return;
+    std::printf("Error! You are using an old version of FMOD %u. This program requires %u\n", version, requiredVersion);
+    std::fflush(stdout);
+    std::exit(-1);
 }
 
 SoundSystem::~SoundSystem()
@@ -104,10 +90,26 @@ void SoundSystem::update()
     // An output that never started fails every frame the same way: one line says it, and the
     // game plays on silent.
     MixerResult result = system->update();
+    reportDevice();
     if (result == lastUpdateResult)
         return;
     lastUpdateResult = result;
     checkResult(result);
+}
+
+void SoundSystem::reportDevice()
+{
+    const Mixer::DeviceNews news = system->takeDeviceNews();
+    if (news == Mixer::DeviceNews::NONE)
+        return;
+    const bool lost = news == Mixer::DeviceNews::LOST;
+    const std::string& name = system->deviceName();
+    if (lost)
+        std::printf("Sound device lost: %s. The game plays on silently until a sound device is back.\n", name.c_str());
+    else
+        std::printf("Sound device back: %s\n", name.c_str());
+    std::fflush(stdout);
+    traceEvent("sound-device", (lost ? "lost " : "back ") + name);
 }
 
 void SoundSystem::setVolume(float volume, int group)
@@ -135,16 +137,16 @@ void SoundSystem::applyVolumes()
         effects->setVolume(muted ? 0.0f : effectsVolume);
 }
 
-Song* SoundSystem::createSong(const char* path, unsigned mode)
+Song* SoundSystem::createSong(const char* path, unsigned)
 {
-    Song* song = new Song(system, path, music, mode);
+    Song* song = new Song(system, path, music);
     created.push_back(song);
     return song;
 }
 
-SoundEffect* SoundSystem::createSoundEffect(const char* path, unsigned mode)
+SoundEffect* SoundSystem::createSoundEffect(const char* path, unsigned)
 {
-    SoundEffect* effect = new SoundEffect(system, path, effects, mode);
+    SoundEffect* effect = new SoundEffect(system, path, effects);
     created.push_back(effect);
     return effect;
 }

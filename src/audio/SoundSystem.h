@@ -22,8 +22,6 @@ class SoundSystem {
 public:
     static constexpr unsigned requiredVersion = 0x44415; // oldest sound layer the game accepts
     static constexpr int maxChannels = 100;              // voices mixed at once
-    static constexpr unsigned emulatedMixFrames = 1024;  // frames per mix block on slow drivers
-    static constexpr int emulatedMixBlocks = 10;         // mix blocks queued on slow drivers
 
     // The sound system, created and started on the first call.
     static SoundSystem* instance();
@@ -32,7 +30,12 @@ public:
     // nothing.
     static void destroy(SoundSystem* system);
 
-    // Once per frame: refills streams, renders the no-sound output and calls end callbacks.
+    // Ends the program with code -1, after saying why, when the sound layer is older than
+    // requiredVersion.
+    static void requireVersion(unsigned version);
+
+    // Once per frame: refills streams, renders the no-sound output, calls end callbacks, and
+    // says once when the sound device goes away and when one is back.
     void update();
     // volume is clamped to [0, 1]; group is MUSIC_GROUP or EFFECTS_GROUP. While muted it is
     // kept and heard on unmuting.
@@ -42,6 +45,7 @@ public:
     void setMuted(bool muted);
     bool isMuted() const { return muted; }
 
+    // mode: the sound layer has only its default, 0.
     Song* createSong(const char* path, unsigned mode);
     SoundEffect* createSoundEffect(const char* path, unsigned mode);
 
@@ -65,6 +69,7 @@ private:
 
     void shutdown();
     void applyVolumes();
+    void reportDevice();
 
     Mixer* system = nullptr;
     MixGroup* music = nullptr;

@@ -1,72 +1,40 @@
 #include "audio/Voice.h"
 
-#include "audio/Mixer.h"
+#include "audio/AudioClip.h"
+#include "audio/VoiceSlot.h"
 
-#include <algorithm>
-
-// Every call goes through Mixer::find and Mixer::resolve, which compare serials and
-// generations, so a handle outliving its sound or its mixer never reaches freed state.
-
-VoiceSlot* Voice::live(Mixer** owner) const
+VoiceSlot* Voice::live() const
 {
-    Mixer* mixer = Mixer::find(mixerSerial);
-    if (owner)
-        *owner = mixer;
-    return mixer ? mixer->resolve(*this) : nullptr;
+    return slot && slot->inUse && slot->generation == generation ? slot.get() : nullptr;
 }
 
-bool Voice::isAlive() const
+Follower* Voice::waiting() const
 {
-    return live() != nullptr;
-}
-
-Follower* Voice::waiting(Mixer** owner) const
-{
-    Mixer* mixer = Mixer::find(mixerSerial);
-    if (owner)
-        *owner = mixer;
-    return mixer ? mixer->resolveFollower(*this) : nullptr;
+    // A follower's handle is promised the generation its voice takes when it starts.
+    bool waits = slot && slot->inUse && slot->follower.clip && slot->generation + 1 == generation;
+    return waits ? &slot->follower : nullptr;
 }
 
 MixerResult Voice::stop()
 {
-    Mixer* mixer = nullptr;
-    if (waiting(&mixer)) {
-        mixer->cancelFollower(*this);
+    if (waiting()) {
+        slot->cancelFollower();
         return MIXER_OK;
     }
-    VoiceSlot* slot = live();
-    if (!slot)
+    VoiceSlot* playing = live();
+    if (!playing)
         return MIXER_ERR_INVALID_HANDLE;
-    slot->end();
+    playing->end();
     return MIXER_OK;
 }
 
 MixerResult Voice::setGroup(MixGroup* group)
 {
-    Mixer* mixer = nullptr;
-    VoiceSlot* slot = live(&mixer);
-    if (!slot)
+    VoiceSlot* playing = live();
+    if (!playing)
         return MIXER_ERR_INVALID_HANDLE;
-    if (group) {
-        auto& groups = mixer->groups;
-        bool owned = std::any_of(groups.begin(), groups.end(),
-                                 [group](const std::unique_ptr<MixGroup>& g) { return g.get() == group; });
-        if (!owned)
-            return MIXER_ERR_INVALID_PARAM;
-    }
-    slot->setGroup(group);
-    return MIXER_OK;
-}
-
-MixerResult Voice::group(MixGroup** out) const
-{
-    VoiceSlot* slot = live();
-    if (!out)
-        return MIXER_ERR_INVALID_PARAM;
-    if (!slot)
-        return MIXER_ERR_INVALID_HANDLE;
-    *out = slot->group;
+    playing->group = group;
+    playing->applyGain();
     return MIXER_OK;
 }
 
@@ -76,113 +44,68 @@ MixerResult Voice::setLoopCount(int count)
         follower->loopCount = count < -1 ? -1 : count;
         return MIXER_OK;
     }
-    VoiceSlot* slot = live();
-    if (!slot)
+    VoiceSlot* playing = live();
+    if (!playing)
         return MIXER_ERR_INVALID_HANDLE;
-    slot->setLoopCount(count);
+    playing->setLoopCount(count);
     return MIXER_OK;
 }
 
 MixerResult Voice::loopCount(int* out) const
 {
-    VoiceSlot* slot = live();
-    if (!out)
-        return MIXER_ERR_INVALID_PARAM;
-    if (!slot)
-        return MIXER_ERR_INVALID_HANDLE;
-    *out = slot->loopCount;
+    VoiceSlot* playing = live();
+    if (!playing || !out)
+        return playing ? MIXER_ERR_INVALID_PARAM : MIXER_ERR_INVALID_HANDLE;
+    *out = playing->loopCount;
     return MIXER_OK;
 }
 
 MixerResult Voice::setLoopMode(MixerLoopMode mode)
 {
-    VoiceSlot* slot = live();
-    if (!slot)
+    VoiceSlot* playing = live();
+    if (!playing)
         return MIXER_ERR_INVALID_HANDLE;
-    if (mode != MIXER_LOOP_OFF && mode != MIXER_LOOP_ON)
-        return MIXER_ERR_INVALID_PARAM;
-    slot->setLoopMode(mode);
+    playing->looping = mode == MIXER_LOOP_ON;
+    playing->setLoopCount(playing->loopCount);
     return MIXER_OK;
 }
 
-namespace {
-
-// Converts between the clip's frames and the unit asked for; false for an unknown unit.
-bool toFrames(const AudioClip& clip, unsigned position, MixerTimeUnit unit, long long* frames)
+MixerResult Voice::setPosition(unsigned milliseconds)
 {
-    switch (unit) {
-    case MIXER_UNIT_MS:
-        *frames = (long long)position * clip.sampleRate() / 1000;
-        return true;
-    case MIXER_UNIT_FRAMES:
-        *frames = position;
-        return true;
-    case MIXER_UNIT_BYTES:
-        *frames = position / (clip.channels() * 2);
-        return true;
-    }
-    return false;
-}
-
-bool fromFrames(const AudioClip& clip, long long frames, MixerTimeUnit unit, unsigned* position)
-{
-    switch (unit) {
-    case MIXER_UNIT_MS:
-        *position = unsigned(frames * 1000 / clip.sampleRate());
-        return true;
-    case MIXER_UNIT_FRAMES:
-        *position = unsigned(frames);
-        return true;
-    case MIXER_UNIT_BYTES:
-        *position = unsigned(frames * clip.channels() * 2);
-        return true;
-    }
-    return false;
-}
-
-} // namespace
-
-MixerResult Voice::setPosition(unsigned position, MixerTimeUnit unit)
-{
-    VoiceSlot* slot = live();
-    if (!slot)
+    VoiceSlot* playing = live();
+    if (!playing)
         return MIXER_ERR_INVALID_HANDLE;
-    long long frame = 0;
-    if (!toFrames(*slot->clip, position, unit, &frame) || frame >= slot->clip->frames())
+    const long long frame = (long long)milliseconds * playing->clip->sampleRate() / 1000;
+    if (frame >= playing->clip->frames())
         return MIXER_ERR_INVALID_PARAM;
-    slot->setPosition(frame);
+    playing->setPosition(frame);
     return MIXER_OK;
 }
 
-MixerResult Voice::position(unsigned* out, MixerTimeUnit unit) const
+MixerResult Voice::position(unsigned* milliseconds) const
 {
-    VoiceSlot* slot = live();
-    if (!out)
-        return MIXER_ERR_INVALID_PARAM;
-    if (!slot)
-        return MIXER_ERR_INVALID_HANDLE;
-    if (!fromFrames(*slot->clip, slot->positionFrames(), unit, out))
-        return MIXER_ERR_INVALID_PARAM;
+    VoiceSlot* playing = live();
+    if (!playing || !milliseconds)
+        return playing ? MIXER_ERR_INVALID_PARAM : MIXER_ERR_INVALID_HANDLE;
+    *milliseconds = unsigned(playing->positionFrames() * 1000 / playing->clip->sampleRate());
     return MIXER_OK;
 }
 
 MixerResult Voice::setPaused(bool pause)
 {
-    VoiceSlot* slot = live();
-    if (!slot)
+    VoiceSlot* playing = live();
+    if (!playing)
         return MIXER_ERR_INVALID_HANDLE;
-    slot->setPaused(pause);
+    playing->setPaused(pause);
     return MIXER_OK;
 }
 
 MixerResult Voice::paused(bool* out) const
 {
-    VoiceSlot* slot = live();
-    if (!out)
-        return MIXER_ERR_INVALID_PARAM;
-    if (!slot)
-        return MIXER_ERR_INVALID_HANDLE;
-    *out = slot->paused;
+    VoiceSlot* playing = live();
+    if (!playing || !out)
+        return playing ? MIXER_ERR_INVALID_PARAM : MIXER_ERR_INVALID_HANDLE;
+    *out = playing->paused;
     return MIXER_OK;
 }
 
@@ -192,10 +115,10 @@ MixerResult Voice::setEndCallback(VoiceEndCallback callback)
         follower->onEnd = std::move(callback);
         return MIXER_OK;
     }
-    VoiceSlot* slot = live();
-    if (!slot)
+    VoiceSlot* playing = live();
+    if (!playing)
         return MIXER_ERR_INVALID_HANDLE;
-    slot->onEnd = std::move(callback);
+    playing->onEnd = std::move(callback);
     return MIXER_OK;
 }
 

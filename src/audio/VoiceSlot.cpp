@@ -3,33 +3,63 @@
 #include "audio/AudioClip.h"
 #include "audio/MixGroup.h"
 
-#include <algorithm>
+bool VoiceSlot::attach()
+{
+    alGetError();
+    alGenSources(1, &source);
+    alGenBuffers(ringSize, ring);
+    if (alGetError() != AL_NO_ERROR)
+        return false;
+    // Game sounds are not placed in space: no panning, no distance attenuation.
+    alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+    alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
+    alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
+    freeBuffers.assign(ring, ring + ringSize);
+    if (!inUse)
+        return true;
+    if (clip->isStream()) {
+        restartStream(resumeAt);
+    } else {
+        alSourcei(source, AL_BUFFER, ALint(clip->buffer()));
+        alSourcei(source, AL_SAMPLE_OFFSET, ALint(resumeAt));
+    }
+    applyGain();
+    if (started && !paused)
+        alSourcePlay(source);
+    return true;
+}
 
-void VoiceSlot::begin(AudioClip* newClip, bool startPaused, int index, int marginFrames)
+void VoiceSlot::detach()
+{
+    if (inUse && !clip->isStream() && state() == AL_STOPPED && started && !paused)
+        end(); // an effect that a lost device cut off is over
+    else if (inUse)
+        resumeAt = positionFrames();
+    alSourceStop(source);
+    alSourcei(source, AL_BUFFER, 0);
+    queue.clear();
+    alDeleteSources(1, &source);
+    alDeleteBuffers(ringSize, ring);
+    source = 0;
+}
+
+void VoiceSlot::begin(AudioClip* newClip, bool startPaused, std::uint64_t serial)
 {
     inUse = true;
     clip = newClip;
+    reading = clip;
     group = nullptr;
     loopCount = -1;
-    loopMode = (clip->mode & MIXER_MODE_LOOP) ? MIXER_LOOP_ON : MIXER_LOOP_OFF;
+    looping = false;
     paused = startPaused;
     started = !startPaused;
-    slotIndex = index;
-    margin = marginFrames;
-    queuedPasses = 0;
+    startSerial = serial;
     onEnd = nullptr;
     follower = Follower();
-    decoding = clip;
-    followerReached = false;
-
-    alSourcei(source, AL_LOOPING, AL_FALSE);
-    if (clip->isStream()) {
-        clip->streamVoice = slotIndex;
+    if (clip->isStream())
         restartStream(0);
-    } else {
-        alSourcei(source, AL_BUFFER, ALint(clip->sampleBuffer));
-        syncSampleLooping();
-    }
+    else
+        alSourcei(source, AL_BUFFER, ALint(clip->buffer()));
     applyGain();
     if (started)
         alSourcePlay(source);
@@ -40,74 +70,60 @@ void VoiceSlot::end()
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
     dropQueue();
-    if (clip && clip->isStream() && clip->streamVoice == slotIndex)
-        clip->streamVoice = -1;
-    cancelFollower();
     inUse = false;
     // The follower's handle was promised the next generation; it must not come alive later.
     generation += 2;
     clip = nullptr;
-    decoding = nullptr;
+    reading = nullptr;
     group = nullptr;
     onEnd = nullptr;
+    follower = Follower();
+    feed = Feed::Done;
 }
 
 bool VoiceSlot::uses(const AudioClip* other) const
 {
-    if (clip == other || decoding == other || follower.clip == other)
-        return true;
-    for (const Chunk& chunk : queue)
-        if (chunk.owner == other)
-            return true;
-    return false;
+    return clip == other || reading == other || follower.clip == other;
 }
 
-void VoiceSlot::dropQueue()
+ALint VoiceSlot::state() const
 {
-    for (const Chunk& chunk : queue)
-        chunk.owner->freeBuffers.push_back(chunk.buffer);
-    queue.clear();
-    followerReached = false;
+    ALint value = AL_INITIAL;
+    alGetSourcei(source, AL_SOURCE_STATE, &value);
+    return value;
 }
 
-bool VoiceSlot::follow(AudioClip* next, MixGroup* nextGroup, int nextLoopCount)
+VoiceSlot::Service VoiceSlot::service(int marginFrames)
 {
-    // One OpenAL queue holds buffers of one format only.
-    if (!clip->isStream() || next->channels() != clip->channels() || next->sampleRate() != clip->sampleRate())
-        return false;
-    cancelFollower();
-    follower.clip = next;
-    follower.group = nextGroup;
-    follower.loopCount = nextLoopCount < -1 ? -1 : nextLoopCount;
-    next->streamVoice = slotIndex;
-    // A piece that had decided to end may now run on into its follower.
-    if (finished && decoding == clip)
-        finished = false;
-    fillStream();
-    return true;
-}
+    margin = marginFrames;
+    applyGain();
+    const ALint now = state();
+    const bool running = now == AL_STOPPED && started && !paused;
+    if (!clip->isStream())
+        return running ? Service::Ended : Service::Playing;
 
-void VoiceSlot::cancelFollower()
-{
-    if (!follower.clip)
-        return;
-    if (decoding == follower.clip) {
-        // Already partly queued: what is not yet heard cannot be taken back from the source,
-        // so the voice ends with the follower's first chunk instead of carrying on into it.
-        decoding = clip;
-        finished = true;
+    // Every chunk of the piece has been heard and the follower's first one is next, or was
+    // heard already when a long frame let the queue run dry.
+    const bool pieceStarted = unqueuePlayed() || (!queue.empty() && queue.front().startsPiece);
+    if (pieceStarted && follower.clip && reading == follower.clip) {
+        if (!queue.empty())
+            queue.front().startsPiece = false;
+        return Service::HandedOver;
     }
-    if (follower.clip->streamVoice == slotIndex)
-        follower.clip->streamVoice = -1;
-    follower = Follower();
+    feedStream();
+    if (!running)
+        return Service::Playing;
+    // The queue ran dry before the next chunk arrived (a long frame): carry on from it.
+    if (!queue.empty()) {
+        alSourcePlay(source);
+        return Service::Playing;
+    }
+    return feed == Feed::Done ? Service::Ended : Service::Playing;
 }
 
 void VoiceSlot::takeOverFollower()
 {
-    if (clip->streamVoice == slotIndex)
-        clip->streamVoice = -1;
     clip = follower.clip;
-    clip->streamVoice = slotIndex;
     group = follower.group;
     onEnd = std::move(follower.onEnd);
     std::function<void()> onStart = std::move(follower.onStart);
@@ -119,61 +135,30 @@ void VoiceSlot::takeOverFollower()
         onStart();
 }
 
-ALint VoiceSlot::state() const
+bool VoiceSlot::follow(AudioClip* next, MixGroup* nextGroup, int nextLoopCount)
 {
-    ALint value = AL_INITIAL;
-    alGetSourcei(source, AL_SOURCE_STATE, &value);
-    return value;
+    // One OpenAL queue holds buffers of one format only, and a follower being read stays.
+    if (!clip->isStream() || next->channels() != clip->channels() || next->sampleRate() != clip->sampleRate()
+        || reading != clip)
+        return false;
+    cancelFollower();
+    follower.clip = next;
+    follower.group = nextGroup;
+    follower.loopCount = nextLoopCount < -1 ? -1 : nextLoopCount;
+    // A piece that had decided to end may now run on into its follower.
+    if (feed == Feed::Done && reading == clip)
+        feed = Feed::PassEnd;
+    feedStream();
+    return true;
 }
 
-VoiceService VoiceSlot::service()
+void VoiceSlot::cancelFollower()
 {
-    ALint now = state();
-    if (clip->isStream()) {
-        unqueueProcessed();
-        // Every chunk of the piece has been heard and the follower's first one is next, or was
-        // heard already when a long frame let the queue run dry.
-        if (!queue.empty() && queue.front().startsPiece) {
-            queue.front().startsPiece = false;
-            followerReached = true;
-        }
-        if (followerReached && follower.clip && decoding == follower.clip) {
-            followerReached = false;
-            return VOICE_HANDED_OVER;
-        }
-        fillStream();
-        if (now == AL_STOPPED && started && !paused) {
-            // The queue ran dry before the next chunk arrived (a long frame): carry on from it.
-            if (!queue.empty()) {
-                alSourcePlay(source);
-                return VOICE_PLAYING;
-            }
-            return finished ? VOICE_ENDED : VOICE_PLAYING;
-        }
-        return VOICE_PLAYING;
-    }
-
-    // Endless loops go through AL_LOOPING; a limited count is a queue of the passes, and each
-    // pass heard comes back as one processed buffer, so none is missed however long a frame.
-    if (queuedPasses > 0) {
-        ALint processed = 0;
-        alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
-        for (; processed > 0 && queuedPasses > 0; --processed) {
-            ALuint buffer = 0;
-            alSourceUnqueueBuffers(source, 1, &buffer);
-            --queuedPasses;
-            if (loopCount > 0)
-                --loopCount;
-        }
-        queueSamplePasses();
-    }
-    return now == AL_STOPPED && started && !paused ? VOICE_ENDED : VOICE_PLAYING;
-}
-
-void VoiceSlot::setGroup(MixGroup* newGroup)
-{
-    group = newGroup;
-    applyGain();
+    // Partly queued already, the follower is part of the voice: the source cannot give its
+    // chunks back, so the voice stops with it.
+    if (follower.clip && reading == follower.clip)
+        end();
+    follower = Follower();
 }
 
 void VoiceSlot::applyGain()
@@ -186,31 +171,22 @@ void VoiceSlot::applyGain()
 
 void VoiceSlot::setLoopCount(int count)
 {
-    // Every pass of a piece is queued once its follower is being read: nothing left to decide.
-    if (decoding != clip)
+    // Every pass of the piece is queued once its follower is being read: nothing left to decide.
+    if (reading != clip)
         return;
     loopCount = count < -1 ? -1 : count;
-    if (clip->isStream()) {
-        // A stream that had decided to stop may go on after all, until its last chunk is heard.
-        if (finished && passEnded && wantsAnotherPass())
-            finished = false;
-        fillStream();
-    } else {
-        syncSampleLooping();
-    }
-}
-
-void VoiceSlot::setLoopMode(MixerLoopMode mode)
-{
-    loopMode = mode;
-    setLoopCount(loopCount);
+    if (!clip->isStream())
+        return;
+    // A stream that had decided to stop may go on after all, while its last chunk plays.
+    if (feed == Feed::Done && looping && loopCount != 0)
+        feed = Feed::PassEnd;
+    feedStream();
 }
 
 void VoiceSlot::setPaused(bool pause)
 {
     paused = pause;
-    queuedFrom = -1;
-    ALint now = state();
+    const ALint now = state();
     if (pause) {
         if (now == AL_PLAYING)
             alSourcePause(source);
@@ -223,25 +199,24 @@ void VoiceSlot::setPaused(bool pause)
 
 void VoiceSlot::setPosition(long long frame)
 {
-    if (clip->isStream()) {
-        // A song starting asks for its start, which begin has just queued: decode it once.
-        if (!started && queuedFrom == frame)
-            return;
-        restartStream(frame);
-        if (started && !paused)
-            alSourcePlay(source);
+    if (!clip->isStream()) {
+        alSourcei(source, AL_SAMPLE_OFFSET, ALint(frame));
         return;
     }
-    alSourcei(source, AL_SAMPLE_OFFSET, ALint(frame));
+    // A song starting asks for its start, which begin has just queued: decode it once.
+    if (!started && frame == positionFrames())
+        return;
+    restartStream(frame);
+    if (started && !paused)
+        alSourcePlay(source);
 }
 
 long long VoiceSlot::positionFrames() const
 {
     ALint offset = 0;
     alGetSourcei(source, AL_SAMPLE_OFFSET, &offset);
-    // Passes of a counted loop heard since the last service still stand in the queue.
     if (!clip->isStream())
-        return clip->frames() > 0 ? offset % clip->frames() : offset;
+        return offset;
     long long position = playedInPass;
     long long remaining = offset;
     for (const Chunk& chunk : queue) {
@@ -255,74 +230,46 @@ long long VoiceSlot::positionFrames() const
     return position;
 }
 
-void VoiceSlot::syncSampleLooping()
-{
-    const bool counted = loopMode == MIXER_LOOP_ON && loopCount > 0;
-    if (!counted && queuedPasses == 0) {
-        alSourcei(source, AL_LOOPING, wantsAnotherPass() ? AL_TRUE : AL_FALSE);
-        return;
-    }
-    // The source is rebuilt from where it stands: this pass, then what the count asks for.
-    ALint offset = 0;
-    alGetSourcei(source, AL_SAMPLE_OFFSET, &offset);
-    const ALint now = state();
-    alSourceStop(source);
-    alSourcei(source, AL_BUFFER, 0);
-    alSourcei(source, AL_LOOPING, AL_FALSE);
-    queuedPasses = 0;
-    if (counted) {
-        queueSamplePasses();
-    } else {
-        alSourcei(source, AL_BUFFER, ALint(clip->sampleBuffer));
-        alSourcei(source, AL_LOOPING, wantsAnotherPass() ? AL_TRUE : AL_FALSE);
-    }
-    const long long frames = clip->frames();
-    alSourcei(source, AL_SAMPLE_OFFSET, frames > 0 ? ALint(offset % frames) : 0);
-    if (now == AL_PLAYING)
-        alSourcePlay(source);
-}
-
-void VoiceSlot::queueSamplePasses()
-{
-    // The pass playing and every pass still owed, a few at a time for large counts.
-    const int owed = loopCount < 0 ? 0 : loopCount + 1;
-    while (queuedPasses < std::min(owed, maxQueuedPasses)) {
-        alSourceQueueBuffers(source, 1, &clip->sampleBuffer);
-        ++queuedPasses;
-    }
-}
-
 void VoiceSlot::restartStream(long long frame)
 {
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
     dropQueue();
-    // Jumping back into the piece reads the follower again from its start, later.
-    decoding = clip;
-    passEnded = false;
-    finished = !clip->seekFrame(frame);
+    // Jumping back into the piece reads the follower again from its start, later; every pass
+    // of the piece had been queued by then.
+    if (reading != clip)
+        loopCount = 0;
+    reading = clip;
+    feed = clip->seek(frame) ? Feed::Reading : Feed::Done;
     nextStartsPass = frame == 0;
+    nextStartsPiece = false;
     playedInPass = frame;
-    fillStream();
-    queuedFrom = frame;
+    feedStream();
 }
 
-void VoiceSlot::unqueueProcessed()
+void VoiceSlot::dropQueue()
+{
+    for (const Chunk& chunk : queue)
+        freeBuffers.push_back(chunk.buffer);
+    queue.clear();
+}
+
+bool VoiceSlot::unqueuePlayed()
 {
     ALint processed = 0;
     alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
-    while (processed-- > 0 && !queue.empty()) {
+    bool pieceStarted = false;
+    for (; processed > 0 && !queue.empty(); --processed) {
         Chunk chunk = queue.front();
         queue.pop_front();
-        ALuint buffer = chunk.buffer;
-        alSourceUnqueueBuffers(source, 1, &buffer);
-        chunk.owner->freeBuffers.push_back(buffer);
-        if (chunk.startsPiece)
-            followerReached = true;
+        alSourceUnqueueBuffers(source, 1, &chunk.buffer);
+        freeBuffers.push_back(chunk.buffer);
+        pieceStarted = pieceStarted || chunk.startsPiece;
         if (chunk.startsPass)
             playedInPass = 0;
         playedInPass += chunk.frames;
     }
+    return pieceStarted;
 }
 
 long long VoiceSlot::unplayedFrames() const
@@ -335,52 +282,51 @@ long long VoiceSlot::unplayedFrames() const
     return queued - offset;
 }
 
-void VoiceSlot::fillStream()
+void VoiceSlot::feedStream()
 {
-    while (!finished && !decoding->freeBuffers.empty()) {
-        if (passEnded) {
-            // Whether another pass follows is decided as late as the queue allows, so a loop
-            // count set during a pass still ends the sound at the end of that pass.
+    while (feed != Feed::Done && !freeBuffers.empty()) {
+        if (feed == Feed::PassEnd) {
+            // Decided as late as the queue allows, so a loop count set during a pass still
+            // ends the sound at the end of that pass.
             if (unplayedFrames() > margin)
                 return;
-            if (!wantsAnotherPass() || !decoding->seekFrame(0)) {
-                if (!startFollower()) {
-                    finished = true;
-                    return;
-                }
-            } else if (loopCount > 0) {
-                --loopCount;
-            }
-            passEnded = false;
-            nextStartsPass = true;
+            decideAfterPass();
+            continue;
         }
-        int frames = decoding->decodeChunk();
-        if (frames < decoding->chunkFrames)
-            passEnded = true;
+        scratch.resize(size_t(reading->chunkFrames()) * reading->channels());
+        const int frames = reading->decode(scratch.data());
+        if (frames < reading->chunkFrames())
+            feed = Feed::PassEnd;
         if (frames == 0) {
             // A file that yields nothing from its start would loop on the spot forever.
             if (nextStartsPass)
-                finished = true;
+                feed = Feed::Done;
             continue;
         }
-        ALuint buffer = decoding->freeBuffers.back();
-        decoding->freeBuffers.pop_back();
-        alBufferData(buffer, decoding->format(), decoding->scratch.data(),
-                     ALsizei(frames * decoding->channels() * sizeof(short)), decoding->sampleRate());
+        ALuint buffer = freeBuffers.back();
+        freeBuffers.pop_back();
+        alBufferData(buffer, reading->format(), scratch.data(), ALsizei(frames * reading->channels() * sizeof(short)),
+                     reading->sampleRate());
         alSourceQueueBuffers(source, 1, &buffer);
-        queue.push_back({buffer, frames, nextStartsPass, decoding, nextStartsPiece});
+        queue.push_back({buffer, frames, nextStartsPass, nextStartsPiece});
         nextStartsPass = false;
         nextStartsPiece = false;
     }
 }
 
-bool VoiceSlot::startFollower()
+void VoiceSlot::decideAfterPass()
 {
-    if (!follower.clip || decoding == follower.clip || !follower.clip->seekFrame(0))
-        return false;
-    decoding = follower.clip;
-    loopCount = follower.loopCount;
-    loopMode = MIXER_LOOP_ON;
-    nextStartsPiece = true;
-    return true;
+    feed = Feed::Reading;
+    nextStartsPass = true;
+    if (looping && loopCount != 0 && reading->seek(0)) {
+        if (loopCount > 0)
+            --loopCount;
+    } else if (follower.clip && reading != follower.clip && follower.clip->seek(0)) {
+        reading = follower.clip;
+        loopCount = follower.loopCount;
+        looping = true;
+        nextStartsPiece = true;
+    } else {
+        feed = Feed::Done;
+    }
 }

@@ -1,15 +1,16 @@
 #pragma once
-// The mixer's state for one OpenAL source: which clip it plays, its group, looping and pause,
-// and for streams the queue of decoded chunks. Voice handles reach it through the mixer.
+// One OpenAL source of the mixer and the sound on it: a sample, or a stream that the slot
+// decodes chunk by chunk into a small ring of buffers of its own, which another stream can
+// follow without a gap. The mixer owns the slots; handles share them, so a handle never
+// outlives the slot it checks.
 
-#include "audio/MixerTypes.h"
 #include "audio/Voice.h"
 
 #include <AL/al.h>
 
 #include <cstdint>
 #include <deque>
-#include <functional>
+#include <vector>
 
 class AudioClip;
 class MixGroup;
@@ -21,53 +22,58 @@ struct Follower {
     MixGroup* group = nullptr;
     int loopCount = 0;
     VoiceEndCallback onEnd;
-    std::function<void()> onStart; // called when its first sample is heard
-};
-
-// What service found.
-enum VoiceService {
-    VOICE_PLAYING,
-    VOICE_ENDED,       // the sound ended by itself
-    VOICE_HANDED_OVER, // the piece ended and its follower now plays on this voice
+    std::function<void()> onStart; // called when its first sample is next to be heard
 };
 
 class VoiceSlot {
 public:
-    // index: this slot's place in the mixer; marginFrames: how close to the end of a pass a
-    // stream decides whether another pass follows.
-    void begin(AudioClip* clip, bool startPaused, int index, int marginFrames);
-    // Silences the source, hands a stream's buffers back and invalidates every handle to it.
+    // How a stream is fed. Reading -> PassEnd when a pass is all decoded; PassEnd -> Reading
+    // for another pass or for the follower, or -> Done; Done -> PassEnd when a new loop count or
+    // a follower asks for more while the queue still plays. Every state -> Reading on a jump.
+    enum class Feed {
+        Reading, // decoding a pass of the piece being read: the playing one, or its follower
+        PassEnd, // that pass is all queued; what comes next is decided shortly before its end
+        Done,    // nothing more is queued; the voice ends once its source has played it all
+    };
+    enum class Service {
+        Playing,
+        Ended,      // the sound ended by itself
+        HandedOver, // the piece ended and its follower is next: call takeOverFollower
+    };
+
+    // Takes a source of the current output (and stream buffers); a sound it kept through
+    // detach goes on from where it was.
+    bool attach();
+    // Frees the source and buffers before their output closes, noting where the sound stood.
+    void detach();
+
+    void begin(AudioClip* clip, bool startPaused, std::uint64_t serial);
+    // Silences the source and invalidates every handle to it, a follower's too.
     void end();
-    // Refills a stream, counts loop passes and tells whether the sound has ended by itself or
-    // has handed over to its follower.
-    VoiceService service();
+    // Refills a stream and tells whether the sound ended or handed over. marginFrames: how
+    // long before a pass ends it is decided what follows it.
+    Service service(int marginFrames);
+    void takeOverFollower();
     // Queues a stream to follow this one; false when the formats differ, so no gapless join.
     bool follow(AudioClip* next, MixGroup* nextGroup, int nextLoopCount);
     void cancelFollower();
-    // True when the voice plays, follows with or still holds buffers of the clip.
+    // True when the voice plays, reads or waits to follow with the clip.
     bool uses(const AudioClip* other) const;
-    // After VOICE_HANDED_OVER: makes the follower the voice's sound, with a new generation.
-    void takeOverFollower();
-    // How close to the end of a pass a stream decides whether another pass or piece follows.
-    void setMargin(int marginFrames) { margin = marginFrames; }
 
-    void setGroup(MixGroup* newGroup);
     void applyGain();
     void setLoopCount(int count);
-    void setLoopMode(MixerLoopMode mode);
     void setPaused(bool pause);
     // frame must lie inside the clip.
     void setPosition(long long frame);
     long long positionFrames() const;
 
-    ALuint source = 0;
     std::uint32_t generation = 1;
     bool inUse = false;
-    std::uint64_t startSerial = 0;
+    std::uint64_t startSerial = 0; // older sounds give way first
     AudioClip* clip = nullptr;
     MixGroup* group = nullptr;
-    int loopCount = -1;
-    MixerLoopMode loopMode = MIXER_LOOP_OFF;
+    int loopCount = -1; // passes left of the piece being read
+    bool looping = false;
     bool paused = false;
     VoiceEndCallback onEnd;
     Follower follower;
@@ -77,38 +83,30 @@ private:
         ALuint buffer;
         int frames;
         bool startsPass;  // the first chunk of a pass through the file
-        AudioClip* owner; // the clip whose ring the buffer belongs to
         bool startsPiece; // the first chunk of the follower
     };
+    static constexpr int ringSize = 4;
 
-    bool wantsAnotherPass() const { return loopMode == MIXER_LOOP_ON && loopCount != 0; }
     ALint state() const;
-    void syncSampleLooping();
-    void queueSamplePasses();
     void restartStream(long long frame);
-    // Hands every queued buffer back to the clip it came from and empties the queue.
     void dropQueue();
-    void unqueueProcessed();
-    void fillStream();
-    // Moves the decoder on to the follower's start; false when there is none to read.
-    bool startFollower();
+    // Unqueues what the source has played; true when the follower's first chunk was among it.
+    bool unqueuePlayed();
+    void feedStream();
+    void decideAfterPass();
     long long unplayedFrames() const;
 
-    int slotIndex = -1;
-    int margin = 0;
-    bool started = false; // playback has been asked for since the voice began
-    int queuedPasses = 0; // a sample with a loop count: its passes queued on the source
-    static constexpr int maxQueuedPasses = 64;
-
+    ALuint source = 0;
+    ALuint ring[ringSize] = {};
+    std::vector<ALuint> freeBuffers;
+    std::vector<short> scratch;
     std::deque<Chunk> queue;
-    bool passEnded = false; // the decoder reached the end of the file in the current pass
-    bool finished = false;  // no further pass will be decoded
+    Feed feed = Feed::Done;
+    AudioClip* reading = nullptr; // the clip the decoder reads: clip, or follower.clip
     bool nextStartsPass = false;
-    long long playedInPass = 0; // frames of this pass in chunks already unqueued
-    // The clip the decoder reads: the playing one, or its follower once all of the playing
-    // one's passes are queued.
-    AudioClip* decoding = nullptr;
     bool nextStartsPiece = false;
-    bool followerReached = false; // the follower's first chunk is playing or has played
-    long long queuedFrom = -1;    // the frame the untouched queue starts at, -1 once it played
+    long long playedInPass = 0; // frames of this pass in chunks already unqueued
+    bool started = false;       // playback has been asked for since the sound began
+    int margin = 0;
+    long long resumeAt = 0; // frame to go on from after detach
 };

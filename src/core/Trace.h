@@ -39,6 +39,8 @@
 //   goal <id>                  a goal was reached ("reach-250"), for the first time ever
 //   card shown                 how to play shows over the first start's wheel
 //   card hidden                the first throw took it away
+//   sound-device lost <name>   the sound device went away; the game plays on silently
+//   sound-device back <name>   a device is there again and the sound goes on through it
 // Lines are written whole and flushed at once; new events may be added, existing ones keep
 // their form.
 

@@ -378,7 +378,7 @@ TEST_F(GameLogicTest, MusicChainRunsIntroInbetweenThenFlight)
     runUntil([] { return false; }, introLength + 1.0);
     ASSERT_TRUE(intro.isAlive()) << "the intro loops while the player aims";
     unsigned playedMs = 0;
-    intro.position(&playedMs, MIXER_UNIT_MS);
+    intro.position(&playedMs);
 
     rig->logic.onThrow();
     const double introLeft = runUntil([&] { return !intro.isAlive(); }, 60.0);
