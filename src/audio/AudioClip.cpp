@@ -20,7 +20,7 @@ MixerResult AudioClip::open(const char* path, bool stream, unsigned chunkBytes, 
     std::unique_ptr<AudioClip> clip(new AudioClip());
     MixerResult result = clip->readHeader(path);
     if (result == MIXER_OK && stream)
-        clip->chunkLength = std::max<int>(minChunkFrames, int(chunkBytes / (clip->channelCount * sizeof(short))));
+        clip->chunkLength = std::max(minChunkFrames, int(chunkBytes / (clip->channelCount * sizeof(short))));
     else if (result == MIXER_OK)
         result = clip->readSample(path);
     if (result == MIXER_OK)
@@ -41,27 +41,21 @@ MixerResult AudioClip::readHeader(const char* path)
     if (access(path, F_OK) != 0)
         return MIXER_ERR_FILE_NOT_FOUND;
     SF_INFO info = {};
-    SNDFILE* opened = sf_open(path, SFM_READ, &info);
-    if (!opened)
+    file = sf_open(path, SFM_READ, &info);
+    if (!file)
         return MIXER_ERR_FILE_UNREADABLE;
-    MixerResult result = MIXER_OK;
     if (info.channels < 1 || info.channels > 2 || info.samplerate <= 0)
-        result = info.channels > 2 ? MIXER_ERR_FORMAT : MIXER_ERR_FILE_UNREADABLE;
-    else if (info.frames <= 0)
-        result = MIXER_ERR_FILE_EMPTY;
-    if (result != MIXER_OK) {
-        sf_close(opened);
-        return result;
-    }
+        return info.channels > 2 ? MIXER_ERR_FORMAT : MIXER_ERR_FILE_UNREADABLE;
+    if (info.frames <= 0)
+        return MIXER_ERR_FILE_EMPTY;
     // libsndfile plays a cut file up to where it ends and notes in its log that a chunk is
     // shorter than its header says ("data : 37044 (should be 18500)").
     char log[2048] = {};
-    sf_command(opened, SFC_GET_LOG_INFO, log, sizeof log);
+    sf_command(file, SFC_GET_LOG_INFO, log, sizeof log);
     truncated = std::strstr(log, "(should be") != nullptr;
     channelCount = info.channels;
     rate = info.samplerate;
     frameCount = info.frames;
-    file = opened;
     return MIXER_OK;
 }
 
@@ -71,15 +65,11 @@ MixerResult AudioClip::readSample(const char* path)
     // decoded, never past what the file's bytes can hold.
     struct stat status = {};
     const long long fileBytes = stat(path, &status) == 0 ? (long long)status.st_size : 0;
-    const long long wanted = std::min<long long>(frameCount, fileBytes * maxFramesPerByte / channelCount);
+    const long long wanted = std::min(frameCount, fileBytes * maxFramesPerByte / channelCount);
     long long read = 0;
-    while (read < wanted) {
-        const long long chunk = std::min<long long>(sampleReadFrames, wanted - read);
-        pcm.resize(size_t(read + chunk) * channelCount);
-        sf_count_t got = sf_readf_short(file, pcm.data() + read * channelCount, chunk);
-        if (got <= 0)
-            break;
-        read += got;
+    for (sf_count_t got = 1; read < wanted && got > 0; read += std::max<sf_count_t>(got, 0)) {
+        pcm.resize(size_t(std::min(read + sampleReadFrames, wanted)) * channelCount);
+        got = sf_readf_short(file, pcm.data() + read * channelCount, std::min(sampleReadFrames, wanted - read));
     }
     sf_close(file);
     file = nullptr;
@@ -88,27 +78,20 @@ MixerResult AudioClip::readSample(const char* path)
     truncated = truncated || read < frameCount;
     frameCount = read;
     pcm.resize(size_t(read) * channelCount);
-    return upload();
+    upload();
+    return sampleBuffer ? MIXER_OK : MIXER_ERR_BACKEND;
 }
 
-int AudioClip::decode(short* samples)
-{
-    sf_count_t read = sf_readf_short(file, samples, chunkLength);
-    return read > 0 ? int(read) : 0;
-}
-
-MixerResult AudioClip::upload()
+void AudioClip::upload()
 {
     if (isStream())
-        return MIXER_OK;
+        return;
     alGetError();
     alGenBuffers(1, &sampleBuffer);
-    if (alGetError() != AL_NO_ERROR) {
-        sampleBuffer = 0;
-        return MIXER_ERR_BACKEND;
-    }
-    alBufferData(sampleBuffer, format(), pcm.data(), ALsizei(pcm.size() * sizeof(short)), rate);
-    return alGetError() == AL_NO_ERROR ? MIXER_OK : MIXER_ERR_BACKEND;
+    if (alGetError() == AL_NO_ERROR)
+        alBufferData(sampleBuffer, format(), pcm.data(), ALsizei(pcm.size() * sizeof(short)), rate);
+    if (alGetError() != AL_NO_ERROR)
+        unload();
 }
 
 void AudioClip::unload()

@@ -8,7 +8,6 @@
 #include <sndfile.h>
 
 #include <memory>
-#include <string>
 #include <vector>
 
 class AudioClip {
@@ -16,8 +15,6 @@ public:
     // Opens path as a stream (chunks of chunkBytes of decoded audio) or as a sample.
     static MixerResult open(const char* path, bool stream, unsigned chunkBytes, std::unique_ptr<AudioClip>* out);
     ~AudioClip();
-    AudioClip(const AudioClip&) = delete;
-    AudioClip& operator=(const AudioClip&) = delete;
 
     bool isStream() const { return file != nullptr; }
     int channels() const { return channelCount; }
@@ -27,16 +24,17 @@ public:
     // True when the file holds less sound than its header promises (a copy cut short); the
     // clip then plays what is there.
     bool cutShort() const { return truncated; }
-
     ALenum format() const { return channelCount == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16; }
+
+    // Streams: decodes up to chunkFrames into samples and returns the frames read.
     int chunkFrames() const { return chunkLength; }
-    // Streams: decodes up to chunkFrames into samples; returns the frames read.
-    int decode(short* samples);
+    int decode(short* samples) { return int(std::max<sf_count_t>(0, sf_readf_short(file, samples, chunkLength))); }
     bool seek(long long frame) { return sf_seek(file, frame, SEEK_SET) >= 0; }
-    // Samples: the buffer on the current output, made by upload and freed by unload, which
-    // the mixer calls whenever its output changes.
+
+    // Samples: the buffer on the current output. The mixer unloads and uploads again whenever
+    // its output changes.
     ALuint buffer() const { return sampleBuffer; }
-    MixerResult upload();
+    void upload();
     void unload();
 
 private:

@@ -1,11 +1,9 @@
 #include "audio/Mixer.h"
 
-#include "audio/VoiceSlot.h"
 #include "core/Clock.h"
 
 #include <algorithm>
 #include <chrono>
-#include <utility>
 
 namespace {
 
@@ -15,8 +13,6 @@ Mixer* (*mixerFactory)() = nullptr;
 
 MixerResult createMixer(Mixer** out)
 {
-    if (!out)
-        return MIXER_ERR_INVALID_PARAM;
     *out = mixerFactory ? mixerFactory() : new Mixer();
     return MIXER_OK;
 }
@@ -26,38 +22,13 @@ void setMixerFactory(Mixer* (*factory)())
     mixerFactory = factory;
 }
 
-Mixer::~Mixer()
+MixerResult Mixer::driverCount(int* count)
 {
-    release();
-}
-
-MixerResult Mixer::version(unsigned* result) const
-{
-    if (!result)
-        return MIXER_ERR_INVALID_PARAM;
-    *result = MIXER_VERSION;
-    return MIXER_OK;
-}
-
-MixerResult Mixer::driverCount(int* result)
-{
-    if (!result)
-        return MIXER_ERR_INVALID_PARAM;
     // Opened once to see that it really works (OpenAL lists ALSA's default even on a machine
     // without a card), and kept for init.
     if (!started && !probed)
         probed = OpenAlOutput::openDefaultDevice();
-    *result = probed || (started && !out.isLoopback()) ? 1 : 0;
-    return MIXER_OK;
-}
-
-MixerResult Mixer::setOutput(MixerOutput output)
-{
-    if (started)
-        return MIXER_ERR_ALREADY_STARTED;
-    if (output != MIXER_OUTPUT_AUTO && output != MIXER_OUTPUT_LOOPBACK)
-        return MIXER_ERR_INVALID_PARAM;
-    requested = output;
+    *count = probed || (started && !out.isLoopback()) ? 1 : 0;
     return MIXER_OK;
 }
 
@@ -65,33 +36,29 @@ MixerResult Mixer::init(int maxVoices)
 {
     if (started)
         return MIXER_ERR_ALREADY_STARTED;
-    if (maxVoices < 1)
-        return MIXER_ERR_INVALID_PARAM;
     ALCdevice* opened = std::exchange(probed, nullptr);
     if (requested == MIXER_OUTPUT_AUTO && !opened)
         opened = OpenAlOutput::openDefaultDevice();
-    if (requested == MIXER_OUTPUT_LOOPBACK && opened) {
-        alcCloseDevice(opened);
-        opened = nullptr;
-    }
+    if (requested == MIXER_OUTPUT_LOOPBACK && opened)
+        alcCloseDevice(std::exchange(opened, nullptr));
     out = opened ? OpenAlOutput::onDevice(opened, maxVoices) : OpenAlOutput::onLoopback(loopbackRate, maxVoices);
     if (!out.isOpen())
         return opened ? MIXER_ERR_BACKEND : MIXER_ERR_OUTPUT;
-    deviceWanted = !out.isLoopback();
-    if (deviceWanted)
-        device = out.name();
     out.makeCurrent();
+    // OpenAL Soft has a source limit of its own; fewer voices are still usable.
     for (int i = 0; i < maxVoices; ++i) {
-        auto slot = std::make_shared<VoiceSlot>();
-        // OpenAL Soft has a source limit of its own; fewer voices are still usable.
-        if (!slot->attach())
+        voices.push_back(std::make_shared<VoiceSlot>());
+        if (!voices.back()->attach()) {
+            voices.pop_back();
             break;
-        voices.push_back(std::move(slot));
+        }
     }
     if (voices.empty()) {
         out.close();
         return MIXER_ERR_BACKEND;
     }
+    deviceWanted = !out.isLoopback();
+    device = deviceWanted ? out.name() : "";
     clockAnchor = clockNow();
     renderedFrames = 0;
     started = true;
@@ -108,7 +75,14 @@ MixerResult Mixer::update()
     inUpdate = true;
     out.makeCurrent();
     watchDevice();
-    adaptDecisionTime();
+    // A device plays on between two updates, so what follows a stream's pass must be queued
+    // before the queue runs dry: the decision comes earlier the longer the frames take. The
+    // longest recent gap counts, forgotten slowly once frames come quicker again.
+    const double now = clockNow();
+    if (lastUpdateAt > 0.0 && now > lastUpdateAt)
+        updateGap = std::max(now - lastUpdateAt, updateGap * 0.98);
+    lastUpdateAt = now;
+    decisionSeconds = std::min(std::max(loopDecisionSeconds, updateGap * 2.5), maxDecisionSeconds);
     if (out.isLoopback())
         renderLoopback();
     else
@@ -126,20 +100,14 @@ void Mixer::watchDevice()
         moveTo(OpenAlOutput::onLoopback(loopbackRate, int(voices.size())));
         news = DeviceNews::LOST;
         nextSearchAt = clockNow() + searchSeconds;
-        return;
-    }
-    if (!deviceWanted)
-        return;
-    if (search.valid()) {
-        if (search.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-            return;
+    } else if (search.valid() && search.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
         OpenAlOutput found = search.get();
         if (found.isOpen()) {
             moveTo(std::move(found));
             news = DeviceNews::BACK;
         }
         nextSearchAt = clockNow() + searchSeconds;
-    } else if (clockNow() >= nextSearchAt) {
+    } else if (deviceWanted && !search.valid() && clockNow() >= nextSearchAt) {
         const int sources = int(voices.size());
         search = std::async(std::launch::async,
                             [sources] { return OpenAlOutput::onDevice(OpenAlOutput::openDefaultDevice(), sources); });
@@ -158,27 +126,9 @@ void Mixer::moveTo(OpenAlOutput next)
         clip->upload();
     for (auto& slot : voices)
         slot->attach();
-    if (!out.isLoopback())
-        device = out.name();
+    device = out.isLoopback() ? device : out.name();
     clockAnchor = clockNow();
     renderedFrames = 0;
-}
-
-Mixer::DeviceNews Mixer::takeDeviceNews()
-{
-    return std::exchange(news, DeviceNews::NONE);
-}
-
-void Mixer::adaptDecisionTime()
-{
-    // A device plays on between two updates; the next pass or piece must be queued before the
-    // queue runs dry, so the decision comes earlier the longer the frames take. The longest
-    // recent gap counts, forgotten slowly once frames come quicker again.
-    const double now = clockNow();
-    if (lastUpdateAt > 0.0 && now > lastUpdateAt)
-        updateGap = std::max(now - lastUpdateAt, updateGap * 0.98);
-    lastUpdateAt = now;
-    decisionSeconds = std::min(std::max(loopDecisionSeconds, updateGap * 2.5), maxDecisionSeconds);
 }
 
 void Mixer::renderLoopback()
@@ -192,7 +142,6 @@ void Mixer::renderLoopback()
         target = renderedFrames;
     }
     renderedFrames = std::max(renderedFrames, target - (long long)(maxCatchUpSeconds * rate));
-
     // Streams refill and ends are seen after every block, so a sound ending inside a long
     // update calls back at its own time, not at the end of the update.
     serviceVoices();
@@ -209,11 +158,7 @@ void Mixer::renderLoopback()
 
 void Mixer::serviceVoices()
 {
-    struct Ended {
-        VoiceEndCallback callback;
-        Voice voice;
-    };
-    std::vector<Ended> ended;
+    std::vector<std::pair<VoiceEndCallback, Voice>> ended;
     for (auto& slot : voices) {
         if (!slot->inUse)
             continue;
@@ -227,11 +172,11 @@ void Mixer::serviceVoices()
         else
             slot->end();
         if (callback)
-            ended.push_back({std::move(callback), handle});
+            ended.emplace_back(std::move(callback), handle);
     }
     // Called once the pool is settled: a callback may well start the next sound.
-    for (Ended& entry : ended)
-        entry.callback(entry.voice);
+    for (auto& [callback, voice] : ended)
+        callback(voice);
 }
 
 MixerResult Mixer::release()
@@ -249,54 +194,21 @@ MixerResult Mixer::release()
     out.close();
     if (probed)
         alcCloseDevice(std::exchange(probed, nullptr));
-    started = false;
-    deviceWanted = false;
+    started = deviceWanted = false;
     return MIXER_OK;
-}
-
-MixerResult Mixer::output(MixerOutput* result) const
-{
-    if (!result)
-        return MIXER_ERR_INVALID_PARAM;
-    *result = !started ? requested : out.isLoopback() ? MIXER_OUTPUT_LOOPBACK : MIXER_OUTPUT_AUTO;
-    return MIXER_OK;
-}
-
-MixerResult Mixer::setStreamBufferSize(unsigned bytes)
-{
-    if (bytes == 0)
-        return MIXER_ERR_INVALID_PARAM;
-    streamChunkBytes = bytes;
-    return MIXER_OK;
-}
-
-MixerResult Mixer::createStream(const char* path, AudioClip** result)
-{
-    return openClip(path, true, result);
-}
-
-MixerResult Mixer::createSample(const char* path, AudioClip** result)
-{
-    return openClip(path, false, result);
 }
 
 MixerResult Mixer::openClip(const char* path, bool stream, AudioClip** result)
 {
-    if (!result)
-        return MIXER_ERR_INVALID_PARAM;
     *result = nullptr;
-    if (!path)
-        return MIXER_ERR_INVALID_PARAM;
     if (!started)
         return MIXER_ERR_NOT_READY;
     out.makeCurrent();
     std::unique_ptr<AudioClip> clip;
-    const MixerResult opened = AudioClip::open(path, stream, streamChunkBytes, &clip);
-    if (opened != MIXER_OK)
-        return opened;
-    *result = clip.get();
-    clips.push_back(std::move(clip));
-    return MIXER_OK;
+    const MixerResult opened = path ? AudioClip::open(path, stream, streamChunkBytes, &clip) : MIXER_ERR_INVALID_PARAM;
+    if (clip)
+        *result = clips.emplace_back(std::move(clip)).get();
+    return opened;
 }
 
 bool Mixer::owns(const AudioClip* clip) const
@@ -324,8 +236,7 @@ MixerResult Mixer::releaseClip(AudioClip* clip)
 
 MixerResult Mixer::play(AudioClip* clip, bool paused, Voice* result)
 {
-    if (result)
-        *result = Voice();
+    *result = Voice();
     if (!started)
         return MIXER_ERR_NOT_READY;
     if (!owns(clip))
@@ -342,12 +253,10 @@ MixerResult Mixer::play(AudioClip* clip, bool paused, Voice* result)
     };
     std::shared_ptr<VoiceSlot> chosen;
     for (auto& slot : voices) {
-        if (!slot->inUse) {
+        if (!chosen || !slot->inUse || (chosen->inUse && givesWayBefore(*slot, *chosen)))
             chosen = slot;
+        if (!chosen->inUse)
             break;
-        }
-        if (!chosen || givesWayBefore(*slot, *chosen))
-            chosen = slot;
     }
     if (chosen->inUse)
         chosen->end();
@@ -357,39 +266,31 @@ MixerResult Mixer::play(AudioClip* clip, bool paused, Voice* result)
         chosen->end();
         return MIXER_ERR_BACKEND;
     }
-    if (result)
-        *result = Voice(chosen, chosen->generation);
+    *result = Voice(chosen, chosen->generation);
     return MIXER_OK;
 }
 
 MixerResult Mixer::playAfter(AudioClip* clip, const Voice& previous, MixGroup* group, int loopCount, Voice* result)
 {
-    if (result)
-        *result = Voice();
+    *result = Voice();
     if (!started)
         return MIXER_ERR_NOT_READY;
-    if (!owns(clip) || !clip->isStream())
-        return MIXER_ERR_INVALID_PARAM;
     VoiceSlot* slot = previous.live();
-    if (!slot || std::none_of(voices.begin(), voices.end(), [slot](const auto& own) { return own.get() == slot; }))
+    if (!slot)
         return MIXER_ERR_INVALID_HANDLE;
-    if (slot->clip == clip)
+    if (!owns(clip) || !clip->isStream() || slot->clip == clip)
         return MIXER_ERR_INVALID_PARAM;
     out.makeCurrent();
     endVoicesUsing(clip, slot);
     if (!slot->follow(clip, group, loopCount))
         return MIXER_ERR_FORMAT;
-    if (result)
-        *result = Voice(previous.slot, slot->generation + 1);
+    *result = Voice(previous.slot, slot->generation + 1);
     return MIXER_OK;
 }
 
 MixerResult Mixer::createGroup(MixGroup** result)
 {
-    if (!result)
-        return MIXER_ERR_INVALID_PARAM;
-    groups.push_back(std::make_unique<MixGroup>());
-    *result = groups.back().get();
+    *result = groups.emplace_back(std::make_unique<MixGroup>()).get();
     return MIXER_OK;
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 // The game's sound layer: OpenAL Soft mixes and plays, libsndfile decodes. One mixer owns the
 // output, a pool of voice slots, the clips it opened and its groups. Everything runs on the main
-// thread; end-of-sound callbacks are called from update.
+// thread, end callbacks too, from update.
 //
 // Without a sound device the mix is rendered on OpenAL Soft's loopback device in step with the
 // wall clock (clockNow), so sounds still take their time, end and call back as through a
 // speaker. A device that goes away (unplugged, or its sound server restarted) gives way to the
 // loopback at once; the default device is then looked for every second, on a thread of its own
-// so no frame waits, and once one opens every sound moves onto it from where it had got to.
+// so that no frame waits, and once one opens every sound moves onto it from where it had got to.
 
 #include "audio/AudioClip.h"
 #include "audio/MixGroup.h"
@@ -17,6 +17,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Sees every block the loopback renders: interleaved float samples, frames x channels.
@@ -35,15 +36,18 @@ public:
     enum class DeviceNews { NONE, LOST, BACK };
 
     Mixer() = default;
-    virtual ~Mixer();
     Mixer(const Mixer&) = delete;
     Mixer& operator=(const Mixer&) = delete;
+    virtual ~Mixer() { release(); }
 
-    MixerResult version(unsigned* out) const;
+    MixerResult version(unsigned* out) const { return *out = MIXER_VERSION, MIXER_OK; }
     // 1 when the default playback device opens (it is kept for init), 0 when none does.
+    // Virtual, as init is, so a test can play as without a card, or have no output at all.
     virtual MixerResult driverCount(int* out);
-    MixerResult setOutput(MixerOutput output);
-    // Virtual so a test can play without a card, or with an output that never starts.
+    MixerResult setOutput(MixerOutput output)
+    {
+        return started ? MIXER_ERR_ALREADY_STARTED : (requested = output, MIXER_OK);
+    }
     virtual MixerResult init(int maxVoices);
     // Refills streams, renders the loopback up to the wall clock, calls end callbacks and looks
     // after the device.
@@ -51,11 +55,10 @@ public:
     // Stops every voice (without callbacks), frees clips, groups and the output.
     MixerResult release();
 
-    MixerResult output(MixerOutput* out) const;
     // Chunk size of streams opened afterwards, in bytes of decoded audio.
-    MixerResult setStreamBufferSize(unsigned bytes);
-    MixerResult createStream(const char* path, AudioClip** out);
-    MixerResult createSample(const char* path, AudioClip** out);
+    MixerResult setStreamBufferSize(unsigned bytes) { return streamChunkBytes = bytes, MIXER_OK; }
+    MixerResult createStream(const char* path, AudioClip** out) { return openClip(path, true, out); }
+    MixerResult createSample(const char* path, AudioClip** out) { return openClip(path, false, out); }
     // Ends every voice that plays, reads or waits to follow with the clip, then frees it.
     MixerResult releaseClip(AudioClip* clip);
     // Plays on a free voice; when all are busy the longest-playing sample is taken over, a
@@ -63,29 +66,29 @@ public:
     MixerResult play(AudioClip* clip, bool paused, Voice* out);
     // Queues a stream to start on the sample after the stream playing on previous ends, on the
     // same source, so the join has no gap whatever the frame rate. The new handle is not alive
-    // until then; its loop count, callbacks and stop work already. A different format
-    // (channels, rate) gives MIXER_ERR_FORMAT: play it from previous's end callback instead.
+    // until then; its loop count, callbacks and stop work already. Another format (channels,
+    // rate) gives MIXER_ERR_FORMAT: play it from previous's end callback instead.
     MixerResult playAfter(AudioClip* clip, const Voice& previous, MixGroup* group, int loopCount, Voice* out);
     MixerResult createGroup(MixGroup** out);
 
     // Each loss and each return is told once.
-    DeviceNews takeDeviceNews();
+    DeviceNews takeDeviceNews() { return std::exchange(news, DeviceNews::NONE); }
     const std::string& deviceName() const { return device; }
     int voicesPlaying() const;
     bool isStarted() const { return started; }
+    bool onLoopback() const { return out.isLoopback(); }
     int outputRate() const { return out.rate(); }
     // Loopback only: sees every rendered block, for tests and tools that measure the mix.
     void setTap(MixerTap newTap) { tap = std::move(newTap); }
 
 private:
-    bool owns(const AudioClip* clip) const;
     MixerResult openClip(const char* path, bool stream, AudioClip** out);
+    bool owns(const AudioClip* clip) const;
     void endVoicesUsing(const AudioClip* clip, const VoiceSlot* except = nullptr);
     void watchDevice();
     void moveTo(OpenAlOutput next);
-    void adaptDecisionTime();
-    void serviceVoices();
     void renderLoopback();
+    void serviceVoices();
 
     bool started = false;
     bool inUpdate = false;
@@ -98,9 +101,9 @@ private:
     std::vector<std::unique_ptr<MixGroup>> groups;
     std::uint64_t playSerial = 0;
 
-    double decisionSeconds = loopDecisionSeconds;
     double lastUpdateAt = 0.0;
     double updateGap = 0.0; // s, the longest recent time between two updates
+    double decisionSeconds = loopDecisionSeconds;
     double clockAnchor = 0.0;
     long long renderedFrames = 0;
     std::vector<float> block;

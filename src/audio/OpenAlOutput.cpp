@@ -11,35 +11,6 @@
 
 namespace {
 
-// ALSA prints its own lines to standard error when it finds no sound card, whatever OpenAL's
-// log level says. While a device is opened standard error goes to /dev/null.
-class QuietStderr {
-public:
-    QuietStderr()
-    {
-        std::fflush(stderr);
-        saved = dup(STDERR_FILENO);
-        int sink = ::open("/dev/null", O_WRONLY);
-        if (saved >= 0 && sink >= 0)
-            dup2(sink, STDERR_FILENO);
-        if (sink >= 0)
-            ::close(sink);
-    }
-    ~QuietStderr()
-    {
-        std::fflush(stderr);
-        if (saved >= 0) {
-            dup2(saved, STDERR_FILENO);
-            ::close(saved);
-        }
-    }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
-
-private:
-    int saved = -1;
-};
-
 template <typename Function>
 Function extension(const char* name)
 {
@@ -48,13 +19,21 @@ Function extension(const char* name)
 
 } // namespace
 
+OpenAlOutput::OpenAlOutput(ALCdevice* opened, bool isLoopback, int rate, const ALCint* attributes)
+    : device(opened), loopback(isLoopback), sampleRate(rate)
+{
+    context = device ? alcCreateContext(device, attributes) : nullptr;
+    if (!context)
+        close();
+}
+
 OpenAlOutput& OpenAlOutput::operator=(OpenAlOutput&& other) noexcept
 {
     if (this != &other) {
         close();
         device = std::exchange(other.device, nullptr);
         context = std::exchange(other.context, nullptr);
-        loopback = other.loopback;
+        loopback = std::exchange(other.loopback, false);
         sampleRate = other.sampleRate;
     }
     return *this;
@@ -64,34 +43,36 @@ ALCdevice* OpenAlOutput::openDefaultDevice()
 {
     // Keeps a developer's own setting, so ALSOFT_LOGLEVEL=3 still shows what OpenAL does.
     setenv("ALSOFT_LOGLEVEL", "0", 0);
-    QuietStderr quiet;
-    return alcOpenDevice(nullptr);
+    // ALSA prints its own lines to standard error when it finds no card, whatever OpenAL's log
+    // level says: while the device opens, standard error goes to /dev/null.
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    const int sink = ::open("/dev/null", O_WRONLY);
+    if (saved >= 0 && sink >= 0)
+        dup2(sink, STDERR_FILENO);
+    ALCdevice* opened = alcOpenDevice(nullptr);
+    if (saved >= 0 && sink >= 0)
+        dup2(saved, STDERR_FILENO);
+    for (int fd : {saved, sink})
+        if (fd >= 0)
+            ::close(fd);
+    return opened;
 }
 
 OpenAlOutput OpenAlOutput::onDevice(ALCdevice* opened, int sources)
 {
-    OpenAlOutput output;
-    output.device = opened;
-    if (!opened)
-        return output;
-    ALCint frequency = 0;
-    alcGetIntegerv(opened, ALC_FREQUENCY, 1, &frequency);
-    output.sampleRate = frequency > 0 ? frequency : 44100;
+    ALCint rate = 0;
+    if (opened)
+        alcGetIntegerv(opened, ALC_FREQUENCY, 1, &rate);
     const ALCint attributes[] = {ALC_MONO_SOURCES, sources, ALC_STEREO_SOURCES, sources, 0};
-    output.createContext(attributes);
-    return output;
+    return OpenAlOutput(opened, false, rate > 0 ? rate : 44100, attributes);
 }
 
 OpenAlOutput OpenAlOutput::onLoopback(int rate, int sources)
 {
     setenv("ALSOFT_LOGLEVEL", "0", 0);
-    OpenAlOutput output;
     auto openLoopback = extension<LPALCLOOPBACKOPENDEVICESOFT>("alcLoopbackOpenDeviceSOFT");
-    if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") || !openLoopback)
-        return output;
-    output.device = openLoopback(nullptr);
-    output.loopback = true;
-    output.sampleRate = rate;
+    const bool present = alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") && openLoopback;
     const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
                                  ALC_STEREO_SOFT,
                                  ALC_FORMAT_TYPE_SOFT,
@@ -103,23 +84,13 @@ OpenAlOutput OpenAlOutput::onLoopback(int rate, int sources)
                                  ALC_STEREO_SOURCES,
                                  sources,
                                  0};
-    if (output.device)
-        output.createContext(attributes);
-    return output;
-}
-
-bool OpenAlOutput::createContext(const ALCint* attributes)
-{
-    context = alcCreateContext(device, attributes);
-    if (!context)
-        close();
-    return context != nullptr;
+    return OpenAlOutput(present ? openLoopback(nullptr) : nullptr, true, rate, attributes);
 }
 
 bool OpenAlOutput::connected() const
 {
     ALCint connected = ALC_TRUE;
-    if (device && alcIsExtensionPresent(device, "ALC_EXT_disconnect"))
+    if (alcIsExtensionPresent(device, "ALC_EXT_disconnect"))
         alcGetIntegerv(device, ALC_CONNECTED, 1, &connected);
     return connected == ALC_TRUE;
 }
@@ -127,14 +98,14 @@ bool OpenAlOutput::connected() const
 std::string OpenAlOutput::name() const
 {
     const bool full = alcIsExtensionPresent(device, "ALC_ENUMERATE_ALL_EXT");
-    const char* text = device ? alcGetString(device, full ? ALC_ALL_DEVICES_SPECIFIER : ALC_DEVICE_SPECIFIER) : nullptr;
+    const char* text = alcGetString(device, full ? ALC_ALL_DEVICES_SPECIFIER : ALC_DEVICE_SPECIFIER);
     return text && *text ? text : "the default sound device";
 }
 
 void OpenAlOutput::render(float* samples, int frames) const
 {
     static auto renderSamples = extension<LPALCRENDERSAMPLESSOFT>("alcRenderSamplesSOFT");
-    if (loopback && device && renderSamples && frames > 0)
+    if (loopback && context && renderSamples)
         renderSamples(device, samples, frames);
 }
 
@@ -146,14 +117,13 @@ void OpenAlOutput::makeCurrent() const
 
 void OpenAlOutput::close()
 {
-    if (context) {
-        if (alcGetCurrentContext() == context)
-            alcMakeContextCurrent(nullptr);
+    if (context && alcGetCurrentContext() == context)
+        alcMakeContextCurrent(nullptr);
+    if (context)
         alcDestroyContext(context);
-        context = nullptr;
-    }
     if (device)
         alcCloseDevice(device);
     device = nullptr;
+    context = nullptr;
     loopback = false;
 }

@@ -9,17 +9,15 @@
 class OpenAlOutput {
 public:
     OpenAlOutput() = default;
-    ~OpenAlOutput() { close(); }
     OpenAlOutput(OpenAlOutput&& other) noexcept { *this = static_cast<OpenAlOutput&&>(other); }
     OpenAlOutput& operator=(OpenAlOutput&& other) noexcept;
-    OpenAlOutput(const OpenAlOutput&) = delete;
-    OpenAlOutput& operator=(const OpenAlOutput&) = delete;
+    ~OpenAlOutput() { close(); }
 
     // Opens the default playback device, keeping ALSA's and OpenAL's complaints off the console
-    // when there is none. Null when no device can be opened. Safe on any thread.
+    // when there is none. Null when no device opens. Safe on any thread.
     static ALCdevice* openDefaultDevice();
-    // A context with room for sources on an opened device (taken over, closed on failure), or
-    // on the loopback. Not current yet: makeCurrent does that, on the main thread.
+    // A context with room for sources on an opened device (taken over) or on the loopback;
+    // closed when it cannot be made. Not current yet: makeCurrent does that, on the main thread.
     static OpenAlOutput onDevice(ALCdevice* device, int sources);
     static OpenAlOutput onLoopback(int rate, int sources);
 
@@ -35,7 +33,7 @@ public:
     void close();
 
 private:
-    bool createContext(const ALCint* attributes);
+    OpenAlOutput(ALCdevice* device, bool loopback, int rate, const ALCint* attributes);
 
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;

@@ -1,20 +1,13 @@
 #include "audio/Song.h"
 
 #include "audio/Mixer.h"
-#include "audio/SoundSystem.h"
 #include "core/Trace.h"
 
 Song::Song(Mixer* mixer, const char* path, MixGroup* group) : AudioResource(path), mixer(mixer), group(group)
 {
-    if (!mixer)
-        return;
     mixer->setStreamBufferSize(streamChunkBytes);
-    MixerResult result = mixer->createStream(path, &stream);
-    SoundSystem::checkResult(result);
-    if (result != MIXER_OK)
-        SoundSystem::reportUnloaded(path);
-    else if (stream && stream->cutShort())
-        SoundSystem::reportCutShort(path);
+    const MixerResult result = mixer->createStream(path, &stream);
+    reportLoad(result, stream, path);
 }
 
 Voice Song::play(bool startPaused, int loopCount)
@@ -24,10 +17,9 @@ Voice Song::play(bool startPaused, int loopCount)
         return Voice();
     stop();
     MixerResult result = mixer->play(stream, true, &currentChannel);
-    SoundSystem::checkResult(result);
+    checkResult(result);
     // The channel calls below fail harmlessly on a null handle when play failed.
-    if (group)
-        currentChannel.setGroup(group);
+    currentChannel.setGroup(group);
     currentChannel.setLoopCount(loopCount);
     currentChannel.setLoopMode(MIXER_LOOP_ON);
     currentChannel.setPosition(0);
@@ -44,10 +36,8 @@ Voice Song::playAfter(const Voice& previous, int loopCount)
         return Voice();
     stop();
     // Not reported: a piece that cannot join is started from the end callback instead.
-    if (mixer->playAfter(stream, previous, group, loopCount, &currentChannel) != MIXER_OK) {
-        currentChannel = Voice();
-        return Voice();
-    }
+    if (mixer->playAfter(stream, previous, group, loopCount, &currentChannel) != MIXER_OK)
+        return currentChannel = Voice();
     const std::string traced = name();
     currentChannel.setStartCallback([traced] { traceEvent("sound", traced); });
     return currentChannel;
@@ -55,8 +45,6 @@ Voice Song::playAfter(const Voice& previous, int loopCount)
 
 void Song::stop()
 {
-    if (currentChannel.isNull())
-        return;
     currentChannel.stop();
     currentChannel = Voice();
 }

@@ -5,8 +5,6 @@
 #include "audio/AudioResource.h"
 #include "audio/Voice.h"
 
-class AudioClip;
-class MixGroup;
 class Mixer;
 
 class SoundEffect : public AudioResource {

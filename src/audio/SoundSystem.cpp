@@ -79,14 +79,11 @@ void SoundSystem::shutdown()
         retired.emplace_back(resource);
     }
     created.clear();
-    if (system)
-        system->release();
+    system->release();
 }
 
 void SoundSystem::update()
 {
-    if (!system)
-        return;
     // An output that never started fails every frame the same way: one line says it, and the
     // game plays on silent.
     MixerResult result = system->update();
@@ -114,8 +111,8 @@ void SoundSystem::reportDevice()
 
 void SoundSystem::setVolume(float volume, int group)
 {
-    float v = volume < 1.0f ? volume : 1.0f;
-    float clamped = v > 0.0f ? v : 0.0f;
+    const float v = volume < 1.0f ? volume : 1.0f;
+    const float clamped = v > 0.0f ? v : 0.0f;
     if (group == MUSIC_GROUP)
         musicVolume = clamped;
     else if (group == EFFECTS_GROUP)
@@ -131,10 +128,8 @@ void SoundSystem::setMuted(bool mute)
 
 void SoundSystem::applyVolumes()
 {
-    if (music)
-        music->setVolume(muted ? 0.0f : musicVolume);
-    if (effects)
-        effects->setVolume(muted ? 0.0f : effectsVolume);
+    music->setVolume(muted ? 0.0f : musicVolume);
+    effects->setVolume(muted ? 0.0f : effectsVolume);
 }
 
 Song* SoundSystem::createSong(const char* path, unsigned)
@@ -149,24 +144,4 @@ SoundEffect* SoundSystem::createSoundEffect(const char* path, unsigned)
     SoundEffect* effect = new SoundEffect(system, path, effects);
     created.push_back(effect);
     return effect;
-}
-
-void SoundSystem::checkResult(int result)
-{
-    if (result == 0)
-        return;
-    std::printf("FMOD error! (%d) %s\n", result, mixerResultText(result));
-    std::fflush(stdout);
-}
-
-void SoundSystem::reportUnloaded(const char* path)
-{
-    std::printf("Sound not loaded: %s\n", path ? path : "(no path)");
-    std::fflush(stdout);
-}
-
-void SoundSystem::reportCutShort(const char* path)
-{
-    std::printf("Sound cut short: %s\n", path ? path : "(no path)");
-    std::fflush(stdout);
 }

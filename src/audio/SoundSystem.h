@@ -2,11 +2,11 @@
 // All of the game's sound: the mixer, the music and effects groups, and every Song and
 // SoundEffect the game creates. One instance, made on first use and freed by destroy.
 
+#include "audio/AudioResource.h"
 #include "audio/MixerResult.h"
 
 #include <vector>
 
-class AudioResource;
 class MixGroup;
 class Mixer;
 class Song;
@@ -50,11 +50,7 @@ public:
     SoundEffect* createSoundEffect(const char* path, unsigned mode);
 
     // Prints "FMOD error! (<code>) <text>" for any code but 0, then carries on.
-    static void checkResult(int result);
-    // Names the file after a failed load, so the player knows which sound is missing.
-    static void reportUnloaded(const char* path);
-    // Names a file that loaded but holds less sound than its header says.
-    static void reportCutShort(const char* path);
+    static void checkResult(int result) { AudioResource::checkResult(result); }
 
     Mixer* mixer() const { return system; }
     MixGroup* musicGroup() const { return music; }

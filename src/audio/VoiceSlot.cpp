@@ -1,8 +1,5 @@
 #include "audio/VoiceSlot.h"
 
-#include "audio/AudioClip.h"
-#include "audio/MixGroup.h"
-
 bool VoiceSlot::attach()
 {
     alGetError();
@@ -12,7 +9,6 @@ bool VoiceSlot::attach()
         return false;
     // Game sounds are not placed in space: no panning, no distance attenuation.
     alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
-    alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
     alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
     freeBuffers.assign(ring, ring + ringSize);
     if (!inUse)
@@ -33,21 +29,18 @@ void VoiceSlot::detach()
 {
     if (inUse && !clip->isStream() && state() == AL_STOPPED && started && !paused)
         end(); // an effect that a lost device cut off is over
-    else if (inUse)
-        resumeAt = positionFrames();
+    resumeAt = inUse ? positionFrames() : 0;
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
     queue.clear();
     alDeleteSources(1, &source);
     alDeleteBuffers(ringSize, ring);
-    source = 0;
 }
 
 void VoiceSlot::begin(AudioClip* newClip, bool startPaused, std::uint64_t serial)
 {
     inUse = true;
-    clip = newClip;
-    reading = clip;
+    clip = reading = newClip;
     group = nullptr;
     loopCount = -1;
     looping = false;
@@ -69,21 +62,16 @@ void VoiceSlot::end()
 {
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
-    dropQueue();
+    freeBuffers.assign(ring, ring + ringSize);
+    queue.clear();
     inUse = false;
     // The follower's handle was promised the next generation; it must not come alive later.
     generation += 2;
-    clip = nullptr;
-    reading = nullptr;
+    clip = reading = nullptr;
     group = nullptr;
     onEnd = nullptr;
     follower = Follower();
     feed = Feed::Done;
-}
-
-bool VoiceSlot::uses(const AudioClip* other) const
-{
-    return clip == other || reading == other || follower.clip == other;
 }
 
 ALint VoiceSlot::state() const
@@ -97,13 +85,11 @@ VoiceSlot::Service VoiceSlot::service(int marginFrames)
 {
     margin = marginFrames;
     applyGain();
-    const ALint now = state();
-    const bool running = now == AL_STOPPED && started && !paused;
+    const bool stopped = state() == AL_STOPPED && started && !paused;
     if (!clip->isStream())
-        return running ? Service::Ended : Service::Playing;
-
-    // Every chunk of the piece has been heard and the follower's first one is next, or was
-    // heard already when a long frame let the queue run dry.
+        return stopped ? Service::Ended : Service::Playing;
+    // Every chunk of the piece has been heard and the follower's first is next, or was heard
+    // already when a long frame let the queue run dry.
     const bool pieceStarted = unqueuePlayed() || (!queue.empty() && queue.front().startsPiece);
     if (pieceStarted && follower.clip && reading == follower.clip) {
         if (!queue.empty())
@@ -111,14 +97,10 @@ VoiceSlot::Service VoiceSlot::service(int marginFrames)
         return Service::HandedOver;
     }
     feedStream();
-    if (!running)
-        return Service::Playing;
-    // The queue ran dry before the next chunk arrived (a long frame): carry on from it.
-    if (!queue.empty()) {
+    // A queue that ran dry before the next chunk came (a long frame) carries on from it.
+    if (stopped && !queue.empty())
         alSourcePlay(source);
-        return Service::Playing;
-    }
-    return feed == Feed::Done ? Service::Ended : Service::Playing;
+    return stopped && queue.empty() && feed == Feed::Done ? Service::Ended : Service::Playing;
 }
 
 void VoiceSlot::takeOverFollower()
@@ -137,16 +119,13 @@ void VoiceSlot::takeOverFollower()
 
 bool VoiceSlot::follow(AudioClip* next, MixGroup* nextGroup, int nextLoopCount)
 {
-    // One OpenAL queue holds buffers of one format only, and a follower being read stays.
-    if (!clip->isStream() || next->channels() != clip->channels() || next->sampleRate() != clip->sampleRate()
+    // One OpenAL queue holds buffers of one format only.
+    if (!clip->isStream() || next->format() != clip->format() || next->sampleRate() != clip->sampleRate()
         || reading != clip)
         return false;
-    cancelFollower();
-    follower.clip = next;
-    follower.group = nextGroup;
-    follower.loopCount = nextLoopCount < -1 ? -1 : nextLoopCount;
+    follower = Follower{next, nextGroup, nextLoopCount < -1 ? -1 : nextLoopCount, nullptr, nullptr};
     // A piece that had decided to end may now run on into its follower.
-    if (feed == Feed::Done && reading == clip)
+    if (feed == Feed::Done)
         feed = Feed::PassEnd;
     feedStream();
     return true;
@@ -154,8 +133,6 @@ bool VoiceSlot::follow(AudioClip* next, MixGroup* nextGroup, int nextLoopCount)
 
 void VoiceSlot::cancelFollower()
 {
-    // Partly queued already, the follower is part of the voice: the source cannot give its
-    // chunks back, so the voice stops with it.
     if (follower.clip && reading == follower.clip)
         end();
     follower = Follower();
@@ -169,14 +146,24 @@ void VoiceSlot::applyGain()
     alSourcef(source, AL_GAIN, gain);
 }
 
+void VoiceSlot::setGroup(MixGroup* newGroup)
+{
+    group = newGroup;
+    applyGain();
+}
+
+void VoiceSlot::setLooping(bool loop)
+{
+    looping = loop;
+    setLoopCount(loopCount);
+}
+
 void VoiceSlot::setLoopCount(int count)
 {
     // Every pass of the piece is queued once its follower is being read: nothing left to decide.
-    if (reading != clip)
+    if (reading != clip || !clip->isStream())
         return;
     loopCount = count < -1 ? -1 : count;
-    if (!clip->isStream())
-        return;
     // A stream that had decided to stop may go on after all, while its last chunk plays.
     if (feed == Feed::Done && looping && loopCount != 0)
         feed = Feed::PassEnd;
@@ -186,19 +173,17 @@ void VoiceSlot::setLoopCount(int count)
 void VoiceSlot::setPaused(bool pause)
 {
     paused = pause;
-    const ALint now = state();
-    if (pause) {
-        if (now == AL_PLAYING)
-            alSourcePause(source);
-        return;
-    }
-    started = true;
-    if (now != AL_PLAYING)
+    started = started || !pause;
+    const bool playing = state() == AL_PLAYING;
+    if (pause && playing)
+        alSourcePause(source);
+    else if (!pause && !playing)
         alSourcePlay(source);
 }
 
-void VoiceSlot::setPosition(long long frame)
+void VoiceSlot::setPosition(unsigned milliseconds)
 {
+    const long long frame = (long long)milliseconds * clip->sampleRate() / 1000;
     if (!clip->isStream()) {
         alSourcei(source, AL_SAMPLE_OFFSET, ALint(frame));
         return;
@@ -220,8 +205,7 @@ long long VoiceSlot::positionFrames() const
     long long position = playedInPass;
     long long remaining = offset;
     for (const Chunk& chunk : queue) {
-        if (chunk.startsPass)
-            position = 0;
+        position = chunk.startsPass ? 0 : position;
         if (remaining < chunk.frames)
             return position + remaining;
         position += chunk.frames;
@@ -234,24 +218,17 @@ void VoiceSlot::restartStream(long long frame)
 {
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
-    dropQueue();
-    // Jumping back into the piece reads the follower again from its start, later; every pass
-    // of the piece had been queued by then.
-    if (reading != clip)
-        loopCount = 0;
+    freeBuffers.assign(ring, ring + ringSize);
+    queue.clear();
+    // Going back into the piece reads the follower again later, from its start. Every pass of
+    // the piece had been queued by the time the follower was read.
+    loopCount = reading == clip ? loopCount : 0;
     reading = clip;
     feed = clip->seek(frame) ? Feed::Reading : Feed::Done;
     nextStartsPass = frame == 0;
     nextStartsPiece = false;
     playedInPass = frame;
     feedStream();
-}
-
-void VoiceSlot::dropQueue()
-{
-    for (const Chunk& chunk : queue)
-        freeBuffers.push_back(chunk.buffer);
-    queue.clear();
 }
 
 bool VoiceSlot::unqueuePlayed()
@@ -265,21 +242,9 @@ bool VoiceSlot::unqueuePlayed()
         alSourceUnqueueBuffers(source, 1, &chunk.buffer);
         freeBuffers.push_back(chunk.buffer);
         pieceStarted = pieceStarted || chunk.startsPiece;
-        if (chunk.startsPass)
-            playedInPass = 0;
-        playedInPass += chunk.frames;
+        playedInPass = (chunk.startsPass ? 0 : playedInPass) + chunk.frames;
     }
     return pieceStarted;
-}
-
-long long VoiceSlot::unplayedFrames() const
-{
-    long long queued = 0;
-    for (const Chunk& chunk : queue)
-        queued += chunk.frames;
-    ALint offset = 0;
-    alGetSourcei(source, AL_SAMPLE_OFFSET, &offset);
-    return queued - offset;
 }
 
 void VoiceSlot::feedStream()
@@ -288,7 +253,12 @@ void VoiceSlot::feedStream()
         if (feed == Feed::PassEnd) {
             // Decided as late as the queue allows, so a loop count set during a pass still
             // ends the sound at the end of that pass.
-            if (unplayedFrames() > margin)
+            long long unplayed = 0;
+            for (const Chunk& chunk : queue)
+                unplayed += chunk.frames;
+            ALint offset = 0;
+            alGetSourcei(source, AL_SAMPLE_OFFSET, &offset);
+            if (unplayed - offset > margin)
                 return;
             decideAfterPass();
             continue;
@@ -297,20 +267,18 @@ void VoiceSlot::feedStream()
         const int frames = reading->decode(scratch.data());
         if (frames < reading->chunkFrames())
             feed = Feed::PassEnd;
-        if (frames == 0) {
-            // A file that yields nothing from its start would loop on the spot forever.
-            if (nextStartsPass)
-                feed = Feed::Done;
+        // A file that yields nothing from its start would loop on the spot forever.
+        if (frames == 0 && nextStartsPass)
+            feed = Feed::Done;
+        if (frames == 0)
             continue;
-        }
-        ALuint buffer = freeBuffers.back();
+        const ALuint buffer = freeBuffers.back();
         freeBuffers.pop_back();
         alBufferData(buffer, reading->format(), scratch.data(), ALsizei(frames * reading->channels() * sizeof(short)),
                      reading->sampleRate());
         alSourceQueueBuffers(source, 1, &buffer);
         queue.push_back({buffer, frames, nextStartsPass, nextStartsPiece});
-        nextStartsPass = false;
-        nextStartsPiece = false;
+        nextStartsPass = nextStartsPiece = false;
     }
 }
 
@@ -319,8 +287,7 @@ void VoiceSlot::decideAfterPass()
     feed = Feed::Reading;
     nextStartsPass = true;
     if (looping && loopCount != 0 && reading->seek(0)) {
-        if (loopCount > 0)
-            --loopCount;
+        loopCount -= loopCount > 0 ? 1 : 0;
     } else if (follower.clip && reading != follower.clip && follower.clip->seek(0)) {
         reading = follower.clip;
         loopCount = follower.loopCount;

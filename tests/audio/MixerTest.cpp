@@ -104,7 +104,6 @@ TEST_F(MixerTest, EndedStoppedAndReusedVoicesRefuseEveryCall)
     Voice stopped = busy[1];
     EXPECT_EQ(stopped.stop(), MIXER_OK);
 
-    int loops = 0;
     bool paused = false;
     unsigned position = 0;
     for (Voice stale : {ended, busy[0], stopped}) {
@@ -115,7 +114,6 @@ TEST_F(MixerTest, EndedStoppedAndReusedVoicesRefuseEveryCall)
         EXPECT_EQ(stale.setPosition(0), MIXER_ERR_INVALID_HANDLE);
         EXPECT_EQ(stale.setGroup(nullptr), MIXER_ERR_INVALID_HANDLE);
         EXPECT_EQ(stale.setEndCallback([](Voice) {}), MIXER_ERR_INVALID_HANDLE);
-        EXPECT_EQ(stale.loopCount(&loops), MIXER_ERR_INVALID_HANDLE);
         EXPECT_EQ(stale.paused(&paused), MIXER_ERR_INVALID_HANDLE);
         EXPECT_EQ(stale.position(&position), MIXER_ERR_INVALID_HANDLE);
     }

@@ -83,9 +83,7 @@ TEST_F(SoundSystemTest, WithoutDriversTheNoSoundOutputIsChosen)
     testing::internal::CaptureStdout();
     start();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    MixerOutput output = MIXER_OUTPUT_AUTO;
-    system->mixer()->output(&output);
-    EXPECT_EQ(output, MIXER_OUTPUT_LOOPBACK);
+    EXPECT_TRUE(system->mixer()->onLoopback());
     EXPECT_TRUE(system->mixer()->isStarted());
     EXPECT_NE(system->musicGroup(), nullptr);
     EXPECT_NE(system->effectsGroup(), nullptr);
