@@ -16,6 +16,7 @@ test_packages=(
   xvfb xauth xdotool x11-utils imagemagick tesseract-ocr tesseract-ocr-eng
   clang clang-format libclang-rt-14-dev valgrind
   desktop-file-utils appstream dpkg-dev
+  pulseaudio pulseaudio-utils
 )
 
 packages=("${game_packages[@]}")
