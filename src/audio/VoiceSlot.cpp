@@ -11,17 +11,8 @@ bool VoiceSlot::attach()
     alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
     alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
     freeBuffers.assign(ring, ring + ringSize);
-    if (!inUse)
-        return true;
-    if (clip->isStream()) {
-        restartStream(resumeAt);
-    } else {
-        alSourcei(source, AL_BUFFER, ALint(clip->buffer()));
-        alSourcei(source, AL_SAMPLE_OFFSET, ALint(resumeAt));
-    }
-    applyGain();
-    if (started && !paused)
-        alSourcePlay(source);
+    if (inUse)
+        load(resumeAt);
     return true;
 }
 
@@ -30,9 +21,7 @@ void VoiceSlot::detach()
     if (inUse && !clip->isStream() && state() == AL_STOPPED && started && !paused)
         end(); // an effect that a lost device cut off is over
     resumeAt = inUse ? positionFrames() : 0;
-    alSourceStop(source);
-    alSourcei(source, AL_BUFFER, 0);
-    queue.clear();
+    clearSource();
     alDeleteSources(1, &source);
     alDeleteBuffers(ringSize, ring);
 }
@@ -49,21 +38,33 @@ void VoiceSlot::begin(AudioClip* newClip, bool startPaused, std::uint64_t serial
     startSerial = serial;
     onEnd = nullptr;
     follower = Follower();
-    if (clip->isStream())
-        restartStream(0);
-    else
+    load(0);
+}
+
+void VoiceSlot::load(long long frame)
+{
+    if (clip->isStream()) {
+        restartStream(frame);
+    } else {
         alSourcei(source, AL_BUFFER, ALint(clip->buffer()));
+        alSourcei(source, AL_SAMPLE_OFFSET, ALint(frame));
+    }
     applyGain();
-    if (started)
+    if (started && !paused)
         alSourcePlay(source);
 }
 
-void VoiceSlot::end()
+void VoiceSlot::clearSource()
 {
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
     freeBuffers.assign(ring, ring + ringSize);
     queue.clear();
+}
+
+void VoiceSlot::end()
+{
+    clearSource();
     inUse = false;
     // The follower's handle was promised the next generation; it must not come alive later.
     generation += 2;
@@ -216,10 +217,7 @@ long long VoiceSlot::positionFrames() const
 
 void VoiceSlot::restartStream(long long frame)
 {
-    alSourceStop(source);
-    alSourcei(source, AL_BUFFER, 0);
-    freeBuffers.assign(ring, ring + ringSize);
-    queue.clear();
+    clearSource();
     // Going back into the piece reads the follower again later, from its start. Every pass of
     // the piece had been queued by the time the follower was read.
     loopCount = reading == clip ? loopCount : 0;

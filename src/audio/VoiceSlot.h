@@ -88,6 +88,10 @@ private:
     static constexpr int ringSize = 4;
 
     ALint state() const;
+    // Puts the sound on the source from frame on, playing unless it waits or is paused.
+    void load(long long frame);
+    // Stops the source and takes every buffer back.
+    void clearSource();
     long long positionFrames() const;
     void restartStream(long long frame);
     // Unqueues what the source has played; true when the follower's first chunk was among it.
