@@ -2,7 +2,11 @@
 // scripted throw at a fixed step of 1/60 s, draws the bare terrain from the camera pose of
 // every frame right after it, and prints what it measured, one figure per line as
 // "name: value unit". Run it from the run directory, like the game:
-//   ./grov-bench [--frames N] [--terrain-every N] [--compare-culling | --compare-quality [--shots DIR]]
+//   ./grov-bench [--frames N] [--terrain-every N] [--size WxH]
+//                [--compare-culling | --compare-quality [--shots DIR]]
+//
+// --size opens a window of that many pixels instead of the one settings.txt asks for, so the
+// sizes players meet (1024x768, a 1920x1080 screen) need no settings file of their own.
 //
 // Each bare terrain draw follows its game frame at once rather than in a second pass, so a
 // machine whose load changes during the run still compares like with like. By default only
@@ -63,6 +67,7 @@ constexpr double frameStep = 1.0 / 60.0; // seconds of game and wall clock per f
 constexpr int safetyFrames = 3000;       // a throw that never ends still stops here
 constexpr int defaultTerrainEvery = 3;   // frames per bare terrain draw
 constexpr int comparePoseEvery = 25;     // frames per pose drawn three ways by --compare-quality
+constexpr long maxWindowSide = 16384;    // pixels; beyond any screen and any GL's largest target
 
 const char* const stateNames[] = {"aiming", "windup", "flight", "gameover"};
 
@@ -116,8 +121,26 @@ int frameCount(const char* text)
     return end != text && *end == '\0' && value >= 1 && value <= safetyFrames ? int(value) : 0;
 }
 
+// "WxH" with both sides whole numbers from 1 to maxWindowSide, or false.
+bool windowSize(const char* text, int& width, int& height)
+{
+    char* end = nullptr;
+    const long w = std::strtol(text, &end, 10);
+    if (end == text || *end != 'x')
+        return false;
+    const char* second = end + 1;
+    const long h = std::strtol(second, &end, 10);
+    if (end == second || *end != '\0' || w < 1 || h < 1 || w > maxWindowSide || h > maxWindowSide)
+        return false;
+    width = int(w);
+    height = int(h);
+    return true;
+}
+
 struct Options {
     ThrowScript::Plan plan;
+    int width = 0; // from --size; 0 for the settings' window
+    int height = 0;
     int terrainEvery = defaultTerrainEvery;
     bool compareCulling = false;
     bool compareQuality = false;
@@ -138,7 +161,10 @@ bool parseArguments(int argc, char** argv, Options& options)
             options.compareQuality = true;
         else if (hasValue && std::strcmp(argv[i], "--shots") == 0)
             options.shots = argv[++i];
-        else if (hasValue && std::strcmp(argv[i], "--frames") == 0)
+        else if (hasValue && std::strcmp(argv[i], "--size") == 0) {
+            if (!windowSize(argv[++i], options.width, options.height))
+                return false;
+        } else if (hasValue && std::strcmp(argv[i], "--frames") == 0)
             plan.maxFrames = frameCount(argv[++i]);
         else if (hasValue && std::strcmp(argv[i], "--terrain-every") == 0)
             terrainEvery = frameCount(argv[++i]);
@@ -247,9 +273,9 @@ int main(int argc, char** argv)
     Options options;
     if (!parseArguments(argc, argv, options)) {
         std::fprintf(stderr,
-                     "usage: grov-bench [--frames N] [--terrain-every N] [--compare-culling | --compare-quality]"
-                     "   (N from 1 to %d)\n",
-                     safetyFrames);
+                     "usage: grov-bench [--frames N] [--terrain-every N] [--size WxH]"
+                     " [--compare-culling | --compare-quality [--shots DIR]]   (N from 1 to %d, W and H to %ld)\n",
+                     safetyFrames, maxWindowSide);
         return 2;
     }
     const ThrowScript::Plan& plan = options.plan;
@@ -265,8 +291,10 @@ int main(int argc, char** argv)
     Settings& settings = Settings::instance();
     // The game's input and clock seams, driven by the script instead of the window.
     ScriptedInput input;
-    if (!openScriptedGameWindow("grov-bench", settings.getInt("FULLSCREEN") != 0, settings.getInt("WIDTH"),
-                                settings.getInt("HEIGHT"), input))
+    const bool sized = options.width > 0;
+    if (!openScriptedGameWindow("grov-bench", !sized && settings.getInt("FULLSCREEN") != 0,
+                                sized ? options.width : settings.getInt("WIDTH"),
+                                sized ? options.height : settings.getInt("HEIGHT"), input))
         return 1;
     WindowSize size = framebufferSize();
     ManualClock clock(0.0);

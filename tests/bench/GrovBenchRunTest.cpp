@@ -128,8 +128,10 @@ TEST(GrovBenchRunTest, TheCullingComparisonSplitsTheFramesBetweenOffAndOn)
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no X display; run the suite through ./test.sh";
 
-    const BenchRun run = runBench("--compare-culling --frames 6");
+    // A size of its own, whatever the run directory's settings say.
+    const BenchRun run = runBench("--compare-culling --frames 6 --size 400x300");
     ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("window: 400 x 300 px"), std::string::npos) << run.output;
     const auto found = figures(run.output);
     for (const char* name :
          {"aiming_median_culling_off", "aiming_median_culling_on", "aiming_culling_speedup", "aiming_fps_culling_on",
@@ -145,8 +147,8 @@ TEST(GrovBenchRunTest, TheCullingComparisonSplitsTheFramesBetweenOffAndOn)
 
 TEST(GrovBenchRunTest, BadArgumentsGetTheUsageBeforeAnyWindowOpens)
 {
-    for (const char* arguments :
-         {"--frames 0", "--compare-culling --frames 12x", "--frames", "--terrain-every -3", "--fast"}) {
+    for (const char* arguments : {"--frames 0", "--compare-culling --frames 12x", "--frames", "--terrain-every -3",
+                                  "--fast", "--size 640", "--size 0x480", "--size 640x480x2", "--size 99999x480"}) {
         // Without a display, a run that got past the arguments would fail to open its window
         // with exit code 1 instead.
         const BenchRun run = runBench(arguments, "DISPLAY= ");
