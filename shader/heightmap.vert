@@ -10,6 +10,11 @@
 // the grid's first vertex. Between lodMorph.x and lodMorph.y of distance from the eye each
 // vertex slides onto the grid of the next coarser level, so a chunk reaches the end of its
 // range in exactly the shape of the level beyond, and level changes neither pop nor crack.
+//
+// AUTO's fragment programs take the meadows' slow drift of shade and hue and the haze from the
+// vertices (both change over tens of units, far more slowly than a cell) and fade the ground's
+// fine detail out toward the end of the nearest level; the reference picture works them out
+// per pixel and reads none of these.
 
 layout(location = 0) in vec3 position;
 layout(location = 5) in vec2 chunkCorner;
@@ -26,6 +31,19 @@ uniform vec2 gridHalf;         // the grid's first vertex is at minus this, in c
 out vec3 position_world;
 out vec3 normal_world;
 out vec3 eye_world;
+out vec3 meadowTint;
+out float hazeAmount;
+out float detailAmount;
+
+// The sky's colour at the horizon meets the ground from hazeScale on, and hides the grid's edge
+// between edgeStart and edgeEnd (world units from the eye; the grid reaches about 2000 out).
+const float hazeScale = 1300.0;
+const float edgeStart = 1550.0;
+const float edgeEnd = 1950.0;
+// Where the fine colour and the normal map have faded out, over the last stretch of the nearest
+// level (world units from the eye): the levels beyond draw without them.
+const float detailFadeStart = 250.0;
+const float detailFadeEnd = 390.0;
 
 // Position inside the heightmap tile, in [0, 1]: even tiles as stored, odd tiles mirrored.
 float mirrored(float coordinate)
@@ -80,4 +98,11 @@ void main()
 
     position_world = (mMatrix * vec4(vertex.x, height, vertex.z, 1.0)).xyz;
     gl_Position = mvpMatrix * vec4(vertex.x, height, vertex.z, 1.0);
+
+    vec2 p = position_world.xz;
+    float drift = sin(p.x * 0.021 + 1.7 * sin(p.y * 0.017)) * sin(p.y * 0.019 + 1.3 * sin(p.x * 0.013));
+    meadowTint = mix(vec3(0.86, 0.92, 0.86), vec3(1.12, 1.06, 0.86), 0.5 + 0.5 * drift);
+    float distance = length(eye_world - position_world);
+    hazeAmount = max(1.0 - exp(-(distance / hazeScale) * (distance / hazeScale)), smoothstep(edgeStart, edgeEnd, distance));
+    detailAmount = 1.0 - smoothstep(detailFadeStart, detailFadeEnd, length(eye_world.xz - p));
 }

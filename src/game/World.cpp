@@ -89,7 +89,7 @@ void World::init(ShaderCache* cache)
     // No processor draws the whole window in time: start small and grow into any room there is,
     // rather than open on a run of slow frames.
     if (softwareRenderer)
-        renderScale.reset(RenderScale::MIN_SCALE);
+        renderScale.reset(renderScale.floor());
 
     buildScene();
 
@@ -108,6 +108,8 @@ void World::init(ShaderCache* cache)
 void World::buildScene()
 {
     terrainProgram = shaderCache->get("shader/heightmap.vert", "shader/heightmapBlinnPhongTexture.frag");
+    terrainLodProgram = shaderCache->get("shader/heightmap.vert", "shader/heightmapLod.frag");
+    terrainFarProgram = shaderCache->get("shader/heightmap.vert", "shader/heightmapFar.frag");
     skyProgram = shaderCache->get("shader/standard.vert", "shader/texture.frag");
     tankProgram = shaderCache->get("shader/BlinnPhongTexture.vert", "shader/BlinnPhongTexture.frag");
     grovProgram = shaderCache->get("shader/vertexSkinning.vert", "shader/BlinnPhongTexture.frag");
@@ -143,6 +145,11 @@ void World::build3DObjects()
     terrain = new Terrain();
     terrain->generate(terrainCells, terrainCells);
     terrain->setShader(terrainProgram);
+    // AUTO's cheaper shading comes only as a whole: without its near program, none.
+    if (terrainLodProgram == shaderCache->defaultShader())
+        terrainLodProgram = terrainProgram;
+    else if (terrainFarProgram != shaderCache->defaultShader())
+        terrain->setFarShader(terrainFarProgram);
     terrain->setScale(terrainScale);
     terrain->setPosition(terrainPosition);
     terrain->setCamera(&activeCamera);
@@ -236,9 +243,9 @@ void World::buildHud()
     moonSprite->setVisible(false);
     sunSprite = addSprite("res/sun.png", 1, {-1.25f, -0.9f, 0.0f}, {0.05f, 0.05f, 0.0f});
     sunSprite->setVisible(false);
-    wheel = addSprite("res/wheel.png", 1, {0.0f, 0.5f, 0.0f}, {0.5f, 0.5f, 0.0f});
+    wheel = addSprite("res/wheel.png", wheelUnit, {0.0f, 0.5f, 0.0f}, {0.5f, 0.5f, 0.0f});
     wheel->setTransparency(0.8f);
-    arrow = addSprite("res/arrow.png", 2, {0.0f, 0.5f, 0.0f}, {0.5f, 0.5f, 0.0f});
+    arrow = addSprite("res/arrow.png", arrowUnit, {0.0f, 0.5f, 0.0f}, {0.5f, 0.5f, 0.0f});
     arrow->setTransparency(0.5f);
     arrow->setRotationAxis(glm::vec3(0.0f, 0.0f, 1.0f));
 
@@ -312,13 +319,16 @@ void World::render(double realDt)
     throughFrameTarget = needsFrameTarget();
     if (throughFrameTarget)
         frameTarget.prepare(windowWidth, windowHeight);
-    bindFrame();
-    clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
-
     MovableCamera* camera = activeCamera;
     bool blur = gameLogic->wantsMotionBlur();
     terrain->setLevelOfDetail(quality_ == RenderQuality::Auto);
+    terrain->setShader(quality_ == RenderQuality::Auto ? terrainLodProgram : terrainProgram);
     Framebuffer* target = sceneTargetFor(blur);
+    bindFrame();
+    // AUTO's off-screen scene reaches every window pixel through the quad: clearing them
+    // first would only be a pass over the whole window for nothing.
+    if (!target || quality_ == RenderQuality::Full)
+        clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
     if (target) {
         target->bind();
         clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
@@ -373,8 +383,21 @@ void World::finishFrame()
 
 void World::drawList(const std::vector<SceneObject*>& objects, const glm::mat4& projectionMatrix, MovableCamera* camera)
 {
-    for (SceneObject* object : objects)
+    // AUTO reads the power wheel and its arrow, the largest HUD images, from one mipmap: with
+    // the default filters they are otherwise trilinear over a good part of the window.
+    const bool wheelFromOneMipmap = quality_ == RenderQuality::Auto && mipmapMode == 2 && samplingMode == 1;
+    for (SceneObject* object : objects) {
+        const bool wheelPart = wheelFromOneMipmap && (object == wheel || object == arrow);
+        if (wheelPart) {
+            spriteSampler.bind(wheelUnit);
+            spriteSampler.bind(arrowUnit);
+        }
         drawObject(object, projectionMatrix, camera);
+        if (wheelPart) {
+            SpriteSampler::unbind(wheelUnit);
+            SpriteSampler::unbind(arrowUnit);
+        }
+    }
 }
 
 void World::drawObject(SceneObject* object, const glm::mat4& projectionMatrix, MovableCamera* camera)
@@ -403,6 +426,10 @@ void World::onResize(int width, int height)
     windowHeight = height;
     projection = sceneProjection(width, height);
     hudProjectionMatrix = hudProjection(width, height);
+    renderScale.setFloor(RenderScale::floorFor(width, height));
+    // A software renderer starts at the floor of the window it really got.
+    if (softwareRenderer && !frameTimeNoted)
+        renderScale.reset(renderScale.floor());
     offscreenTarget.resize(width, height);
     if (motionBlurQuad) {
         motionBlurQuad->setTexture(static_cast<int>(offscreenTarget.colorTexture()), 1);
@@ -459,6 +486,7 @@ void World::release()
     frameTarget.release();
     blurTarget.release();
     texelSampler.release();
+    spriteSampler.release();
     lastTarget = nullptr;
     terrain = nullptr;
     motionBlurQuad = nullptr;

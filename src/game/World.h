@@ -7,6 +7,7 @@
 #include "render/MultisampleTarget.h"
 #include "render/RenderQuality.h"
 #include "render/RenderScale.h"
+#include "render/SpriteSampler.h"
 #include "render/TexelSampler.h"
 
 #include <glm/glm.hpp>
@@ -141,6 +142,8 @@ private:
     static constexpr float nominalFrameRate = 60.0f; // frames per second
     static constexpr float messageSeconds = 3.0f;    // how long a toggle's message stays
     static constexpr int blurSampleCount = 32;
+    static constexpr int wheelUnit = 1; // texture units of the power wheel's two images
+    static constexpr int arrowUnit = 2;
 
     void buildScene();
     void buildCameras();
@@ -185,14 +188,16 @@ private:
     Framebuffer offscreenTarget;
     Framebuffer sceneTarget;
     Framebuffer* lastTarget = nullptr;
-    Framebuffer blurTarget;    // AUTO's streaked scene, at the scene's scale
-    TexelSampler texelSampler; // how the streak reads the scaled scene
+    Framebuffer blurTarget;      // AUTO's streaked scene, at the scene's scale
+    TexelSampler texelSampler;   // how the streak reads the scaled scene
+    SpriteSampler spriteSampler; // how AUTO reads the power wheel
     MultisampleTarget frameTarget;
     bool throughFrameTarget = false;
     bool windowMultisampled = false;
     RenderQuality quality_ = RenderQuality::Auto;
     RenderScale renderScale;
     double pinnedScale = -1.0;
+    bool frameTimeNoted = false; // AUTO has judged a frame since the start
     double tracedScale = 1.0;
     bool softwareRenderer = false;
     int windowWidth = Framebuffer::DEFAULT_WIDTH;
@@ -219,6 +224,8 @@ private:
 
     // Programs, in the order they are built.
     Shader* terrainProgram = nullptr;
+    Shader* terrainLodProgram = nullptr; // AUTO's nearest level
+    Shader* terrainFarProgram = nullptr; // AUTO's levels beyond
     Shader* skyProgram = nullptr;
     Shader* tankProgram = nullptr;
     Shader* grovProgram = nullptr;

@@ -20,6 +20,7 @@ void World::noteFrameTime(double seconds)
     if (quality_ != RenderQuality::Auto || pinnedScale >= 0.0)
         return;
     renderScale.addFrame(seconds);
+    frameTimeNoted = true;
     const double scale = renderScale.scale();
     if (scale != tracedScale) {
         tracedScale = scale;
@@ -39,7 +40,7 @@ double World::renderScaleNow() const
     if (quality_ != RenderQuality::Auto)
         return 1.0;
     if (pinnedScale >= 0.0)
-        return std::clamp(pinnedScale, RenderScale::MIN_SCALE, RenderScale::MAX_SCALE);
+        return std::clamp(pinnedScale, renderScale.floor(), RenderScale::MAX_SCALE);
     return renderScale.scale();
 }
 

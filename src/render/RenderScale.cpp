@@ -34,8 +34,23 @@ void RenderScale::addFrame(double seconds)
 
 void RenderScale::reset(double startScale)
 {
-    scale_ = std::isfinite(startScale) ? std::clamp(startScale, MIN_SCALE, MAX_SCALE) : MAX_SCALE;
+    scale_ = std::isfinite(startScale) ? std::clamp(startScale, floor_, MAX_SCALE) : MAX_SCALE;
     frames.clear();
+}
+
+double RenderScale::floorFor(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return MIN_SCALE;
+    // Whole steps of QUANTUM, rounded up, so the floor is a scale the controller can settle on.
+    const double share = std::sqrt(FLOOR_PIXELS / (double(width) * double(height)));
+    return std::clamp(std::ceil(share / QUANTUM - 1e-9) * QUANTUM, LOWEST_SCALE, MIN_SCALE);
+}
+
+void RenderScale::setFloor(double floor)
+{
+    floor_ = std::isfinite(floor) ? std::clamp(floor, LOWEST_SCALE, MIN_SCALE) : MIN_SCALE;
+    scale_ = std::max(scale_, floor_);
 }
 
 void RenderScale::judge()
@@ -49,9 +64,9 @@ void RenderScale::judge()
 
     if (typical > budget) {
         const double aim = scale_ * std::sqrt(MISS_MARGIN * budget / typical);
-        const double next = std::max(quantised(std::max(aim, scale_ - STEP_DOWN)), MIN_SCALE);
+        const double next = std::max(quantised(std::max(aim, scale_ - STEP_DOWN)), floor_);
         // Always at least one quantum down, or a frame just over budget would never move it.
-        scale_ = std::max(std::min(next, quantised(scale_ - QUANTUM)), MIN_SCALE);
+        scale_ = std::max(std::min(next, quantised(scale_ - QUANTUM)), floor_);
         return;
     }
     const double larger = std::min(quantised(scale_ + STEP_UP), MAX_SCALE);

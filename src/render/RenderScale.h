@@ -6,14 +6,20 @@
 // shading, the larger picture would still fit the budget with room to spare. A step up can
 // therefore never cause the miss that would send it down again, and under a steady load the
 // scale settles instead of swinging.
+//
+// How far down it may go depends on the window: a share of a small window's sides leaves too
+// few pixels to read, while a large window keeps plenty at a smaller share. The floor keeps at
+// least FLOOR_PIXELS in the scene, between LOWEST_SCALE and MIN_SCALE of the window's sides.
 
 #include <vector>
 
 class RenderScale {
 public:
-    static constexpr double MIN_SCALE = 0.6;
+    static constexpr double MIN_SCALE = 0.6;         // the floor of small windows
+    static constexpr double LOWEST_SCALE = 0.45;     // the floor of the largest windows
+    static constexpr double FLOOR_PIXELS = 196608.0; // half of a 1024 x 768 window's sides
     static constexpr double MAX_SCALE = 1.0;
-    static constexpr double DEFAULT_BUDGET = 1.0 / 30.0; // seconds per frame
+    static constexpr double DEFAULT_BUDGET = 1.0 / 60.0; // seconds per frame: a 60 Hz screen's
     static constexpr int WINDOW_FRAMES = 8;              // frames judged together
     static constexpr double STEP_DOWN = 0.15;            // largest change in one judgement
     static constexpr double STEP_UP = 0.05;
@@ -29,10 +35,18 @@ public:
     // quality or when the renderer is known to be slow.
     void reset(double startScale = MAX_SCALE);
 
+    // The floor for a window of this many pixels; MIN_SCALE for sides that are not positive.
+    static double floorFor(int width, int height);
+    // The floor from now on, kept between LOWEST_SCALE and MIN_SCALE; a scale below it is
+    // raised to it.
+    void setFloor(double floor);
+    double floor() const { return floor_; }
+
 private:
     void judge();
 
     double budget;
     double scale_ = MAX_SCALE;
+    double floor_ = MIN_SCALE;
     std::vector<double> frames;
 };

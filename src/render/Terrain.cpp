@@ -22,6 +22,9 @@ constexpr float AMBIENT_POWER = 0.25f;
 constexpr float SPECULAR_POWER = 0.2f;
 constexpr float SPECULAR_EXPONENT = 5.0f;
 
+// AUTO's programs stand the colour map's mean in for its fine layer far away.
+constexpr const char* FINE_COLOUR_AVERAGE = "fineColourAverage";
+
 constexpr int COLOR_UNIT = 1;
 constexpr int HEIGHTMAP_UNIT = 2;
 constexpr int NORMAL_UNIT = 3;
@@ -52,6 +55,31 @@ std::uint32_t pixelIndex(float fraction, std::uint32_t size)
     if (scaled >= float(size - 1))
         return size - 1;
     return std::uint32_t(scaled);
+}
+
+// The mean colour of a mipmapped texture: its last mipmap, one texel. Black without a texture,
+// as GL samples a missing one.
+glm::vec3 meanColour(GLuint texture)
+{
+    glm::vec3 mean(0.0f);
+    if (texture == 0)
+        return mean;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    int last = 0;
+    while ((std::max(width, height) >> (last + 1)) > 0)
+        ++last;
+    GLint lastWidth = 0, lastHeight = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, last, GL_TEXTURE_WIDTH, &lastWidth);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, last, GL_TEXTURE_HEIGHT, &lastHeight);
+    if (lastWidth == 1 && lastHeight == 1) {
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, last, GL_RGB, GL_FLOAT, &mean[0]);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return mean;
 }
 
 } // namespace
@@ -121,12 +149,15 @@ void Terrain::generate(int width, int depth)
     heightmapTexture_ = textures.load(HEIGHTMAP_PATH, GL_RED, GL_RED, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR,
                                       GL_MIRRORED_REPEAT, GL_MIRRORED_REPEAT);
     loadHeights(HEIGHTMAP_PATH);
+    // Four bytes a texel: a software renderer samples them on its fast path, several times a
+    // pixel of the ground, where three-byte texels cost some 15 percent of an AUTO frame.
     normalUnit_ = NORMAL_UNIT;
     normalTexture_ =
-        textures.load(NORMAL_MAP_PATH, GL_RGB, GL_BGR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
+        textures.load(NORMAL_MAP_PATH, GL_RGBA8, GL_BGR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
     colorUnit_ = COLOR_UNIT;
     colorTexture_ =
-        textures.load(COLOR_MAP_PATH, GL_RGB, GL_BGR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
+        textures.load(COLOR_MAP_PATH, GL_RGBA8, GL_BGR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
+    fineColourAverage_ = meanColour(colorTexture_);
 
     glGenVertexArrays(1, &vertexArray_);
     glBindVertexArray(vertexArray_);
@@ -179,7 +210,7 @@ void Terrain::update(double)
     follow(eye.z, position_.z, scale_.z);
 }
 
-void Terrain::draw(Shader* shader)
+void Terrain::applyMaterial() const
 {
     setUniform1f(UNIFORM_TEXTURE_SCALE1, textureScale1_);
     setUniform1f(UNIFORM_TEXTURE_SCALE2, DETAIL_TILING);
@@ -187,6 +218,9 @@ void Terrain::draw(Shader* shader)
     setUniform1f(UNIFORM_AMBIENT_POWER, AMBIENT_POWER);
     setUniform1f(UNIFORM_SPECULAR_POWER, SPECULAR_POWER);
     setUniform1f(UNIFORM_SPECULAR_REFLECTION_EXPONENT, SPECULAR_EXPONENT);
+    const GLint average = glGetUniformLocation(currentProgram(), FINE_COLOUR_AVERAGE);
+    if (average >= 0)
+        glUniform3f(average, fineColourAverage_.r, fineColourAverage_.g, fineColourAverage_.b);
 
     const auto bind = [](int id, int unit, GLuint texture) {
         setUniform1i(id, unit);
@@ -196,11 +230,18 @@ void Terrain::draw(Shader* shader)
     bind(UNIFORM_TEXTURE_MAP2, heightmapUnit_, heightmapTexture_);
     bind(UNIFORM_TEXTURE_MAP3, normalUnit_, normalTexture_);
     bind(UNIFORM_TEXTURE_MAP, colorUnit_, colorTexture_);
+}
 
+void Terrain::draw(Shader* shader)
+{
+    applyMaterial();
     if (levelOfDetail_ && cullingEnabled && shader) {
         const glm::mat4& view = shader->viewMatrix();
         lod_.select(shader->modelMatrix(), shader->projectionMatrix() * view, glm::vec3(glm::inverse(view)[3]));
-        lod_.draw(shader->program());
+        const bool farApart = farShader_ && farShader_->program() != 0;
+        lod_.draw(shader->program(), 0, farApart ? 1 : TerrainLod::LEVELS);
+        if (farApart)
+            drawFarLevels(*shader);
         return;
     }
     if (shader)
@@ -215,6 +256,30 @@ void Terrain::draw(Shader* shader)
         glDrawElements(GL_TRIANGLE_STRIP, indexCount_, GL_UNSIGNED_INT, nullptr);
     }
     glBindVertexArray(0);
+}
+
+void Terrain::drawFarLevels(Shader& nearShader)
+{
+    // The scene's draw set the light and the transparency on the near program only.
+    const GLuint nearProgram = nearShader.program();
+    GLfloat light[3] = {0.0f, 0.0f, 0.0f};
+    GLfloat transparency = 1.0f;
+    const GLint lightAt = glGetUniformLocation(nearProgram, uniformName(UNIFORM_LIGHT_POSITION_WORLD));
+    if (lightAt >= 0)
+        glGetUniformfv(nearProgram, lightAt, light);
+    const GLint transparencyAt = glGetUniformLocation(nearProgram, uniformName(UNIFORM_TRANSPARENCY));
+    if (transparencyAt >= 0)
+        glGetUniformfv(nearProgram, transparencyAt, &transparency);
+
+    farShader_->use();
+    farShader_->setViewMatrix(nearShader.viewMatrix());
+    farShader_->setProjectionMatrix(nearShader.projectionMatrix());
+    farShader_->setModelMatrix(nearShader.modelMatrix());
+    setUniform3f(UNIFORM_LIGHT_POSITION_WORLD, light[0], light[1], light[2]);
+    setUniform1f(UNIFORM_TRANSPARENCY, transparency);
+    applyMaterial();
+    lod_.draw(farShader_->program(), 1, TerrainLod::LEVELS);
+    nearShader.use();
 }
 
 float Terrain::heightAt(float x, float z) const

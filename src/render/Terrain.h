@@ -35,6 +35,9 @@ public:
     void draw(Shader* shader) override;
 
     void setLevelOfDetail(bool enabled) { levelOfDetail_ = enabled; }
+    // The program for the levels beyond the nearest when the level of detail is on (AUTO's
+    // cheaper shading out there); without one, every level is drawn with the object's own.
+    void setFarShader(Shader* shader) { farShader_ = shader; }
     bool levelOfDetail() const { return levelOfDetail_; }
     // The chunks the last draw with the level of detail sent.
     const TerrainLod& lod() const { return lod_; }
@@ -71,6 +74,10 @@ public:
 
 private:
     void releaseMesh();
+    // The terrain's uniforms and textures, for the program in use.
+    void applyMaterial() const;
+    // After the nearest level: the levels beyond with farShader_, then nearShader in use again.
+    void drawFarLevels(Shader& nearShader);
 
     int colorUnit_ = -1;
     GLuint colorTexture_ = 0;
@@ -86,4 +93,6 @@ private:
     TerrainCulling culling_{0, 0};
     TerrainLod lod_;
     bool levelOfDetail_ = false;
+    Shader* farShader_ = nullptr;       // not owned
+    glm::vec3 fineColourAverage_{0.0f}; // the colour map's mean, which its far mipmaps approach
 };

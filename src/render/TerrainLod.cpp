@@ -51,6 +51,7 @@ void TerrainLod::release()
         glDeleteBuffers(1, &cornerBuffer);
     cornerBuffer = 0;
     locatedProgram = 0; // a program made later may reuse the name
+    uploaded = false;
     for (auto& level : picked)
         level.clear();
 }
@@ -123,6 +124,7 @@ void TerrainLod::select(const glm::mat4& model, const glm::mat4& viewProjection,
 {
     for (auto& level : picked)
         level.clear();
+    uploaded = false;
     sorting.clear();
     const glm::dmat4 clip = glm::dmat4(viewProjection) * glm::dmat4(model);
     const double halfWidth = double(width / 2), halfDepth = double(depth / 2);
@@ -149,21 +151,31 @@ void TerrainLod::select(const glm::mat4& model, const glm::mat4& viewProjection,
     }
 }
 
-void TerrainLod::draw(GLuint program)
+void TerrainLod::draw(GLuint program, int firstLevel, int endLevel)
 {
-    uploads.clear();
-    for (const auto& level : picked)
-        uploads.insert(uploads.end(), level.begin(), level.end());
-    if (uploads.empty() || !cornerBuffer)
-        return;
+    // The corners of every level go up once a selection, however many draws share them; the
+    // attribute pointers below read from the same buffer.
     glBindBuffer(GL_ARRAY_BUFFER, cornerBuffer);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(uploads.size() * sizeof(float)), uploads.data(), GL_STREAM_DRAW);
-
+    if (!uploaded) {
+        uploads.clear();
+        for (const auto& level : picked)
+            uploads.insert(uploads.end(), level.begin(), level.end());
+        if (uploads.empty() || !cornerBuffer) {
+            glBindBuffer(GL_ARRAY_BUFFER, 0);
+            return;
+        }
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(uploads.size() * sizeof(float)), uploads.data(), GL_STREAM_DRAW);
+        uploaded = true;
+    }
     locate(program);
     glUniform2f(halfAt, float(width / 2), float(depth / 2));
     std::size_t first = 0; // floats into the corner buffer
     for (int level = 0; level < LEVELS; ++level) {
         const auto& corners = picked[std::size_t(level)];
+        if (level < firstLevel || level >= endLevel) {
+            first += corners.size();
+            continue;
+        }
         if (corners.empty())
             continue;
         // The last level never slides: its range is put far beyond any distance.

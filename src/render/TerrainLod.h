@@ -39,8 +39,9 @@ public:
     // Picks the chunks in view of the matrices and their levels: model places the grid in the
     // world, viewProjection and eye are the camera's.
     void select(const glm::mat4& model, const glm::mat4& viewProjection, const glm::vec3& eye);
-    // Draws what select picked with the current program, setting its level uniforms.
-    void draw(GLuint program);
+    // Draws what select picked of levels firstLevel to endLevel - 1 with the current program,
+    // setting its level uniforms.
+    void draw(GLuint program, int firstLevel = 0, int endLevel = LEVELS);
     // Tells the current program that the whole strip comes next, not patches.
     void useWholeStrip(GLuint program);
 
@@ -75,6 +76,7 @@ private:
     // Per level, the chunk corners (x, z in cells from the grid's first vertex), nearest first.
     std::array<std::vector<float>, LEVELS> picked;
     std::vector<float> uploads;
+    bool uploaded = false; // the corners of the last select are in cornerBuffer
     GLuint locatedProgram = 0;
     GLint stepAt = -1, morphAt = -1, halfAt = -1;
     struct Candidate {

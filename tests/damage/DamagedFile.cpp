@@ -16,9 +16,10 @@ const std::vector<std::string>& gameFiles()
 {
     static const std::vector<std::string> files = [] {
         std::vector<std::string> list = {"settings.txt"};
-        for (const char* name : {"BlinnPhongTexture.frag", "BlinnPhongTexture.vert", "fullscreen.vert",
-                                 "heightmap.vert", "heightmapBlinnPhongTexture.frag", "motionblur.frag", "simple.vert",
-                                 "standard.vert", "texture.frag", "textureWithColor.frag", "vertexSkinning.vert"})
+        for (const char* name :
+             {"BlinnPhongTexture.frag", "BlinnPhongTexture.vert", "fullscreen.vert", "heightmap.vert",
+              "heightmapBlinnPhongTexture.frag", "heightmapLod.frag", "heightmapFar.frag", "motionblur.frag",
+              "simple.vert", "standard.vert", "texture.frag", "textureWithColor.frag", "vertexSkinning.vert"})
             list.push_back(std::string("shader/") + name);
         for (const char* name : {"font.png", "heightmap.png", "1047-5.jpg", "1047-5-normal.jpg", "wheel.png",
                                  "arrow.png", "altitudewarning.png", "rageometer1.png", "rageometer2.png", "sun.png",

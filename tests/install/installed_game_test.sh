@@ -17,7 +17,7 @@ check "the game is installed" [ -x "$prefix/libexec/grov-rage/grov-rage" ]
 missing=
 for file in settings.txt \
     shader/BlinnPhongTexture.{vert,frag} shader/{fullscreen,heightmap,simple,standard,vertexSkinning}.vert \
-    shader/{heightmapBlinnPhongTexture,motionblur,texture,textureWithColor}.frag \
+    shader/{heightmapBlinnPhongTexture,heightmapLod,heightmapFar,motionblur,texture,textureWithColor}.frag \
     res/{font,heightmap,wheel,arrow,altitudewarning,rageometer1,rageometer2,sun,moon}.png \
     res/menu_{panel,highlight,shade}.png \
     res/1047-5.jpg res/1047-5-normal.jpg res/skybox2/{back,bottom,front,left,right,top}.jpg \

@@ -37,14 +37,15 @@ Settled run(RenderScale& controller, double fixedSeconds, double shadingSeconds,
 
 TEST(RenderScale, SettlesOnAScaleThatMeetsTheBudgetWithoutSwinging)
 {
-    const double budget = RenderScale::DEFAULT_BUDGET;
+    // 30 frames a second: the loads below span fast enough to far beyond rescue for it.
+    const double budget = 1.0 / 30.0;
     struct Load {
         double fixed, shading; // seconds at scale 1
     };
     // Fast enough as it is, just over, well over, and shading-bound far beyond any rescue.
     for (const Load load :
          {Load{0.005, 0.010}, Load{0.010, 0.028}, Load{0.008, 0.045}, Load{0.004, 0.060}, Load{0.020, 0.300}}) {
-        RenderScale controller;
+        RenderScale controller(budget);
         const Settled settled = run(controller, load.fixed, load.shading, 0.08);
         SCOPED_TRACE(testing::Message() << "fixed " << load.fixed << " s, shading " << load.shading << " s");
         EXPECT_GE(settled.lowest, RenderScale::MIN_SCALE);
@@ -86,6 +87,30 @@ TEST(RenderScale, StallsAreIgnoredAndAFastMachineGetsFullSizeBack)
     EXPECT_EQ(controller.scale(), RenderScale::MIN_SCALE);
     controller.reset(NAN);
     EXPECT_EQ(controller.scale(), RenderScale::MAX_SCALE);
+}
+
+TEST(RenderScale, TheFloorLeavesEnoughPixelsForTheWindowsSize)
+{
+    EXPECT_DOUBLE_EQ(RenderScale::floorFor(1024, 768), 0.5);
+    EXPECT_DOUBLE_EQ(RenderScale::floorFor(1920, 1080), RenderScale::LOWEST_SCALE);
+    EXPECT_DOUBLE_EQ(RenderScale::floorFor(640, 480), RenderScale::MIN_SCALE);
+    EXPECT_DOUBLE_EQ(RenderScale::floorFor(16384, 16384), RenderScale::LOWEST_SCALE);
+    EXPECT_DOUBLE_EQ(RenderScale::floorFor(0, 768), RenderScale::MIN_SCALE);
+    EXPECT_DOUBLE_EQ(RenderScale::floorFor(1024, -1), RenderScale::MIN_SCALE);
+
+    // Shading-bound far beyond rescue: down to the floor and no further; a new floor holds.
+    RenderScale controller;
+    controller.setFloor(RenderScale::floorFor(1920, 1080));
+    run(controller, 0.02, 0.3, 0.05, 400);
+    EXPECT_DOUBLE_EQ(controller.scale(), RenderScale::LOWEST_SCALE);
+    controller.setFloor(0.55);
+    EXPECT_DOUBLE_EQ(controller.scale(), 0.55) << "raised to a higher floor at once";
+    controller.setFloor(NAN);
+    EXPECT_DOUBLE_EQ(controller.floor(), RenderScale::MIN_SCALE);
+    controller.setFloor(0.1);
+    EXPECT_DOUBLE_EQ(controller.floor(), RenderScale::LOWEST_SCALE);
+    controller.reset(0.0);
+    EXPECT_DOUBLE_EQ(controller.scale(), RenderScale::LOWEST_SCALE);
 }
 
 } // namespace

@@ -57,6 +57,8 @@ void paint() { fragColor = vec4(1.0); }
 const std::string GAME_SHADERS = std::string(GROV_GAME_DIR) + "/shader/";
 const std::pair<const char*, const char*> GAME_PROGRAMS[] = {
     {"heightmap.vert", "heightmapBlinnPhongTexture.frag"},
+    {"heightmap.vert", "heightmapLod.frag"},
+    {"heightmap.vert", "heightmapFar.frag"},
     {"standard.vert", "texture.frag"},
     {"BlinnPhongTexture.vert", "BlinnPhongTexture.frag"},
     {"vertexSkinning.vert", "BlinnPhongTexture.frag"},

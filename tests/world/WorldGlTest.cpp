@@ -384,7 +384,7 @@ TEST_F(WorldTest, AutoQualityDrawsTheSceneSmallerAndScalesItUpUnderTheHud)
     EXPECT_EQ(world->frameMultisampledOffWindow(), !world->softwareRendering() && windowSamples == 0);
 
     world->pinRenderScale(0.2);
-    EXPECT_EQ(world->renderScaleNow(), RenderScale::MIN_SCALE);
+    EXPECT_EQ(world->renderScaleNow(), RenderScale::floorFor(width, height)) << "the window's floor holds";
     world->setQuality(RenderQuality::Full);
     EXPECT_EQ(world->renderScaleNow(), 1.0) << "FULL is always drawn at the window's size";
     frame(true);

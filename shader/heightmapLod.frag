@@ -1,0 +1,55 @@
+#version 330 core
+// AUTO's terrain shading of the nearest level: the reference shading (heightmapBlinnPhongTexture)
+// with the meadows' drift and the haze taken from the vertices, and the fine colour and the
+// normal map fading out toward the level's end, as the levels beyond (heightmapFar) go without.
+
+in vec3 position_world;
+in vec3 normal_world;
+in vec3 eye_world;
+in vec3 meadowTint;
+in float hazeAmount;
+in float detailAmount;
+
+uniform sampler2D textureMap;  // colour map
+uniform sampler2D textureMap3; // tangent-space normal map
+uniform float textureScale1;   // world units per heightmap tile
+uniform float textureScale2;   // colour and normal map repeats per heightmap tile
+uniform vec3 fineColourAverage; // the colour map's mean, which its far mipmaps approach
+uniform vec3 lightPosition_world;
+uniform float diffusePower;
+uniform float ambientPower;
+uniform float specularPower;
+uniform float specularReflectionExponent;
+uniform float transparency;
+
+out vec4 fragColor;
+
+const vec3 hazeColour = vec3(0.72, 0.82, 0.92);
+const vec3 earthTint = vec3(0.42, 0.31, 0.20);
+
+void main()
+{
+    vec3 n = normalize(normal_world);
+    vec2 uv = position_world.xz * (textureScale2 / textureScale1);
+    vec2 coarseUv = mat2(0.8, -0.6, 0.6, 0.8) * uv * 0.17 + vec2(0.37, 0.71);
+    vec3 fine = mix(fineColourAverage, texture(textureMap, uv).rgb, detailAmount);
+    vec3 albedo = mix(fine, texture(textureMap, coarseUv).rgb, 0.45) * meadowTint;
+    float steep = smoothstep(0.82, 0.6, n.y);
+    albedo = mix(albedo, earthTint * (0.7 + 0.6 * dot(albedo, vec3(0.33))), steep * 0.8);
+
+    vec3 tangent = normalize(vec3(1.0, 0.0, 0.0) - n * n.x);
+    vec3 bitangent = cross(tangent, n);
+    vec3 bump = mix(vec3(0.0, 0.0, 1.0), texture(textureMap3, uv).rgb * 2.0 - 1.0, detailAmount);
+    vec3 shading = normalize(tangent * bump.x + bitangent * bump.y + n * bump.z);
+
+    vec3 toLight = normalize(lightPosition_world - position_world);
+    vec3 toEye = normalize(eye_world - position_world);
+    vec3 halfway = normalize(toLight + toEye);
+    float lit = max(dot(shading, toLight), 0.0);
+    float diffuse = lit * diffusePower;
+    float specular = lit > 0.0
+        ? pow(max(dot(shading, halfway), 0.0), specularReflectionExponent) * specularPower
+        : 0.0;
+    vec3 colour = albedo * (ambientPower + diffuse) + vec3(specular);
+    fragColor = vec4(mix(colour, hazeColour, hazeAmount), transparency);
+}
