@@ -294,6 +294,14 @@ MixerResult Mixer::createGroup(MixGroup** result)
     return MIXER_OK;
 }
 
+void Mixer::applyVolumes()
+{
+    out.makeCurrent();
+    for (auto& slot : voices)
+        if (slot->inUse)
+            slot->applyGain();
+}
+
 int Mixer::voicesPlaying() const
 {
     return int(std::count_if(voices.begin(), voices.end(), [](const auto& slot) { return slot->inUse; }));

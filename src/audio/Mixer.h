@@ -70,6 +70,8 @@ public:
     // rate) gives MIXER_ERR_FORMAT: play it from previous's end callback instead.
     MixerResult playAfter(AudioClip* clip, const Voice& previous, MixGroup* group, int loopCount, Voice* out);
     MixerResult createGroup(MixGroup** out);
+    // Gives every playing voice its group's volume now; update does it too, a frame later.
+    void applyVolumes();
 
     // Each loss and each return is told once.
     DeviceNews takeDeviceNews() { return std::exchange(news, DeviceNews::NONE); }

@@ -130,6 +130,8 @@ void SoundSystem::applyVolumes()
 {
     music->setVolume(muted ? 0.0f : musicVolume);
     effects->setVolume(muted ? 0.0f : effectsVolume);
+    // Heard at once, not a frame later: a slow frame must not let a muted sound through.
+    system->applyVolumes();
 }
 
 Song* SoundSystem::createSong(const char* path, unsigned)
