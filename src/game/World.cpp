@@ -125,6 +125,7 @@ void World::buildScene()
     lightState = {lightCircuit.base(), false, false};
 
     build3DObjects();
+    terrain->setLightPosition(lightState.position);
     buildHud();
     wireGameLogic();
 }
@@ -303,6 +304,7 @@ void World::update(double gameDt, double realDt)
     followGoals();
 
     lightState = lightCircuit.advance(activeCamera->eye(), realDt);
+    terrain->setLightPosition(lightState.position);
     sunSprite->setVisible(lightState.sunVisible);
     moonSprite->setVisible(lightState.moonVisible);
 }

@@ -43,6 +43,13 @@ void SceneObject::setTransparency(float transparency)
     transparency_ = std::clamp(transparency, 0.0f, 1.0f);
 }
 
+float SceneObject::sentTransparency() const
+{
+    if (!transparencyEnabled)
+        return transparency_ > OPAQUE_THRESHOLD ? 1.0f : 0.0f;
+    return transparency_;
+}
+
 void SceneObject::render()
 {
     if (!shader_) {
@@ -61,10 +68,7 @@ void SceneObject::render()
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
 
-    float sent = transparency_;
-    if (!transparencyEnabled)
-        sent = sent > OPAQUE_THRESHOLD ? 1.0f : 0.0f;
-    setUniform1f(UNIFORM_TRANSPARENCY, sent);
+    setUniform1f(UNIFORM_TRANSPARENCY, sentTransparency());
 
     draw(shader_);
 

@@ -51,6 +51,8 @@ public:
     // Stored clamped to [0, 1]; 1 is opaque.
     void setTransparency(float transparency);
     float transparency() const { return transparency_; }
+    // What render sends to the program: with transparency off, fully opaque or not at all.
+    float sentTransparency() const;
     void setShader(Shader* shader) { shader_ = shader; }
     Shader* shader() const { return shader_; }
 

@@ -260,23 +260,12 @@ void Terrain::draw(Shader* shader)
 
 void Terrain::drawFarLevels(Shader& nearShader)
 {
-    // The scene's draw set the light and the transparency on the near program only.
-    const GLuint nearProgram = nearShader.program();
-    GLfloat light[3] = {0.0f, 0.0f, 0.0f};
-    GLfloat transparency = 1.0f;
-    const GLint lightAt = glGetUniformLocation(nearProgram, uniformName(UNIFORM_LIGHT_POSITION_WORLD));
-    if (lightAt >= 0)
-        glGetUniformfv(nearProgram, lightAt, light);
-    const GLint transparencyAt = glGetUniformLocation(nearProgram, uniformName(UNIFORM_TRANSPARENCY));
-    if (transparencyAt >= 0)
-        glGetUniformfv(nearProgram, transparencyAt, &transparency);
-
     farShader_->use();
     farShader_->setViewMatrix(nearShader.viewMatrix());
     farShader_->setProjectionMatrix(nearShader.projectionMatrix());
     farShader_->setModelMatrix(nearShader.modelMatrix());
-    setUniform3f(UNIFORM_LIGHT_POSITION_WORLD, light[0], light[1], light[2]);
-    setUniform1f(UNIFORM_TRANSPARENCY, transparency);
+    setUniform3f(UNIFORM_LIGHT_POSITION_WORLD, lightPosition_.x, lightPosition_.y, lightPosition_.z);
+    setUniform1f(UNIFORM_TRANSPARENCY, sentTransparency());
     applyMaterial();
     lod_.draw(farShader_->program(), 1, TerrainLod::LEVELS);
     nearShader.use();

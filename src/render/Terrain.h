@@ -38,6 +38,8 @@ public:
     // The program for the levels beyond the nearest when the level of detail is on (AUTO's
     // cheaper shading out there); without one, every level is drawn with the object's own.
     void setFarShader(Shader* shader) { farShader_ = shader; }
+    // The light the far levels' program is drawn with; the near one gets it from the World.
+    void setLightPosition(const glm::vec3& position) { lightPosition_ = position; }
     bool levelOfDetail() const { return levelOfDetail_; }
     // The chunks the last draw with the level of detail sent.
     const TerrainLod& lod() const { return lod_; }
@@ -93,6 +95,7 @@ private:
     TerrainCulling culling_{0, 0};
     TerrainLod lod_;
     bool levelOfDetail_ = false;
-    Shader* farShader_ = nullptr;       // not owned
+    Shader* farShader_ = nullptr; // not owned
+    glm::vec3 lightPosition_{0.0f};
     glm::vec3 fineColourAverage_{0.0f}; // the colour map's mean, which its far mipmaps approach
 };
