@@ -389,16 +389,13 @@ void World::drawList(const std::vector<SceneObject*>& objects, const glm::mat4& 
     // the default filters they are otherwise trilinear over a good part of the window.
     const bool wheelFromOneMipmap = quality_ == RenderQuality::Auto && mipmapMode == 2 && samplingMode == 1;
     for (SceneObject* object : objects) {
+        const int unit = object == wheel ? wheelUnit : arrowUnit;
         const bool wheelPart = wheelFromOneMipmap && (object == wheel || object == arrow);
-        if (wheelPart) {
-            spriteSampler.bind(wheelUnit);
-            spriteSampler.bind(arrowUnit);
-        }
+        if (wheelPart)
+            spriteSampler.bind(unit);
         drawObject(object, projectionMatrix, camera);
-        if (wheelPart) {
-            SpriteSampler::unbind(wheelUnit);
-            SpriteSampler::unbind(arrowUnit);
-        }
+        if (wheelPart)
+            Sampler::unbind(unit);
     }
 }
 

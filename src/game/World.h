@@ -7,8 +7,7 @@
 #include "render/MultisampleTarget.h"
 #include "render/RenderQuality.h"
 #include "render/RenderScale.h"
-#include "render/SpriteSampler.h"
-#include "render/TexelSampler.h"
+#include "render/Sampler.h"
 
 #include <glm/glm.hpp>
 #include <memory>
@@ -188,9 +187,9 @@ private:
     Framebuffer offscreenTarget;
     Framebuffer sceneTarget;
     Framebuffer* lastTarget = nullptr;
-    Framebuffer blurTarget;      // AUTO's streaked scene, at the scene's scale
-    TexelSampler texelSampler;   // how the streak reads the scaled scene
-    SpriteSampler spriteSampler; // how AUTO reads the power wheel
+    Framebuffer blurTarget;                       // AUTO's streaked scene, at the scene's scale
+    Sampler texelSampler = Sampler::texels();     // how the streak reads the scaled scene
+    Sampler spriteSampler = Sampler::oneMipmap(); // how AUTO reads the power wheel
     MultisampleTarget frameTarget;
     bool throughFrameTarget = false;
     bool windowMultisampled = false;

@@ -86,7 +86,7 @@ void World::blurAtSceneSize(MovableCamera* camera)
     setDepthTest(false);
     drawObject(motionBlurQuad, hudProjectionMatrix, camera);
     setDepthTest(true);
-    TexelSampler::unbind(1);
+    Sampler::unbind(1);
     bindFrame();
     setViewport(windowWidth, windowHeight);
     motionBlurQuad->setTexture(static_cast<int>(blurTarget.colorTexture()), 1);
