@@ -249,6 +249,9 @@ void World::buildHud()
     arrow = addSprite("res/arrow.png", arrowUnit, {0.0f, 0.5f, 0.0f}, {0.5f, 0.5f, 0.0f});
     arrow->setTransparency(0.5f);
     arrow->setRotationAxis(glm::vec3(0.0f, 0.0f, 1.0f));
+    // The arrow fills a seventh of its image: AUTO blends only that part. The padding covers
+    // what the filters spread from its edge, down to a wheel 32 pixels across.
+    arrow->findVisiblePart(32);
 
     rageMeter = new RageMeter();
     rageMeter->setTextures("res/rageometer1.png", "res/rageometer2.png");
@@ -324,6 +327,8 @@ void World::render(double realDt)
     MovableCamera* camera = activeCamera;
     bool blur = gameLogic->wantsMotionBlur();
     terrain->setLevelOfDetail(quality_ == RenderQuality::Auto);
+    if (arrow)
+        arrow->setVisiblePartOnly(quality_ == RenderQuality::Auto);
     terrain->setShader(quality_ == RenderQuality::Auto ? terrainLodProgram : terrainProgram);
     Framebuffer* target = sceneTargetFor(blur);
     bindFrame();

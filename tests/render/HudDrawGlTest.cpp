@@ -12,6 +12,7 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -151,4 +152,51 @@ TEST_F(HudDrawGlTest, SpriteAndGlyphAppearWhereTheirTransformPutsThem)
     EXPECT_LT(pixelAt(192, 36).r, 20);  // below the baseline
     EXPECT_LT(pixelAt(192, 93).r, 20);  // above the cap height
     EXPECT_LT(pixelAt(192, 128).r, 20); // outside the box
+}
+
+TEST_F(HudDrawGlTest, TheArrowsVisiblePartLandsOnTheSamePixelsAsItsWholeQuad)
+{
+    const GLuint image = TextureManager::instance().load("res/arrow.png", GL_RGBA8, GL_BGRA, GL_LINEAR_MIPMAP_LINEAR,
+                                                         GL_LINEAR, GL_REPEAT, GL_REPEAT);
+    ASSERT_NE(image, 0u);
+    Sprite arrow;
+    arrow.setTransparent(true);
+    arrow.setTransparency(0.5f);
+    arrow.setTexture(int(image), 1);
+    arrow.setShader(hud);
+    arrow.setRotationAxis(glm::vec3(0.0f, 0.0f, 1.0f));
+    arrow.setRotationAngle(0.7f);
+    arrow.setScale(glm::vec3(0.9f, 0.9f, 0.0f));
+    arrow.findVisiblePart(32);
+
+    const auto draw = [&](bool partOnly) {
+        glClearColor(0.3f, 0.4f, 0.5f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        arrow.setVisiblePartOnly(partOnly);
+        drawObject(arrow);
+        std::vector<unsigned char> pixels(std::size_t(VIEW_SIZE) * VIEW_SIZE * 4);
+        glReadPixels(0, 0, VIEW_SIZE, VIEW_SIZE, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    const std::vector<unsigned char> whole = draw(false);
+    const std::vector<unsigned char> part = draw(true);
+    const std::vector<unsigned char> wholeAgain = draw(false);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    int arrowPixels = 0, differing = 0, largest = 0;
+    for (std::size_t i = 0; i < whole.size(); i += 4) {
+        // The corner stays background: the arrow stands in the middle.
+        if (whole[i] != whole[0] || whole[i + 1] != whole[1] || whole[i + 2] != whole[2])
+            ++arrowPixels;
+        int step = 0;
+        for (std::size_t c = 0; c < 3; ++c)
+            step = std::max(step, std::abs(int(whole[i + c]) - int(part[i + c])));
+        differing += step > 0;
+        largest = std::max(largest, step);
+    }
+    EXPECT_GT(arrowPixels, 1000) << "the arrow was not drawn";
+    // Only the triangles' split moves: the odd edge pixel may round the other way.
+    EXPECT_LE(largest, 1);
+    EXPECT_LT(differing, arrowPixels / 100);
+    EXPECT_TRUE(whole == wholeAgain) << "switching back must restore the whole quad";
 }
