@@ -398,9 +398,15 @@ void World::drawList(const std::vector<SceneObject*>& objects, const glm::mat4& 
         const bool wheelPart = wheelFromOneMipmap && (object == wheel || object == arrow);
         if (wheelPart)
             spriteSampler.bind(unit);
+        // The scene copied into the window as it is (not streaked) is read as one picture.
+        const bool sceneCopy = object == motionBlurQuad && object->shader() == copyProgram;
+        if (sceneCopy)
+            pictureSampler.bind(motionBlurQuad->textureUnit());
         drawObject(object, projectionMatrix, camera);
         if (wheelPart)
             Sampler::unbind(unit);
+        if (sceneCopy)
+            Sampler::unbind(motionBlurQuad->textureUnit());
     }
 }
 
@@ -491,6 +497,7 @@ void World::release()
     blurTarget.release();
     texelSampler.release();
     spriteSampler.release();
+    pictureSampler.release();
     lastTarget = nullptr;
     terrain = nullptr;
     motionBlurQuad = nullptr;

@@ -187,9 +187,10 @@ private:
     Framebuffer offscreenTarget;
     Framebuffer sceneTarget;
     Framebuffer* lastTarget = nullptr;
-    Framebuffer blurTarget;                       // AUTO's streaked scene, at the scene's scale
-    Sampler texelSampler = Sampler::texels();     // how the streak reads the scaled scene
-    Sampler spriteSampler = Sampler::oneMipmap(); // how AUTO reads the power wheel
+    Framebuffer blurTarget;                           // AUTO's streaked scene, at the scene's scale
+    Sampler texelSampler = Sampler::texels();         // how the streak reads the scaled scene
+    Sampler spriteSampler = Sampler::oneMipmap();     // how AUTO reads the power wheel
+    Sampler pictureSampler = Sampler::wholePicture(); // how AUTO's scene is copied to the window
     MultisampleTarget frameTarget;
     bool throughFrameTarget = false;
     bool windowMultisampled = false;

@@ -12,6 +12,11 @@ Sampler Sampler::oneMipmap()
     return Sampler(GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR, GL_REPEAT);
 }
 
+Sampler Sampler::wholePicture()
+{
+    return Sampler(GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
+}
+
 void Sampler::bind(int unit)
 {
     if (!sampler) {

@@ -10,6 +10,9 @@ public:
     // an image drawn at one size the level never changes, so nothing bands, and a software
     // renderer reads half the texels. The texture needs its mipmaps.
     static Sampler oneMipmap();
+    // A picture scaled as a whole: linear, no mipmaps, held at its edges. A software renderer
+    // reads clamped texels more cheaply than mirrored ones, and the edge texels come out the same.
+    static Sampler wholePicture();
     Sampler(const Sampler&) = delete;
     Sampler& operator=(const Sampler&) = delete;
 
