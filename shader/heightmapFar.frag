@@ -9,7 +9,10 @@ in vec3 eye_world;
 in vec3 meadowTint;
 in float hazeAmount;
 
-uniform sampler2D textureMap;   // colour map
+uniform sampler2D detailMap;    // r, g: the colour map along colourAxisA and B (as the near level reads it)
+uniform vec3 colourBase;
+uniform vec3 colourAxisA;
+uniform vec3 colourAxisB;
 uniform float textureScale1;    // world units per heightmap tile
 uniform float textureScale2;    // colour map repeats per heightmap tile
 uniform vec3 fineColourAverage; // the colour map's mean
@@ -30,7 +33,8 @@ void main()
     vec3 n = normalize(normal_world);
     vec2 uv = position_world.xz * (textureScale2 / textureScale1);
     vec2 coarseUv = mat2(0.8, -0.6, 0.6, 0.8) * uv * 0.17 + vec2(0.37, 0.71);
-    vec3 albedo = mix(fineColourAverage, texture(textureMap, coarseUv).rgb, 0.45) * meadowTint;
+    vec4 coarse = texture(detailMap, coarseUv);
+    vec3 albedo = mix(fineColourAverage, colourBase + colourAxisA * coarse.r + colourAxisB * coarse.g, 0.45) * meadowTint;
     float steep = smoothstep(0.82, 0.6, n.y);
     albedo = mix(albedo, earthTint * (0.7 + 0.6 * dot(albedo, vec3(0.33))), steep * 0.8);
 

@@ -2,6 +2,8 @@
 // AUTO's terrain shading of the nearest level: the reference shading (heightmapBlinnPhongTexture)
 // with the meadows' drift and the haze taken from the vertices, and the fine colour and the
 // normal map fading out toward the level's end, as the levels beyond (heightmapFar) go without.
+// The colour map and the normal map come packed in one texture (see src/render/TerrainDetail.h):
+// two reads a pixel instead of three.
 
 in vec3 position_world;
 in vec3 normal_world;
@@ -10,8 +12,10 @@ in vec3 meadowTint;
 in float hazeAmount;
 in float detailAmount;
 
-uniform sampler2D textureMap;  // colour map
-uniform sampler2D textureMap3; // tangent-space normal map
+uniform sampler2D detailMap;   // r, g: the colour map along colourAxisA and B; b, a: normal x, y
+uniform vec3 colourBase;
+uniform vec3 colourAxisA;
+uniform vec3 colourAxisB;
 uniform float textureScale1;   // world units per heightmap tile
 uniform float textureScale2;   // colour and normal map repeats per heightmap tile
 uniform vec3 fineColourAverage; // the colour map's mean, which its far mipmaps approach
@@ -27,19 +31,26 @@ out vec4 fragColor;
 const vec3 hazeColour = vec3(0.72, 0.82, 0.92);
 const vec3 earthTint = vec3(0.42, 0.31, 0.20);
 
+vec3 colourOf(vec4 texel)
+{
+    return colourBase + colourAxisA * texel.r + colourAxisB * texel.g;
+}
+
 void main()
 {
     vec3 n = normalize(normal_world);
     vec2 uv = position_world.xz * (textureScale2 / textureScale1);
     vec2 coarseUv = mat2(0.8, -0.6, 0.6, 0.8) * uv * 0.17 + vec2(0.37, 0.71);
-    vec3 fine = mix(fineColourAverage, texture(textureMap, uv).rgb, detailAmount);
-    vec3 albedo = mix(fine, texture(textureMap, coarseUv).rgb, 0.45) * meadowTint;
+    vec4 detail = texture(detailMap, uv);
+    vec3 fine = mix(fineColourAverage, colourOf(detail), detailAmount);
+    vec3 albedo = mix(fine, colourOf(texture(detailMap, coarseUv)), 0.45) * meadowTint;
     float steep = smoothstep(0.82, 0.6, n.y);
     albedo = mix(albedo, earthTint * (0.7 + 0.6 * dot(albedo, vec3(0.33))), steep * 0.8);
 
     vec3 tangent = normalize(vec3(1.0, 0.0, 0.0) - n * n.x);
     vec3 bitangent = cross(tangent, n);
-    vec3 bump = mix(vec3(0.0, 0.0, 1.0), texture(textureMap3, uv).rgb * 2.0 - 1.0, detailAmount);
+    vec2 slope = detail.ba * 2.0 - 1.0;
+    vec3 bump = mix(vec3(0.0, 0.0, 1.0), vec3(slope, sqrt(max(1.0 - dot(slope, slope), 0.0))), detailAmount);
     vec3 shading = normalize(tangent * bump.x + bitangent * bump.y + n * bump.z);
 
     vec3 toLight = normalize(lightPosition_world - position_world);

@@ -3,6 +3,7 @@
 #include "render/MovableCamera.h"
 #include "render/Shader.h"
 #include "render/ShaderVariable.h"
+#include "render/TerrainDetail.h"
 #include "render/TextureManager.h"
 
 #include <algorithm>
@@ -28,6 +29,9 @@ constexpr const char* FINE_COLOUR_AVERAGE = "fineColourAverage";
 constexpr int COLOR_UNIT = 1;
 constexpr int HEIGHTMAP_UNIT = 2;
 constexpr int NORMAL_UNIT = 3;
+constexpr int DETAIL_UNIT = 4;
+// The registry key of AUTO's packed colour and normal map, made from the two files above.
+constexpr const char* DETAIL_KEY = "packed: res/1047-5.jpg + res/1047-5-normal.jpg";
 
 // Beyond this many cells along one side of a box, the area query samples only the box's
 // corners and centre. Every box the game asks about spans a handful of cells; the limit keeps
@@ -158,6 +162,7 @@ void Terrain::generate(int width, int depth)
     colorTexture_ =
         textures.load(COLOR_MAP_PATH, GL_RGBA8, GL_BGR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
     fineColourAverage_ = meanColour(colorTexture_);
+    detail_.build(DETAIL_KEY, colorTexture_, normalTexture_, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
 
     glGenVertexArrays(1, &vertexArray_);
     glBindVertexArray(vertexArray_);
@@ -222,6 +227,7 @@ void Terrain::applyMaterial() const
     if (average >= 0)
         glUniform3f(average, fineColourAverage_.r, fineColourAverage_.g, fineColourAverage_.b);
 
+    detail_.apply(currentProgram(), DETAIL_UNIT);
     const auto bind = [](int id, int unit, GLuint texture) {
         setUniform1i(id, unit);
         glActiveTexture(GLenum(GL_TEXTURE0 + unit));

@@ -7,6 +7,7 @@
 
 #include "render/SceneObject.h"
 #include "render/TerrainCulling.h"
+#include "render/TerrainDetail.h"
 #include "render/TerrainLod.h"
 
 #include <cstdint>
@@ -98,4 +99,5 @@ private:
     Shader* farShader_ = nullptr; // not owned
     glm::vec3 lightPosition_{0.0f};
     glm::vec3 fineColourAverage_{0.0f}; // the colour map's mean, which its far mipmaps approach
+    TerrainDetail detail_;              // AUTO's colour and normal map in one texture
 };

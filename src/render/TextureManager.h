@@ -31,6 +31,10 @@ public:
     unsigned char* loadPixels(const std::string& path, std::uint32_t& width, std::uint32_t& height,
                               GLint internalFormat);
 
+    // Registers a texture made elsewhere, with its mipmap chain, under key (which names no
+    // file), so that setFiltering, remove and destroy reach it like the loaded ones.
+    void adopt(const std::string& key, GLuint name) { textures[key] = name; }
+
     // Applies one filter pair to every registered texture, first making the mipmap chains a
     // mipmapping filter needs; the last texture stays bound.
     void setFiltering(GLint minFilter, GLint magFilter);
