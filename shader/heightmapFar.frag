@@ -20,13 +20,20 @@ uniform vec3 lightPosition_world;
 uniform float diffusePower;
 uniform float ambientPower;
 uniform float specularPower;
-uniform float specularReflectionExponent;
 uniform float transparency;
 
 out vec4 fragColor;
 
 const vec3 hazeColour = vec3(0.72, 0.82, 0.92);
 const vec3 earthTint = vec3(0.42, 0.31, 0.20);
+
+// The ground's shininess of 5 (SPECULAR_EXPONENT in src/render/Terrain.cpp) as multiplications:
+// a software renderer works out pow() as a logarithm and an exponential on every pixel.
+float shine(float x)
+{
+    float x2 = x * x;
+    return x2 * x2 * x;
+}
 
 void main()
 {
@@ -43,7 +50,7 @@ void main()
     vec3 halfway = normalize(toLight + toEye);
     float lit = max(dot(n, toLight), 0.0);
     float diffuse = lit * diffusePower;
-    float specular = lit > 0.0 ? pow(max(dot(n, halfway), 0.0), specularReflectionExponent) * specularPower : 0.0;
+    float specular = lit > 0.0 ? shine(max(dot(n, halfway), 0.0)) * specularPower : 0.0;
     vec3 colour = albedo * (ambientPower + diffuse) + vec3(specular);
     fragColor = vec4(mix(colour, hazeColour, hazeAmount), transparency);
 }

@@ -23,7 +23,6 @@ uniform vec3 lightPosition_world;
 uniform float diffusePower;
 uniform float ambientPower;
 uniform float specularPower;
-uniform float specularReflectionExponent;
 uniform float transparency;
 
 out vec4 fragColor;
@@ -34,6 +33,14 @@ const vec3 earthTint = vec3(0.42, 0.31, 0.20);
 vec3 colourOf(vec4 texel)
 {
     return colourBase + colourAxisA * texel.r + colourAxisB * texel.g;
+}
+
+// The ground's shininess of 5 (SPECULAR_EXPONENT in src/render/Terrain.cpp) as multiplications:
+// a software renderer works out pow() as a logarithm and an exponential on every pixel.
+float shine(float x)
+{
+    float x2 = x * x;
+    return x2 * x2 * x;
 }
 
 void main()
@@ -59,7 +66,7 @@ void main()
     float lit = max(dot(shading, toLight), 0.0);
     float diffuse = lit * diffusePower;
     float specular = lit > 0.0
-        ? pow(max(dot(shading, halfway), 0.0), specularReflectionExponent) * specularPower
+        ? shine(max(dot(shading, halfway), 0.0)) * specularPower
         : 0.0;
     vec3 colour = albedo * (ambientPower + diffuse) + vec3(specular);
     fragColor = vec4(mix(colour, hazeColour, hazeAmount), transparency);

@@ -21,7 +21,7 @@ constexpr float DETAIL_TILING = 100.0f;  // colour and normal map repeats per he
 constexpr float DIFFUSE_POWER = 0.85f;
 constexpr float AMBIENT_POWER = 0.25f;
 constexpr float SPECULAR_POWER = 0.2f;
-constexpr float SPECULAR_EXPONENT = 5.0f;
+constexpr float SPECULAR_EXPONENT = 5.0f; // AUTO's ground programs multiply it out: keep them equal
 
 // AUTO's programs stand the colour map's mean in for its fine layer far away.
 constexpr const char* FINE_COLOUR_AVERAGE = "fineColourAverage";
