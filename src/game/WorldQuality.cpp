@@ -83,6 +83,10 @@ void World::blurAtSceneSize(MovableCamera* camera)
     blurTarget.bind();
     // At one texel per pixel the streak needs no filtering, as the full-size blur reads it.
     texelSampler.bind(1);
+    // As many samples along a streak as the full-size blur takes along the same streak: at the
+    // scene's size it spans fewer pixels, and a sample on each would look no different scaled up.
+    const double share = double(sceneTarget.height()) / double(std::max(windowHeight, 1));
+    motionBlurQuad->setBlurSamples(std::max(2, int(std::ceil(blurSampleCount * share))));
     setDepthTest(false);
     drawObject(motionBlurQuad, hudProjectionMatrix, camera);
     setDepthTest(true);
