@@ -1,9 +1,9 @@
 #include "render/Sprite.h"
 
 #include "render/ShaderVariable.h"
+#include "render/TextureManager.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -62,16 +62,8 @@ void Sprite::findVisiblePart(int paddingTexels)
 {
     if (texture_ <= 0)
         return;
-    glBindTexture(GL_TEXTURE_2D, GLuint(texture_));
-    GLint width = 0, height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    std::vector<unsigned char> texels(std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0)) * 4);
-    if (!texels.empty()) {
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    }
-    glBindTexture(GL_TEXTURE_2D, 0);
+    int width = 0, height = 0;
+    const std::vector<unsigned char> texels = TextureManager::readTopLevel(GLuint(texture_), width, height);
 
     int left = width, right = -1, bottom = height, top = -1;
     for (int y = 0; y < height; ++y)

@@ -53,24 +53,6 @@ unsigned char toByte(double value)
     return static_cast<unsigned char>(std::lround(std::clamp(value, 0.0, 1.0) * 255.0));
 }
 
-std::vector<unsigned char> readBack(GLuint texture, int& width, int& height)
-{
-    width = height = 0;
-    if (texture == 0)
-        return {};
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    if (width <= 0 || height <= 0) {
-        width = height = 0;
-        return {};
-    }
-    std::vector<unsigned char> texels(std::size_t(width) * std::size_t(height) * BYTES);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return texels;
-}
-
 } // namespace
 
 DetailTexels packTerrainDetail(const unsigned char* colour, int colourWidth, int colourHeight,
@@ -143,8 +125,8 @@ void TerrainDetail::build(const std::string& key, GLuint colourTexture, GLuint n
                           GLint magFilter)
 {
     int colourWidth = 0, colourHeight = 0, normalWidth = 0, normalHeight = 0;
-    const std::vector<unsigned char> colour = readBack(colourTexture, colourWidth, colourHeight);
-    const std::vector<unsigned char> normal = readBack(normalTexture, normalWidth, normalHeight);
+    const std::vector<unsigned char> colour = TextureManager::readTopLevel(colourTexture, colourWidth, colourHeight);
+    const std::vector<unsigned char> normal = TextureManager::readTopLevel(normalTexture, normalWidth, normalHeight);
     const DetailTexels packed = packTerrainDetail(colour.empty() ? nullptr : colour.data(), colourWidth, colourHeight,
                                                   normal.empty() ? nullptr : normal.data(), normalWidth, normalHeight);
     base = packed.base;

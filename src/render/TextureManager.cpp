@@ -276,6 +276,26 @@ unsigned char* TextureManager::loadPixels(const std::string& path, std::uint32_t
     return pixels;
 }
 
+std::vector<unsigned char> TextureManager::readTopLevel(GLuint texture, int& width, int& height)
+{
+    width = height = 0;
+    if (texture == 0)
+        return {};
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    std::vector<unsigned char> texels;
+    if (width > 0 && height > 0) {
+        texels.resize(std::size_t(width) * std::size_t(height) * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    } else {
+        width = height = 0;
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texels;
+}
+
 void TextureManager::setFiltering(GLint minFilter, GLint magFilter)
 {
     const bool needsChains = usesMipmaps(minFilter);

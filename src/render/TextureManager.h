@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 struct FIBITMAP;
 
@@ -34,6 +35,10 @@ public:
     // Registers a texture made elsewhere, with its mipmap chain, under key (which names no
     // file), so that setFiltering, remove and destroy reach it like the loaded ones.
     void adopt(const std::string& key, GLuint name) { textures[key] = name; }
+
+    // The top level of a GL texture as RGBA bytes, GL's row order, with its size; empty (and
+    // a zero size) for texture 0 or one without pixels.
+    static std::vector<unsigned char> readTopLevel(GLuint texture, int& width, int& height);
 
     // Applies one filter pair to every registered texture, first making the mipmap chains a
     // mipmapping filter needs; the last texture stays bound.
