@@ -23,9 +23,6 @@ constexpr float AMBIENT_POWER = 0.25f;
 constexpr float SPECULAR_POWER = 0.2f;
 constexpr float SPECULAR_EXPONENT = 5.0f; // AUTO's ground programs multiply it out: keep them equal
 
-// AUTO's programs stand the colour map's mean in for its fine layer far away.
-constexpr const char* FINE_COLOUR_AVERAGE = "fineColourAverage";
-
 constexpr int COLOR_UNIT = 1;
 constexpr int HEIGHTMAP_UNIT = 2;
 constexpr int NORMAL_UNIT = 3;
@@ -59,31 +56,6 @@ std::uint32_t pixelIndex(float fraction, std::uint32_t size)
     if (scaled >= float(size - 1))
         return size - 1;
     return std::uint32_t(scaled);
-}
-
-// The mean colour of a mipmapped texture: its last mipmap, one texel. Black without a texture,
-// as GL samples a missing one.
-glm::vec3 meanColour(GLuint texture)
-{
-    glm::vec3 mean(0.0f);
-    if (texture == 0)
-        return mean;
-    glBindTexture(GL_TEXTURE_2D, texture);
-    GLint width = 0, height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    int last = 0;
-    while ((std::max(width, height) >> (last + 1)) > 0)
-        ++last;
-    GLint lastWidth = 0, lastHeight = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, last, GL_TEXTURE_WIDTH, &lastWidth);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, last, GL_TEXTURE_HEIGHT, &lastHeight);
-    if (lastWidth == 1 && lastHeight == 1) {
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_2D, last, GL_RGB, GL_FLOAT, &mean[0]);
-    }
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return mean;
 }
 
 } // namespace
@@ -161,7 +133,6 @@ void Terrain::generate(int width, int depth)
     colorUnit_ = COLOR_UNIT;
     colorTexture_ =
         textures.load(COLOR_MAP_PATH, GL_RGBA8, GL_BGR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
-    fineColourAverage_ = meanColour(colorTexture_);
     detail_.build(DETAIL_KEY, colorTexture_, normalTexture_, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
 
     glGenVertexArrays(1, &vertexArray_);
@@ -223,10 +194,6 @@ void Terrain::applyMaterial() const
     setUniform1f(UNIFORM_AMBIENT_POWER, AMBIENT_POWER);
     setUniform1f(UNIFORM_SPECULAR_POWER, SPECULAR_POWER);
     setUniform1f(UNIFORM_SPECULAR_REFLECTION_EXPONENT, SPECULAR_EXPONENT);
-    const GLint average = glGetUniformLocation(currentProgram(), FINE_COLOUR_AVERAGE);
-    if (average >= 0)
-        glUniform3f(average, fineColourAverage_.r, fineColourAverage_.g, fineColourAverage_.b);
-
     detail_.apply(currentProgram(), DETAIL_UNIT);
     const auto bind = [](int id, int unit, GLuint texture) {
         setUniform1i(id, unit);

@@ -98,6 +98,5 @@ private:
     bool levelOfDetail_ = false;
     Shader* farShader_ = nullptr; // not owned
     glm::vec3 lightPosition_{0.0f};
-    glm::vec3 fineColourAverage_{0.0f}; // the colour map's mean, which its far mipmaps approach
-    TerrainDetail detail_;              // AUTO's colour and normal map in one texture
+    TerrainDetail detail_; // AUTO's colour and normal map in one texture
 };

@@ -15,6 +15,7 @@ struct DetailTexels {
     int width = 1;
     int height = 1;
     std::vector<unsigned char> rgba;
+    glm::vec3 mean{0.0f}; // the colour map's mean colour, black without one
     // colour = base + axisA * red + axisB * green, with red and green read as 0..1.
     glm::vec3 base{0.0f};
     glm::vec3 axisA{0.0f};
@@ -32,12 +33,13 @@ public:
     // The texture packed from the two textures' top levels, made once and kept by the
     // TextureManager under key, so the player's filter switches reach it as they reach the maps.
     void build(const std::string& key, GLuint colourTexture, GLuint normalTexture, GLint minFilter, GLint magFilter);
-    // Binds the texture on unit for the program in use and sends the colour axes, when the
-    // program reads them.
+    // Binds the texture on unit for the program in use and sends the colour axes and the colour
+    // map's mean (which stands in for the fine layer far away), when the program reads them.
     void apply(GLuint program, int unit) const;
 
 private:
     GLuint texture = 0;
+    glm::vec3 mean{0.0f};
     glm::vec3 base{0.0f};
     glm::vec3 axisA{0.0f};
     glm::vec3 axisB{0.0f};
