@@ -390,24 +390,33 @@ void World::finishFrame()
 
 void World::drawList(const std::vector<SceneObject*>& objects, const glm::mat4& projectionMatrix, MovableCamera* camera)
 {
-    // AUTO reads the power wheel and its arrow, the largest HUD images, from one mipmap: with
-    // the default filters they are otherwise trilinear over a good part of the window.
-    const bool wheelFromOneMipmap = quality_ == RenderQuality::Auto && mipmapMode == 2 && samplingMode == 1;
     for (SceneObject* object : objects) {
-        const int unit = object == wheel ? wheelUnit : arrowUnit;
-        const bool wheelPart = wheelFromOneMipmap && (object == wheel || object == arrow);
-        if (wheelPart)
-            spriteSampler.bind(unit);
-        // The scene copied into the window as it is (not streaked) is read as one picture.
-        const bool sceneCopy = object == motionBlurQuad && object->shader() == copyProgram;
-        if (sceneCopy)
-            pictureSampler.bind(motionBlurQuad->textureUnit());
+        int unit = 0;
+        Sampler* sampler = samplerFor(object, unit);
+        if (sampler)
+            sampler->bind(unit);
         drawObject(object, projectionMatrix, camera);
-        if (wheelPart)
+        if (sampler)
             Sampler::unbind(unit);
-        if (sceneCopy)
-            Sampler::unbind(motionBlurQuad->textureUnit());
     }
+}
+
+Sampler* World::samplerFor(const SceneObject* object, int& unit)
+{
+    if (quality_ != RenderQuality::Auto)
+        return nullptr;
+    // The power wheel and its arrow, the largest HUD images, from one mipmap: with the default
+    // filters they are otherwise trilinear over a good part of the window.
+    if ((object == wheel || object == arrow) && mipmapMode == 2 && samplingMode == 1) {
+        unit = object == wheel ? wheelUnit : arrowUnit;
+        return &spriteSampler;
+    }
+    // The scene copied into the window as it is (not streaked) is read as one picture.
+    if (object == motionBlurQuad && object->shader() == copyProgram) {
+        unit = motionBlurQuad->textureUnit();
+        return &pictureSampler;
+    }
+    return nullptr;
 }
 
 void World::drawObject(SceneObject* object, const glm::mat4& projectionMatrix, MovableCamera* camera)

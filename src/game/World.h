@@ -154,6 +154,8 @@ private:
     Sprite* addSprite(const std::string& image, int unit, const glm::vec3& position, const glm::vec3& scale);
     Text2D* addText(const std::string& text, const glm::vec3& position, const glm::vec3& scale, int alignment);
     void drawList(const std::vector<SceneObject*>& objects, const glm::mat4& projection, MovableCamera* camera);
+    // AUTO's own sampler for an object's texture and the unit it goes on; none for the rest.
+    Sampler* samplerFor(const SceneObject* object, int& unit);
     void drawObject(SceneObject* object, const glm::mat4& projection, MovableCamera* camera);
     void buildStandingLine();
     // After the game logic and the objects have moved: records the flight, moves the ghost on
