@@ -84,17 +84,16 @@ void Terrain::releaseMesh()
 void Terrain::generate(int width, int depth)
 {
     releaseMesh();
-    width = std::max(width, 0);
-    depth = std::max(depth, 0);
+    width = std::clamp(width, 0, MAX_GRID_SIDE);
+    depth = std::clamp(depth, 0, MAX_GRID_SIDE);
 
-    std::vector<float> vertices;
+    // Whole cells from the centre fit in shorts, which the vertex fetch turns into exactly the
+    // same floats: half the floats' memory.
+    std::vector<std::int16_t> vertices;
     vertices.reserve(std::size_t(width) * depth * 3);
     for (int z = -depth / 2; z <= depth - depth / 2 - 1; ++z)
-        for (int x = -width / 2; x <= width - width / 2 - 1; ++x) {
-            vertices.push_back(float(x));
-            vertices.push_back(0.0f);
-            vertices.push_back(float(z));
-        }
+        for (int x = -width / 2; x <= width - width / 2 - 1; ++x)
+            vertices.insert(vertices.end(), {std::int16_t(x), std::int16_t(0), std::int16_t(z)});
 
     // One strip snaking across the rows: left to right on even rows, right to left on odd
     // ones; the turns between rows only make zero-area triangles.
@@ -139,9 +138,9 @@ void Terrain::generate(int width, int depth)
     glBindVertexArray(vertexArray_);
     glGenBuffers(1, &positionBuffer_);
     glBindBuffer(GL_ARRAY_BUFFER, positionBuffer_);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(float)), vertices.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(std::int16_t)), vertices.data(), GL_STATIC_DRAW);
     glEnableVertexAttribArray(ATTRIB_POSITION);
-    glVertexAttribPointer(ATTRIB_POSITION, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glVertexAttribPointer(ATTRIB_POSITION, 3, GL_SHORT, GL_FALSE, 0, nullptr);
     glGenBuffers(1, &indexBuffer_);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(std::uint32_t)), indices.data(),

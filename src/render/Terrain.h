@@ -21,6 +21,9 @@ public:
     Terrain();
     ~Terrain() override;
 
+    // The most vertices a side of the grid may have: their positions are kept as shorts.
+    static constexpr int MAX_GRID_SIDE = 65535;
+
     // Builds a width x depth grid (one vertex per cell corner, centred on the origin, drawn as
     // one snaking triangle strip) and loads the heightmap, the normal map and the colour map.
     virtual void generate(int width, int depth);

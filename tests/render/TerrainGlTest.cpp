@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -106,14 +107,20 @@ TEST(TerrainGlTest, ASmallGridIsOneSnakingStripOfWholeCellVertices)
     glGetVertexAttribiv(0, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &positions);
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, GLuint(positions));
-    std::vector<float> vertices(27);
-    glGetBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(vertices.size() * sizeof(float)), vertices.data());
+    std::vector<std::int16_t> vertices(27);
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(vertices.size() * sizeof(std::int16_t)), vertices.data());
+    GLint type = 0;
+    glBindVertexArray(terrain.vertexArray());
+    glGetVertexAttribiv(0, GL_VERTEX_ATTRIB_ARRAY_TYPE, &type);
+    glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 
     EXPECT_EQ(indices, (std::vector<unsigned>{0, 3, 1, 4, 2, 5, 8, 5, 7, 4, 6, 3}));
-    EXPECT_EQ(std::vector<float>(vertices.begin(), vertices.begin() + 3), (std::vector<float>{-1, 0, -1}));
-    EXPECT_EQ(std::vector<float>(vertices.begin() + 12, vertices.begin() + 15), (std::vector<float>{0, 0, 0}));
-    EXPECT_EQ(std::vector<float>(vertices.end() - 3, vertices.end()), (std::vector<float>{1, 0, 1}));
+    EXPECT_EQ(type, GL_SHORT);
+    using Corner = std::vector<std::int16_t>;
+    EXPECT_EQ(Corner(vertices.begin(), vertices.begin() + 3), (Corner{-1, 0, -1}));
+    EXPECT_EQ(Corner(vertices.begin() + 12, vertices.begin() + 15), (Corner{0, 0, 0}));
+    EXPECT_EQ(Corner(vertices.end() - 3, vertices.end()), (Corner{1, 0, 1}));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     // The game's grid: 640 000 vertices, 1 278 400 indices, and the heights in memory.
