@@ -64,7 +64,9 @@ OpenAlOutput OpenAlOutput::onDevice(ALCdevice* opened, int sources)
     ALCint rate = 0;
     if (opened)
         alcGetIntegerv(opened, ALC_FREQUENCY, 1, &rate);
-    const ALCint attributes[] = {ALC_MONO_SOURCES, sources, ALC_STEREO_SOURCES, sources, 0};
+    // No effect sends: the mixer plays every voice dry, and OpenAL keeps each send's filters
+    // for every one of its voices.
+    const ALCint attributes[] = {ALC_MONO_SOURCES, sources, ALC_STEREO_SOURCES, sources, ALC_MAX_AUXILIARY_SENDS, 0, 0};
     return OpenAlOutput(opened, false, rate > 0 ? rate : 44100, attributes);
 }
 
@@ -83,6 +85,8 @@ OpenAlOutput OpenAlOutput::onLoopback(int rate, int sources)
                                  sources,
                                  ALC_STEREO_SOURCES,
                                  sources,
+                                 ALC_MAX_AUXILIARY_SENDS,
+                                 0,
                                  0};
     return OpenAlOutput(present ? openLoopback(nullptr) : nullptr, true, rate, attributes);
 }
