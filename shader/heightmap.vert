@@ -27,6 +27,9 @@ uniform float textureScale1;   // world units per heightmap tile
 uniform float lodStep;         // cells between a patch's vertices; 0 for the whole strip
 uniform vec2 lodMorph;         // world distances where sliding toward the next level starts and ends
 uniform vec2 gridHalf;         // the grid's first vertex is at minus this, in cells
+// Where the fine colour and the normal map have faded out, over the last stretch of the nearest
+// level (world units from the eye): the levels beyond draw without them.
+uniform vec2 detailFade;
 
 out vec3 position_world;
 out vec3 normal_world;
@@ -40,10 +43,6 @@ out float detailAmount;
 const float hazeScale = 1300.0;
 const float edgeStart = 1550.0;
 const float edgeEnd = 1950.0;
-// Where the fine colour and the normal map have faded out, over the last stretch of the nearest
-// level (world units from the eye): the levels beyond draw without them.
-const float detailFadeStart = 250.0;
-const float detailFadeEnd = 390.0;
 
 // Position inside the heightmap tile, in [0, 1]: even tiles as stored, odd tiles mirrored.
 float mirrored(float coordinate)
@@ -104,5 +103,5 @@ void main()
     meadowTint = mix(vec3(0.86, 0.92, 0.86), vec3(1.12, 1.06, 0.86), 0.5 + 0.5 * drift);
     float distance = length(eye_world - position_world);
     hazeAmount = max(1.0 - exp(-(distance / hazeScale) * (distance / hazeScale)), smoothstep(edgeStart, edgeEnd, distance));
-    detailAmount = 1.0 - smoothstep(detailFadeStart, detailFadeEnd, length(eye_world.xz - p));
+    detailAmount = 1.0 - smoothstep(detailFade.x, detailFade.y, length(eye_world.xz - p));
 }

@@ -327,6 +327,8 @@ void World::render(double realDt)
     MovableCamera* camera = activeCamera;
     bool blur = gameLogic->wantsMotionBlur();
     terrain->setLevelOfDetail(quality_ == RenderQuality::Auto);
+    // The finest cells only as far out as the scene's resolution can show them.
+    terrain->setNearReach(renderScaleNow());
     if (arrow)
         arrow->setVisiblePartOnly(quality_ == RenderQuality::Auto);
     terrain->setShader(quality_ == RenderQuality::Auto ? terrainLodProgram : terrainProgram);

@@ -39,6 +39,8 @@ public:
     void draw(Shader* shader) override;
 
     void setLevelOfDetail(bool enabled) { levelOfDetail_ = enabled; }
+    // How far the finest level reaches, as a share of its full range (TerrainLod::setNearReach).
+    void setNearReach(double share) { lod_.setNearReach(share); }
     // The program for the levels beyond the nearest when the level of detail is on (AUTO's
     // cheaper shading out there); without one, every level is drawn with the object's own.
     void setFarShader(Shader* shader) { farShader_ = shader; }

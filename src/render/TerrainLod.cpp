@@ -56,10 +56,27 @@ void TerrainLod::release()
         level.clear();
 }
 
-int TerrainLod::levelFor(double distance)
+void TerrainLod::setNearReach(double share)
+{
+    nearReach_ = std::isfinite(share) ? std::clamp(share, MIN_NEAR_REACH, 1.0) : 1.0;
+}
+
+double TerrainLod::levelStart(int level) const
+{
+    const double start = LEVEL_START[std::size_t(level)];
+    return level == 1 ? start * nearReach_ : start;
+}
+
+double TerrainLod::morphLength(int level) const
+{
+    const double length = MORPH_LENGTH[std::size_t(level)];
+    return level == 0 ? length * nearReach_ : length;
+}
+
+int TerrainLod::levelFor(double distance) const
 {
     int level = 0;
-    while (level + 1 < LEVELS && distance >= LEVEL_START[std::size_t(level + 1)] + LEVEL_MARGIN)
+    while (level + 1 < LEVELS && distance >= levelStart(level + 1) + LEVEL_MARGIN)
         ++level;
     return level;
 }
@@ -169,6 +186,7 @@ void TerrainLod::draw(GLuint program, int firstLevel, int endLevel)
     }
     locate(program);
     glUniform2f(halfAt, float(width / 2), float(depth / 2));
+    glUniform2f(fadeAt, float(DETAIL_FADE_START * nearReach_), float(DETAIL_FADE_END * nearReach_));
     std::size_t first = 0; // floats into the corner buffer
     for (int level = 0; level < LEVELS; ++level) {
         const auto& corners = picked[std::size_t(level)];
@@ -180,8 +198,8 @@ void TerrainLod::draw(GLuint program, int firstLevel, int endLevel)
             continue;
         // The last level never slides: its range is put far beyond any distance.
         const bool last = level + 1 == LEVELS;
-        const double end = last ? 2.0e30 : LEVEL_START[std::size_t(level + 1)];
-        const double start = last ? 1.0e30 : end - MORPH_LENGTH[std::size_t(level)];
+        const double end = last ? 2.0e30 : levelStart(level + 1);
+        const double start = last ? 1.0e30 : end - morphLength(level);
         glUniform1f(stepAt, float(1 << level));
         glUniform2f(morphAt, float(start), float(end));
         const Patch& patch = patches[std::size_t(level)];
@@ -211,6 +229,7 @@ void TerrainLod::locate(GLuint program)
     stepAt = glGetUniformLocation(program, "lodStep");
     morphAt = glGetUniformLocation(program, "lodMorph");
     halfAt = glGetUniformLocation(program, "gridHalf");
+    fadeAt = glGetUniformLocation(program, "detailFade");
 }
 
 int TerrainLod::chunksDrawn() const

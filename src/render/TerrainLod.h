@@ -23,6 +23,11 @@ public:
     static constexpr std::array<double, LEVELS> LEVEL_START{0.0, 400.0, 900.0};
     // Over this last stretch of its range a level's vertices slide onto the next level's grid.
     static constexpr std::array<double, LEVELS> MORPH_LENGTH{100.0, 200.0, 0.0};
+    // Where the nearest level's fine colour and normal map fade out, before its range ends:
+    // the levels beyond are drawn without them.
+    static constexpr double DETAIL_FADE_START = 250.0, DETAIL_FADE_END = 390.0;
+    // The least share of its range the nearest level keeps (see setNearReach).
+    static constexpr double MIN_NEAR_REACH = 0.6;
     // The instance attribute of a chunk's first cell; no mesh of the game uses it.
     static constexpr GLuint ATTRIB_CHUNK_CORNER = 5;
 
@@ -36,6 +41,15 @@ public:
     void build(int width, int depth);
     void release();
 
+    // The share of its range the nearest level reaches, kept between MIN_NEAR_REACH and 1;
+    // the next level and the detail's fade come nearer with it. A scene drawn at a fraction of
+    // the window's resolution cannot show every cell as far out as the full picture can.
+    void setNearReach(double share);
+    double nearReach() const { return nearReach_; }
+    // Where a level's range begins and the stretch over which it slides, with the reach.
+    double levelStart(int level) const;
+    double morphLength(int level) const;
+
     // Picks the chunks in view of the matrices and their levels: model places the grid in the
     // world, viewProjection and eye are the camera's.
     void select(const glm::mat4& model, const glm::mat4& viewProjection, const glm::vec3& eye);
@@ -46,7 +60,7 @@ public:
     void useWholeStrip(GLuint program);
 
     // The level a chunk takes whose nearest point is this far from the eye.
-    static int levelFor(double distance);
+    int levelFor(double distance) const;
 
     // Figures of the last select.
     int chunksDrawn() const;
@@ -78,7 +92,8 @@ private:
     std::vector<float> uploads;
     bool uploaded = false; // the corners of the last select are in cornerBuffer
     GLuint locatedProgram = 0;
-    GLint stepAt = -1, morphAt = -1, halfAt = -1;
+    GLint stepAt = -1, morphAt = -1, halfAt = -1, fadeAt = -1;
+    double nearReach_ = 1.0;
     struct Candidate {
         double distance;
         float x, z;
