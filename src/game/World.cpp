@@ -113,6 +113,7 @@ void World::buildScene()
     skyProgram = shaderCache->get("shader/standard.vert", "shader/texture.frag");
     tankProgram = shaderCache->get("shader/BlinnPhongTexture.vert", "shader/BlinnPhongTexture.frag");
     grovProgram = shaderCache->get("shader/vertexSkinning.vert", "shader/BlinnPhongTexture.frag");
+    grovBlendedProgram = shaderCache->get("shader/BlinnPhongTexture.vert", "shader/BlinnPhongTexture.frag");
     hudProgram = shaderCache->get("shader/simple.vert", "shader/texture.frag");
     rageProgram = shaderCache->get("shader/simple.vert", "shader/textureWithColor.frag");
     blurProgram = shaderCache->get("shader/fullscreen.vert", "shader/motionblur.frag");
@@ -332,6 +333,13 @@ void World::render(double realDt)
     if (arrow)
         arrow->setVisiblePartOnly(quality_ == RenderQuality::Auto);
     terrain->setShader(quality_ == RenderQuality::Auto ? terrainLodProgram : terrainProgram);
+    // A software renderer's vertex program pays far more for Grov's bone look-ups than the
+    // processor does blending his vertices itself.
+    if (character) {
+        const bool blendHere = quality_ == RenderQuality::Auto && softwareRenderer && grovBlendedProgram;
+        character->setSkinOnProcessor(blendHere);
+        character->setShader(blendHere ? grovBlendedProgram : grovProgram);
+    }
     Framebuffer* target = sceneTargetFor(blur);
     bindFrame();
     // AUTO's off-screen scene reaches every window pixel through the quad: clearing them

@@ -231,6 +231,7 @@ private:
     Shader* skyProgram = nullptr;
     Shader* tankProgram = nullptr;
     Shader* grovProgram = nullptr;
+    Shader* grovBlendedProgram = nullptr; // Grov with his vertices blended on the processor
     Shader* hudProgram = nullptr;
     Shader* rageProgram = nullptr;
     Shader* blurProgram = nullptr;

@@ -5,6 +5,7 @@
 
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -33,10 +34,23 @@ BoneObject::~BoneObject()
     bones.clear();
     if (boneBuffer)
         glDeleteBuffers(1, &boneBuffer);
+    releaseSkinning();
+}
+
+void BoneObject::releaseSkinning()
+{
+    for (GLuint* buffer : {&skinnedPositionBuffer, &skinnedNormalBuffer}) {
+        if (*buffer)
+            glDeleteBuffers(1, buffer);
+        *buffer = 0;
+    }
+    bindPositions.clear();
+    bindNormals.clear();
 }
 
 void BoneObject::load(const std::string& path)
 {
+    releaseSkinning();
     const aiScene* scene = import(path);
     if (scene) {
         glGenVertexArrays(1, &vertexArray_);
@@ -131,14 +145,83 @@ void BoneObject::animate(double dt, int clip)
 
 void BoneObject::poseAt(double clockSeconds)
 {
-    // Without a program there is nowhere to send the pose; it is still worked out.
-    uploading = shader_ != nullptr;
-    if (uploading)
-        shader_->use();
     poseClip(clockSeconds, 0);
-    if (uploading)
-        Shader::unuse();
-    uploading = false;
+}
+
+void BoneObject::draw(Shader* shader)
+{
+    if (!root || !shader || !vertexArray_)
+        return;
+    glBindVertexArray(vertexArray_);
+    if (skinOnProcessor) {
+        skinVertices();
+    } else {
+        // The shader's array ends at MAX_SHADER_BONES; nothing is sent past it.
+        const std::size_t sent = std::min(boneMatrices_.size(), std::size_t(MAX_SHADER_BONES));
+        for (std::size_t i = 0; i < sent; ++i)
+            setUniformMatrix4(BONE_UNIFORM_BASE + int(i), 1, GL_FALSE, &boneMatrices_[i][0][0]);
+    }
+    const auto readFrom = [](GLuint attribute, GLuint buffer) {
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glVertexAttribPointer(attribute, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    };
+    readFrom(ATTRIB_POSITION, skinOnProcessor ? skinnedPositionBuffer : positionBuffer_);
+    readFrom(ATTRIB_NORMAL, skinOnProcessor ? skinnedNormalBuffer : normalBuffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindVertexArray(0);
+    ImportObject::draw(shader);
+}
+
+void BoneObject::readBindPose()
+{
+    const std::size_t count = std::size_t(std::max(vertexCount_, 0));
+    const auto read = [count](GLuint buffer, std::vector<glm::vec3>& into) {
+        into.assign(count, glm::vec3(0.0f));
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glGetBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(count * sizeof(glm::vec3)), into.data());
+    };
+    read(positionBuffer_, bindPositions);
+    read(normalBuffer_, bindNormals);
+    glGenBuffers(1, &skinnedPositionBuffer);
+    glGenBuffers(1, &skinnedNormalBuffer);
+}
+
+void BoneObject::skinVertices()
+{
+    if (!skinnedPositionBuffer)
+        readBindPose();
+    const std::size_t count = bindPositions.size();
+    skinnedPositions.resize(count);
+    skinnedNormals.resize(count);
+    for (std::size_t v = 0; v < count; ++v) {
+        // As the vertex program blends: influences outside its bone array are ignored, bones
+        // it has but the table lacks weigh in as zero, and no influence at all leaves the vertex.
+        glm::mat4 skin(0.0f);
+        float total = 0.0f;
+        if (v < vertexBones_.size()) {
+            const VertexBoneData& influences = vertexBones_[v];
+            for (int i = 0; i < 4; ++i) {
+                const int id = influences.ids[i];
+                const float weight = influences.weights[i];
+                if (id < 0 || id >= MAX_SHADER_BONES || weight == 0.0f)
+                    continue;
+                if (std::size_t(id) < boneMatrices_.size())
+                    skin += boneMatrices_[std::size_t(id)] * weight;
+                total += weight;
+            }
+        }
+        if (total == 0.0f)
+            skin = glm::mat4(1.0f);
+        skinnedPositions[v] = glm::vec3(skin * glm::vec4(bindPositions[v], 1.0f));
+        skinnedNormals[v] = glm::mat3(skin) * bindNormals[v];
+    }
+    // A new store each time: the renderer may still be reading the last pose (the ghost's).
+    const auto upload = [count](GLuint buffer, const std::vector<glm::vec3>& data) {
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(count * sizeof(glm::vec3)), data.data(), GL_STREAM_DRAW);
+    };
+    upload(skinnedPositionBuffer, skinnedPositions);
+    upload(skinnedNormalBuffer, skinnedNormals);
 }
 
 void BoneObject::poseClip(double clockSeconds, int clip)
@@ -169,9 +252,6 @@ void BoneObject::poseNode(double time, int clip, const SceneNode& node, const gl
         const glm::mat4 skinning = global * bone->second.offset;
         if (std::size_t(index) < boneMatrices_.size())
             boneMatrices_[std::size_t(index)] = skinning;
-        // The shader's array ends at MAX_SHADER_BONES; nothing is sent past it.
-        if (uploading && index < MAX_SHADER_BONES)
-            setUniformMatrix4(BONE_UNIFORM_BASE + index, 1, GL_FALSE, &skinning[0][0]);
     }
     for (const auto& child : node.children)
         poseNode(time, clip, *child, global);

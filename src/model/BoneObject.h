@@ -1,7 +1,8 @@
 #pragma once
 // The skinned, animated model (Grov): four bone influences per vertex, a bone table keyed by
-// name, the file's clips, and an update that poses the skeleton and uploads one skinning
-// matrix per bone to "bones[n]". Drawing is the ImportObject draw.
+// name, the file's clips, and an update that poses the skeleton. Drawing sends one skinning
+// matrix per bone to "bones[n]" for the vertex program to blend with, or blends the vertices
+// here first (setSkinOnProcessor), then draws as an ImportObject.
 
 #include "model/Animation.h"
 #include "model/ImportObject.h"
@@ -39,15 +40,21 @@ public:
     explicit BoneObject(const std::string& path);
     ~BoneObject() override;
 
-    // Poses the skeleton for clip 0 after advancing the animation clock by dt seconds and
-    // uploads the bone matrices to the attached program.
+    // Poses the skeleton for clip 0 after advancing the animation clock by dt seconds.
     void update(double dt) override;
     void load(const std::string& path) override;
+    void draw(Shader* shader) override;
+
+    // Blends the vertices by the pose on the processor at every draw, for a program without
+    // bones, instead of sending the bones to the vertex program. A software renderer's vertex
+    // program pays several times this loop's cost for its bone look-ups.
+    void setSkinOnProcessor(bool enabled) { skinOnProcessor = enabled; }
+    bool skinsOnProcessor() const { return skinOnProcessor; }
 
     void animate(double dt, int clip);
-    // Poses the skeleton for clip 0 as it stood at clockSeconds of the animation clock and
-    // uploads it like update, without moving the clock: the ghost of the best throw is this
-    // model drawn a second time in a pose of its own, which is then put back.
+    // Poses the skeleton for clip 0 as it stood at clockSeconds of the animation clock, like
+    // update without moving the clock: the ghost of the best throw is this model drawn a
+    // second time in a pose of its own, which is then put back.
     void poseAt(double clockSeconds);
     void poseNode(double time, int clip, const SceneNode& node, const glm::mat4& parent);
 
@@ -66,6 +73,11 @@ private:
     void buildBones(const aiScene& scene);
     void loadAnimations(const aiScene& scene);
     void poseClip(double clockSeconds, int clip);
+    // Blends the bind pose's positions and normals by the bone matrices, as the vertex program
+    // does, into the buffers the vertex array then reads.
+    void skinVertices();
+    void readBindPose();
+    void releaseSkinning();
 
     std::map<std::string, BoneInfo> bones;
     std::vector<std::unique_ptr<Animation>> clips;
@@ -73,5 +85,9 @@ private:
     double ticksPerSecond_ = 0.0;
     std::vector<VertexBoneData> vertexBones_;
     std::vector<glm::mat4> boneMatrices_;
-    bool uploading = false;
+    bool skinOnProcessor = false;
+    std::vector<glm::vec3> bindPositions, bindNormals; // read back from GL at the first blend
+    std::vector<glm::vec3> skinnedPositions, skinnedNormals;
+    GLuint skinnedPositionBuffer = 0;
+    GLuint skinnedNormalBuffer = 0;
 };

@@ -311,6 +311,13 @@ TEST_F(ImportTest, BonesBeyondTheShadersArrayAreNeitherSentNorRead)
     cullingEnabled = true;
     EXPECT_TRUE(painted({0.0f, 0.0f, 0.0f}));
     EXPECT_FALSE(painted({-2.0f, 0.0f, 0.0f}));
+    // Blended on the processor, the fans land in the same places.
+    model.setSkinOnProcessor(true);
+    cullingEnabled = false;
+    drawFlat(model);
+    cullingEnabled = true;
+    EXPECT_TRUE(painted({0.0f, 0.0f, 0.0f}));
+    EXPECT_FALSE(painted({-2.0f, 0.0f, 0.0f}));
     skinning->release();
     delete skinning;
 }

@@ -162,6 +162,16 @@ TEST_F(ModelScene, CloseViewsOfGrovAndTheTank)
     const auto faceWithout = frame(g + glm::vec3(3.0f, 3.5f, -11.0f), g + glm::vec3(0.0f, 2.3f, 0.0f), false);
     EXPECT_GT(changedPixels(*grov, faceWithout, face), 5000);
 
+    // Blended on the processor and drawn by a program without bones, the same Grov: only the
+    // rounding may differ.
+    Shader* skinning = grov->shader();
+    grov->setSkinOnProcessor(true);
+    grov->setShader(scene->shaders->get("shader/BlinnPhongTexture.vert", "shader/BlinnPhongTexture.frag"));
+    const auto blendedHere = frame(g + glm::vec3(3.0f, 3.5f, -11.0f), g + glm::vec3(0.0f, 2.3f, 0.0f), true);
+    grov->setSkinOnProcessor(false);
+    grov->setShader(skinning);
+    EXPECT_LT(changedPixels(*grov, face, blendedHere), 20);
+
     // In flight from behind, later in the clip.
     grov->update(0.5);
     save(frame(g + glm::vec3(-4.0f, 6.0f, 10.0f), g + glm::vec3(0.0f, 2.0f, 0.0f), true), "grov_flight.png");
