@@ -26,6 +26,8 @@
 #include "render/Text2D.h"
 #include "render/TextureManager.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -253,6 +255,9 @@ void World::buildHud()
     // The arrow fills a seventh of its image: AUTO blends only that part. The padding covers
     // what the filters spread from its edge, down to a wheel 32 pixels across.
     arrow->findVisiblePart(32);
+    int width = 0;
+    TextureManager::topLevelSize(GLuint(std::max(wheel->texture(), 0)), width, wheelTexels);
+    TextureManager::topLevelSize(GLuint(std::max(arrow->texture(), 0)), width, arrowTexels);
 
     rageMeter = new RageMeter();
     rageMeter->setTextures("res/rageometer1.png", "res/rageometer2.png");
@@ -416,10 +421,14 @@ Sampler* World::samplerFor(const SceneObject* object, int& unit)
     if (quality_ != RenderQuality::Auto)
         return nullptr;
     // The power wheel and its arrow, the largest HUD images, from one mipmap: with the default
-    // filters they are otherwise trilinear over a good part of the window.
+    // filters they are otherwise trilinear over a good part of the window. Drawn at no less
+    // than 1/sqrt(2) of their size, that mipmap is the top one: then read as a plain picture,
+    // the same texels without working out a level on every pixel.
     if ((object == wheel || object == arrow) && mipmapMode == 2 && samplingMode == 1) {
         unit = object == wheel ? wheelUnit : arrowUnit;
-        return &spriteSampler;
+        const float drawnPixels = object->scale().y * float(std::min(windowWidth, windowHeight));
+        const bool topLevel = drawnPixels * std::sqrt(2.0f) >= float(object == wheel ? wheelTexels : arrowTexels);
+        return topLevel ? &pictureSampler : &spriteSampler;
     }
     // The scene copied into the window as it is (not streaked) is read as one picture.
     if (object == motionBlurQuad && object->shader() == copyProgram) {

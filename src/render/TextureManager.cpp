@@ -276,16 +276,23 @@ unsigned char* TextureManager::loadPixels(const std::string& path, std::uint32_t
     return pixels;
 }
 
-std::vector<unsigned char> TextureManager::readTopLevel(GLuint texture, int& width, int& height)
+void TextureManager::topLevelSize(GLuint texture, int& width, int& height)
 {
     width = height = 0;
     if (texture == 0)
-        return {};
+        return;
     glBindTexture(GL_TEXTURE_2D, texture);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+std::vector<unsigned char> TextureManager::readTopLevel(GLuint texture, int& width, int& height)
+{
+    topLevelSize(texture, width, height);
     std::vector<unsigned char> texels;
     if (width > 0 && height > 0) {
+        glBindTexture(GL_TEXTURE_2D, texture);
         texels.resize(std::size_t(width) * std::size_t(height) * 4);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());

@@ -39,6 +39,8 @@ public:
     // The top level of a GL texture as RGBA bytes, GL's row order, with its size; empty (and
     // a zero size) for texture 0 or one without pixels.
     static std::vector<unsigned char> readTopLevel(GLuint texture, int& width, int& height);
+    // The size of a GL texture's top level; 0 x 0 for texture 0.
+    static void topLevelSize(GLuint texture, int& width, int& height);
 
     // Applies one filter pair to every registered texture, first making the mipmap chains a
     // mipmapping filter needs; the last texture stays bound.
