@@ -49,7 +49,6 @@ public:
     // bones, instead of sending the bones to the vertex program. A software renderer's vertex
     // program pays several times this loop's cost for its bone look-ups.
     void setSkinOnProcessor(bool enabled) { skinOnProcessor = enabled; }
-    bool skinsOnProcessor() const { return skinOnProcessor; }
 
     void animate(double dt, int clip);
     // Poses the skeleton for clip 0 as it stood at clockSeconds of the animation clock, like

@@ -45,10 +45,6 @@ public:
     // the next level and the detail's fade come nearer with it. A scene drawn at a fraction of
     // the window's resolution cannot show every cell as far out as the full picture can.
     void setNearReach(double share);
-    double nearReach() const { return nearReach_; }
-    // Where a level's range begins and the stretch over which it slides, with the reach.
-    double levelStart(int level) const;
-    double morphLength(int level) const;
 
     // Picks the chunks in view of the matrices and their levels: model places the grid in the
     // world, viewProjection and eye are the camera's.
@@ -78,6 +74,9 @@ private:
     };
 
     void buildPatch(Patch& patch, int step);
+    // Where a level's range begins and the stretch over which it slides, with the reach.
+    double levelStart(int level) const;
+    double morphLength(int level) const;
     // Looks the level uniforms up once per program rather than every frame.
     void locate(GLuint program);
 
