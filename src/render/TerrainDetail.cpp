@@ -97,10 +97,10 @@ DetailTexels packTerrainDetail(const unsigned char* colour, int colourWidth, int
         high = glm::max(high, along);
     }
     const glm::dvec2 range = glm::max(high - low, glm::dvec2(1e-9));
-    packed.mean = glm::vec3(mean);
-    packed.base = glm::vec3(mean + directionA * low.x + directionB * low.y);
-    packed.axisA = glm::vec3(directionA * range.x);
-    packed.axisB = glm::vec3(directionB * range.y);
+    packed.colours.mean = glm::vec3(mean);
+    packed.colours.base = glm::vec3(mean + directionA * low.x + directionB * low.y);
+    packed.colours.axisA = glm::vec3(directionA * range.x);
+    packed.colours.axisB = glm::vec3(directionB * range.y);
 
     packed.rgba.resize(count * BYTES);
     for (int y = 0; y < packed.height; ++y)
@@ -130,10 +130,7 @@ void TerrainDetail::build(const std::string& key, GLuint colourTexture, GLuint n
     const std::vector<unsigned char> normal = TextureManager::readTopLevel(normalTexture, normalWidth, normalHeight);
     const DetailTexels packed = packTerrainDetail(colour.empty() ? nullptr : colour.data(), colourWidth, colourHeight,
                                                   normal.empty() ? nullptr : normal.data(), normalWidth, normalHeight);
-    mean = packed.mean;
-    base = packed.base;
-    axisA = packed.axisA;
-    axisB = packed.axisB;
+    colours = packed.colours;
 
     TextureManager& textures = TextureManager::instance();
     texture = textures.nameOf(key);
@@ -166,8 +163,8 @@ void TerrainDetail::apply(GLuint program, int unit) const
         if (at >= 0)
             glUniform3f(at, value.x, value.y, value.z);
     };
-    send("fineColourAverage", mean);
-    send("colourBase", base);
-    send("colourAxisA", axisA);
-    send("colourAxisB", axisB);
+    send("fineColourAverage", colours.mean);
+    send("colourBase", colours.base);
+    send("colourAxisA", colours.axisA);
+    send("colourAxisB", colours.axisB);
 }

@@ -11,15 +11,20 @@
 #include <string>
 #include <vector>
 
-struct DetailTexels {
-    int width = 1;
-    int height = 1;
-    std::vector<unsigned char> rgba;
+// How the packed red and green turn back into colours, and the colour map's mean.
+struct DetailColours {
     glm::vec3 mean{0.0f}; // the colour map's mean colour, black without one
     // colour = base + axisA * red + axisB * green, with red and green read as 0..1.
     glm::vec3 base{0.0f};
     glm::vec3 axisA{0.0f};
     glm::vec3 axisB{0.0f};
+};
+
+struct DetailTexels {
+    int width = 1;
+    int height = 1;
+    std::vector<unsigned char> rgba;
+    DetailColours colours;
 };
 
 // Both maps as RGBA bytes in the same row order; nullptr (or a zero size) for a map that did
@@ -39,8 +44,5 @@ public:
 
 private:
     GLuint texture = 0;
-    glm::vec3 mean{0.0f};
-    glm::vec3 base{0.0f};
-    glm::vec3 axisA{0.0f};
-    glm::vec3 axisB{0.0f};
+    DetailColours colours;
 };

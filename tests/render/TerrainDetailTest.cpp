@@ -12,7 +12,8 @@ namespace {
 glm::vec3 unpacked(const DetailTexels& packed, int i)
 {
     const unsigned char* texel = packed.rgba.data() + i * 4;
-    return packed.base + packed.axisA * (texel[0] / 255.0f) + packed.axisB * (texel[1] / 255.0f);
+    const DetailColours& c = packed.colours;
+    return c.base + c.axisA * (texel[0] / 255.0f) + c.axisB * (texel[1] / 255.0f);
 }
 
 } // namespace
