@@ -255,9 +255,13 @@ void World::buildHud()
     // The arrow fills a seventh of its image: AUTO blends only that part. The padding covers
     // what the filters spread from its edge, down to a wheel 32 pixels across.
     arrow->findVisiblePart(32);
-    int width = 0;
-    TextureManager::topLevelSize(GLuint(std::max(wheel->texture(), 0)), width, wheelTexels);
-    TextureManager::topLevelSize(GLuint(std::max(arrow->texture(), 0)), width, arrowTexels);
+    const auto imageHeight = [](const Sprite& sprite) {
+        int width = 0, height = 0;
+        TextureManager::topLevelSize(GLuint(std::max(sprite.texture(), 0)), width, height);
+        return height;
+    };
+    wheelImageHeight = imageHeight(*wheel);
+    arrowImageHeight = imageHeight(*arrow);
 
     rageMeter = new RageMeter();
     rageMeter->setTextures("res/rageometer1.png", "res/rageometer2.png");
@@ -427,7 +431,8 @@ Sampler* World::samplerFor(const SceneObject* object, int& unit)
     if ((object == wheel || object == arrow) && mipmapMode == 2 && samplingMode == 1) {
         unit = object == wheel ? wheelUnit : arrowUnit;
         const float drawnPixels = object->scale().y * float(std::min(windowWidth, windowHeight));
-        const bool topLevel = drawnPixels * std::sqrt(2.0f) >= float(object == wheel ? wheelTexels : arrowTexels);
+        const bool topLevel =
+            drawnPixels * std::sqrt(2.0f) >= float(object == wheel ? wheelImageHeight : arrowImageHeight);
         return topLevel ? &pictureSampler : &spriteSampler;
     }
     // The scene copied into the window as it is (not streaked) is read as one picture.

@@ -143,8 +143,8 @@ private:
     static constexpr int blurSampleCount = 32;
     static constexpr int wheelUnit = 1; // texture units of the power wheel's two images
     static constexpr int arrowUnit = 2;
-    int wheelTexels = 0; // the heights of their images' top levels
-    int arrowTexels = 0;
+    int wheelImageHeight = 0; // their images' top levels, in texels
+    int arrowImageHeight = 0;
 
     void buildScene();
     void buildCameras();
