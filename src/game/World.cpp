@@ -435,6 +435,12 @@ Sampler* World::samplerFor(const SceneObject* object, int& unit)
             drawnPixels * std::sqrt(2.0f) >= float(object == wheel ? wheelImageHeight : arrowImageHeight);
         return topLevel ? &pictureSampler : &spriteSampler;
     }
+    // The ground's packed colour and normal map from one mipmap, not a blend of two: the grain
+    // looks the same, and a software renderer reads half the texels on every pixel of ground.
+    if (object == terrain && mipmapMode == 2 && samplingMode == 1) {
+        unit = Terrain::DETAIL_UNIT;
+        return &groundSampler;
+    }
     // The scene copied into the window as it is (not streaked) is read as one picture.
     if (object == motionBlurQuad && object->shader() == copyProgram) {
         unit = motionBlurQuad->textureUnit();
@@ -531,6 +537,7 @@ void World::release()
     texelSampler.release();
     spriteSampler.release();
     pictureSampler.release();
+    groundSampler.release();
     lastTarget = nullptr;
     terrain = nullptr;
     motionBlurQuad = nullptr;

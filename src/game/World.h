@@ -195,6 +195,7 @@ private:
     Sampler texelSampler = Sampler::texels();         // how the streak reads the scaled scene
     Sampler spriteSampler = Sampler::oneMipmap();     // how AUTO reads the power wheel
     Sampler pictureSampler = Sampler::wholePicture(); // how AUTO's scene is copied to the window
+    Sampler groundSampler = Sampler::oneMipmap();     // how AUTO's ground reads its packed map
     MultisampleTarget frameTarget;
     bool throughFrameTarget = false;
     bool windowMultisampled = false;

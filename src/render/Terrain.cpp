@@ -26,7 +26,6 @@ constexpr float SPECULAR_EXPONENT = 5.0f; // AUTO's ground programs multiply it 
 constexpr int COLOR_UNIT = 1;
 constexpr int HEIGHTMAP_UNIT = 2;
 constexpr int NORMAL_UNIT = 3;
-constexpr int DETAIL_UNIT = 4;
 // The registry key of AUTO's packed colour and normal map, made from the two files above.
 constexpr const char* DETAIL_KEY = "packed: res/1047-5.jpg + res/1047-5-normal.jpg";
 

@@ -23,6 +23,8 @@ public:
 
     // The most vertices a side of the grid may have: their positions are kept as shorts.
     static constexpr int MAX_GRID_SIDE = 65535;
+    // The texture unit AUTO's programs read the packed colour and normal map from.
+    static constexpr int DETAIL_UNIT = 4;
 
     // Builds a width x depth grid (one vertex per cell corner, centred on the origin, drawn as
     // one snaking triangle strip) and loads the heightmap, the normal map and the colour map.
