@@ -33,6 +33,18 @@ void RageMeter::setTextures(const std::string& backgroundPath, const std::string
     attach(fill_, fillPath);
 }
 
+void RageMeter::findVisibleParts(int paddingTexels)
+{
+    background_.findVisiblePart(paddingTexels);
+    fill_.findVisiblePart(paddingTexels);
+}
+
+void RageMeter::setVisiblePartOnly(bool only)
+{
+    background_.setVisiblePartOnly(only);
+    fill_.setVisiblePartOnly(only);
+}
+
 void RageMeter::draw(Shader* shader)
 {
     // Copied every frame, so moving or scaling the gauge carries both images along.

@@ -19,6 +19,10 @@ public:
     void setValue(float value) { value_ = value; }
     float value() const { return value_; }
 
+    // Both images are mostly empty: Sprite::findVisiblePart and setVisiblePartOnly, for the two.
+    void findVisibleParts(int paddingTexels);
+    void setVisiblePartOnly(bool only);
+
     // Draws the frame, then the fill, both placed, sized and shaded like the gauge itself.
     void draw(Shader* shader) override;
 

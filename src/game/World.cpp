@@ -40,6 +40,9 @@ const glm::vec3 tankAStart(-60.0f, 0.0f, -200.0f);
 const glm::vec3 tankBStart(20.0f, 0.0f, -50.0f);
 const glm::vec3 spareTankStart(0.0f, 0.0f, 100.0f);
 constexpr int spareTanks = 6;
+// Texels kept around the visible part of a mostly empty HUD image: what the filters spread from
+// its edge, down to a 512-texel image drawn 32 pixels across.
+constexpr int VISIBLE_PART_PADDING = 32;
 
 void setGrovMaterial(Material& material)
 {
@@ -252,9 +255,8 @@ void World::buildHud()
     arrow = addSprite("res/arrow.png", arrowUnit, {0.0f, 0.5f, 0.0f}, {0.5f, 0.5f, 0.0f});
     arrow->setTransparency(0.5f);
     arrow->setRotationAxis(glm::vec3(0.0f, 0.0f, 1.0f));
-    // The arrow fills a seventh of its image: AUTO blends only that part. The padding covers
-    // what the filters spread from its edge, down to a wheel 32 pixels across.
-    arrow->findVisiblePart(32);
+    // The arrow fills a seventh of its image: AUTO blends only that part.
+    arrow->findVisiblePart(VISIBLE_PART_PADDING);
     const auto imageHeight = [](const Sprite& sprite) {
         int width = 0, height = 0;
         TextureManager::topLevelSize(GLuint(std::max(sprite.texture(), 0)), width, height);
@@ -265,6 +267,7 @@ void World::buildHud()
 
     rageMeter = new RageMeter();
     rageMeter->setTextures("res/rageometer1.png", "res/rageometer2.png");
+    rageMeter->findVisibleParts(VISIBLE_PART_PADDING);
     rageMeter->setShader(rageProgram);
     rageMeter->setPosition(glm::vec3(0.9f, 0.82f, 0.0f));
     rageMeter->setScale(glm::vec3(0.4f, 0.4f, 0.0f));
@@ -274,6 +277,7 @@ void World::buildHud()
 
     altitudeWarning = addSprite("res/altitudewarning.png", 1, {0.0f, 0.75f, 0.0f}, {0.4f, 0.4f, 0.0f});
     altitudeWarning->setVisible(false);
+    altitudeWarning->findVisiblePart(VISIBLE_PART_PADDING);
 
     buildStandingLine();
     menuView = std::make_unique<MenuView>();
@@ -339,8 +343,14 @@ void World::render(double realDt)
     terrain->setLevelOfDetail(quality_ == RenderQuality::Auto);
     // The finest cells only as far out as the scene's resolution can show them.
     terrain->setNearReach(renderScaleNow());
-    if (arrow)
-        arrow->setVisiblePartOnly(quality_ == RenderQuality::Auto);
+    // The arrow, the rage gauge and the altitude warning are mostly empty images: AUTO blends
+    // only the part of each that shows.
+    const bool visiblePartsOnly = quality_ == RenderQuality::Auto;
+    for (Sprite* sprite : {arrow, altitudeWarning})
+        if (sprite)
+            sprite->setVisiblePartOnly(visiblePartsOnly);
+    if (rageMeter)
+        rageMeter->setVisiblePartOnly(visiblePartsOnly);
     terrain->setShader(quality_ == RenderQuality::Auto ? terrainLodProgram : terrainProgram);
     // A software renderer's vertex program pays far more for Grov's bone look-ups than the
     // processor does blending his vertices itself.

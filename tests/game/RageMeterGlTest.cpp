@@ -50,14 +50,21 @@ TEST(RageMeterGlTest, FillShowsTheValueAndFollowsTheGauge)
             meter.render();
         };
 
-        draw(0.3f);
-        glm::vec4 area(0.0f);
-        glGetUniformfv(program->program(), uniformLocation(UNIFORM_UV_AREA), &area.x);
-        EXPECT_EQ(area, glm::vec4(0, 0, 0.3f, 1));
-        EXPECT_TRUE(redAt(0, VIEW_SIZE, 0.15f) && redAt(0, VIEW_SIZE, 0.28f));
-        EXPECT_FALSE(redAt(0, VIEW_SIZE, 0.33f) || redAt(0, VIEW_SIZE, 0.7f));
-        draw(0.0f);
-        EXPECT_FALSE(redAt(0, VIEW_SIZE, 0.15f));
+        // The same with only the images' visible parts drawn (AUTO's way): the fill still ends
+        // at the value, and the trough beyond it stays dark.
+        meter.findVisibleParts(32);
+        for (bool partOnly : {false, true}) {
+            meter.setVisiblePartOnly(partOnly);
+            draw(0.3f);
+            glm::vec4 area(0.0f);
+            glGetUniformfv(program->program(), uniformLocation(UNIFORM_UV_AREA), &area.x);
+            EXPECT_EQ(area, glm::vec4(0, 0, 0.3f, 1));
+            EXPECT_TRUE(redAt(0, VIEW_SIZE, 0.15f) && redAt(0, VIEW_SIZE, 0.28f)) << partOnly;
+            EXPECT_FALSE(redAt(0, VIEW_SIZE, 0.33f) || redAt(0, VIEW_SIZE, 0.7f)) << partOnly;
+            draw(0.0f);
+            EXPECT_FALSE(redAt(0, VIEW_SIZE, 0.15f)) << partOnly;
+        }
+        meter.setVisiblePartOnly(false);
 
         // Both layers go where the gauge goes, at its size.
         meter.setScale(glm::vec3(0.5f, 0.5f, 0));
