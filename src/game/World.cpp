@@ -40,9 +40,9 @@ const glm::vec3 tankAStart(-60.0f, 0.0f, -200.0f);
 const glm::vec3 tankBStart(20.0f, 0.0f, -50.0f);
 const glm::vec3 spareTankStart(0.0f, 0.0f, 100.0f);
 constexpr int spareTanks = 6;
-// Texels kept around the visible part of a mostly empty HUD image: what the filters spread from
-// its edge, down to a 512-texel image drawn 32 pixels across.
-constexpr int VISIBLE_PART_PADDING = 32;
+// Texels kept around the visible part of a HUD image: what the filters spread from its edge,
+// down to a 512-texel image drawn 128 pixels across (a window 256 pixels high).
+constexpr int VISIBLE_PART_PADDING = 8;
 
 void setGrovMaterial(Material& material)
 {
@@ -255,7 +255,8 @@ void World::buildHud()
     arrow = addSprite("res/arrow.png", arrowUnit, {0.0f, 0.5f, 0.0f}, {0.5f, 0.5f, 0.0f});
     arrow->setTransparency(0.5f);
     arrow->setRotationAxis(glm::vec3(0.0f, 0.0f, 1.0f));
-    // The arrow fills a seventh of its image: AUTO blends only that part.
+    // The wheel is round, and the arrow fills a seventh of its image.
+    wheel->findVisiblePart(VISIBLE_PART_PADDING);
     arrow->findVisiblePart(VISIBLE_PART_PADDING);
     const auto imageHeight = [](const Sprite& sprite) {
         int width = 0, height = 0;
@@ -343,10 +344,10 @@ void World::render(double realDt)
     terrain->setLevelOfDetail(quality_ == RenderQuality::Auto);
     // The finest cells only as far out as the scene's resolution can show them.
     terrain->setNearReach(renderScaleNow());
-    // The arrow, the rage gauge and the altitude warning are mostly empty images: AUTO blends
-    // only the part of each that shows.
+    // The power wheel, its arrow, the rage gauge and the altitude warning are images with
+    // empty parts: AUTO blends only the part of each that shows.
     const bool visiblePartsOnly = quality_ == RenderQuality::Auto;
-    for (Sprite* sprite : {arrow, altitudeWarning})
+    for (Sprite* sprite : {wheel, arrow, altitudeWarning})
         if (sprite)
             sprite->setVisiblePartOnly(visiblePartsOnly);
     if (rageMeter)

@@ -16,6 +16,24 @@ constexpr float QUAD_TEXCOORDS[QUAD_VERTICES * 2] = {
     0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 0.0f,
 };
 
+// Cuts the convex outline down to the half-plane a * x + b * y <= limit (one Sutherland-Hodgman
+// step): corners inside stay, and each side that crosses the line ends where it crosses.
+void clipOutline(std::vector<glm::vec2>& outline, float a, float b, float limit)
+{
+    std::vector<glm::vec2> kept;
+    for (std::size_t i = 0; i < outline.size(); ++i) {
+        const glm::vec2& from = outline[i];
+        const glm::vec2& to = outline[(i + 1) % outline.size()];
+        const float fromOver = a * from.x + b * from.y - limit;
+        const float toOver = a * to.x + b * to.y - limit;
+        if (fromOver <= 0.0f)
+            kept.push_back(from);
+        if ((fromOver < 0.0f && toOver > 0.0f) || (fromOver > 0.0f && toOver < 0.0f))
+            kept.push_back(from + (to - from) * (fromOver / (fromOver - toOver)));
+    }
+    outline = kept;
+}
+
 } // namespace
 
 Sprite::Sprite()
@@ -65,7 +83,9 @@ void Sprite::findVisiblePart(int paddingTexels)
     int width = 0, height = 0;
     const std::vector<unsigned char> texels = TextureManager::readTopLevel(GLuint(texture_), width, height);
 
+    // Texel extents along x, y and the two diagonals, x + y and x - y.
     int left = width, right = -1, bottom = height, top = -1;
+    int lowSum = width + height, highSum = -1, lowDifference = width, highDifference = -height;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             if (texels[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4 + 3] > 0) {
@@ -73,15 +93,32 @@ void Sprite::findVisiblePart(int paddingTexels)
                 right = std::max(right, x);
                 bottom = std::min(bottom, y);
                 top = std::max(top, y);
+                lowSum = std::min(lowSum, x + y);
+                highSum = std::max(highSum, x + y);
+                lowDifference = std::min(lowDifference, x - y);
+                highDifference = std::max(highDifference, x - y);
             }
     if (right < 0)
         return;
-    visiblePart_[0] = float(std::max(left - paddingTexels, 0)) / float(width);
-    visiblePart_[1] = float(std::max(bottom - paddingTexels, 0)) / float(height);
-    visiblePart_[2] = float(std::min(right + 1 + paddingTexels, width)) / float(width);
-    visiblePart_[3] = float(std::min(top + 1 + paddingTexels, height)) / float(height);
+    // Every point within the padding of a visible texel's square is kept: along a diagonal the
+    // padding counts twice, once for each axis.
+    const float pad = float(paddingTexels);
+    std::vector<glm::vec2> outline = {
+        {std::max(float(left) - pad, 0.0f), std::max(float(bottom) - pad, 0.0f)},
+        {std::min(float(right + 1) + pad, float(width)), std::max(float(bottom) - pad, 0.0f)},
+        {std::min(float(right + 1) + pad, float(width)), std::min(float(top + 1) + pad, float(height))},
+        {std::max(float(left) - pad, 0.0f), std::min(float(top + 1) + pad, float(height))},
+    };
+    // Each corner cut keeps a * x + b * y <= limit.
+    clipOutline(outline, -1.0f, -1.0f, -(float(lowSum) - 2.0f * pad));
+    clipOutline(outline, 1.0f, 1.0f, float(highSum) + 2.0f + 2.0f * pad);
+    clipOutline(outline, -1.0f, 1.0f, -(float(lowDifference) - 1.0f - 2.0f * pad));
+    clipOutline(outline, 1.0f, -1.0f, float(highDifference) + 1.0f + 2.0f * pad);
+    for (glm::vec2& corner : outline)
+        corner /= glm::vec2(float(width), float(height));
+    visiblePart_ = outline;
     if (visiblePartOnly_)
-        setQuad(visiblePart_[0], visiblePart_[1], visiblePart_[2], visiblePart_[3]);
+        setOutline(visiblePart_);
 }
 
 void Sprite::setVisiblePartOnly(bool only)
@@ -89,25 +126,25 @@ void Sprite::setVisiblePartOnly(bool only)
     if (only == visiblePartOnly_)
         return;
     visiblePartOnly_ = only;
-    if (only)
-        setQuad(visiblePart_[0], visiblePart_[1], visiblePart_[2], visiblePart_[3]);
-    else
-        setQuad(0.0f, 0.0f, 1.0f, 1.0f);
+    setOutline(only ? visiblePart_ : std::vector<glm::vec2>{{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}});
 }
 
-void Sprite::setQuad(float u0, float v0, float u1, float v1)
+void Sprite::setOutline(const std::vector<glm::vec2>& outline)
 {
-    // The whole quad's strip order; a texture coordinate t sits at position 2t - 1.
-    const float texcoords[QUAD_VERTICES * 2] = {u0, v1, u0, v0, u1, v1, u1, v0};
-    float positions[QUAD_VERTICES * 3];
-    for (int i = 0; i < QUAD_VERTICES; ++i) {
-        positions[i * 3] = texcoords[i * 2] * 2.0f - 1.0f;
-        positions[i * 3 + 1] = texcoords[i * 2 + 1] * 2.0f - 1.0f;
-        positions[i * 3 + 2] = 0.0f;
+    // A convex outline as one strip: zigzag from its first corner inward from both ends.
+    std::vector<float> texcoords, positions;
+    const std::size_t count = outline.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t corner = i % 2 == 0 ? (count - i / 2) % count : (i + 1) / 2;
+        const glm::vec2& t = outline[corner];
+        texcoords.insert(texcoords.end(), {t.x, t.y});
+        // A texture coordinate t sits at position 2t - 1.
+        positions.insert(positions.end(), {t.x * 2.0f - 1.0f, t.y * 2.0f - 1.0f, 0.0f});
     }
     glBindBuffer(GL_ARRAY_BUFFER, positionBuffer_);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof positions, positions);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(positions.size() * sizeof(float)), positions.data(), GL_STATIC_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, texcoordBuffer_);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof texcoords, texcoords);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(texcoords.size() * sizeof(float)), texcoords.data(), GL_STATIC_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
+    vertexCount_ = int(count);
 }

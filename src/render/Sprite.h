@@ -3,6 +3,10 @@
 
 #include "render/SceneObject.h"
 
+#include <glm/glm.hpp>
+
+#include <vector>
+
 class Sprite : public SceneObject {
 public:
     Sprite();
@@ -15,18 +19,24 @@ public:
 
     void draw(Shader* shader) override;
 
-    // Finds the part of the texture that has any opacity, plus padding texels on each side for
-    // the filters' reach (read back from GL's top level; none when nothing is visible).
+    // Finds the part of the texture that has any opacity, plus padding texels on every side for
+    // the filters' reach (read back from GL's top level; none when nothing is visible): the
+    // smallest octagon around it with sides along the image's edges and its diagonals, so a
+    // round image (the power wheel) leaves out most of its empty corners too.
     void findVisiblePart(int paddingTexels);
     // Draws only that part, each pixel where the whole quad put it, or the whole quad again: a
     // mostly empty image (the power wheel's arrow) then costs only the pixels it covers. The
     // two can differ in the last bit of a few edge pixels, where the triangles' split differs.
     void setVisiblePartOnly(bool only);
+    // The visible part's corners in texture coordinates, counter-clockwise; the whole image's
+    // four before any is found.
+    const std::vector<glm::vec2>& visiblePart() const { return visiblePart_; }
 
 protected:
-    void setQuad(float u0, float v0, float u1, float v1);
+    // Draws the convex outline (texture coordinates, counter-clockwise) of the image.
+    void setOutline(const std::vector<glm::vec2>& outline);
 
-    float visiblePart_[4] = {0.0f, 0.0f, 1.0f, 1.0f}; // u0, v0, u1, v1
+    std::vector<glm::vec2> visiblePart_{{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
     bool visiblePartOnly_ = false;
     int textureUnit_ = -1;
     int texture_ = -1;

@@ -154,49 +154,60 @@ TEST_F(HudDrawGlTest, SpriteAndGlyphAppearWhereTheirTransformPutsThem)
     EXPECT_LT(pixelAt(192, 128).r, 20); // outside the box
 }
 
-TEST_F(HudDrawGlTest, TheArrowsVisiblePartLandsOnTheSamePixelsAsItsWholeQuad)
+TEST_F(HudDrawGlTest, TheVisiblePartsOfTheArrowAndTheWheelLandOnTheSamePixelsAsTheirWholeQuads)
 {
-    const GLuint image = TextureManager::instance().load("res/arrow.png", GL_RGBA8, GL_BGRA, GL_LINEAR_MIPMAP_LINEAR,
-                                                         GL_LINEAR, GL_REPEAT, GL_REPEAT);
-    ASSERT_NE(image, 0u);
-    Sprite arrow;
-    arrow.setTransparent(true);
-    arrow.setTransparency(0.5f);
-    arrow.setTexture(int(image), 1);
-    arrow.setShader(hud);
-    arrow.setRotationAxis(glm::vec3(0.0f, 0.0f, 1.0f));
-    arrow.setRotationAngle(0.7f);
-    arrow.setScale(glm::vec3(0.9f, 0.9f, 0.0f));
-    arrow.findVisiblePart(32);
+    // The round wheel's part is an octagon, well inside its square; the arrow's is a sliver.
+    for (const auto& [path, largestShare] : {std::pair{"res/arrow.png", 0.2f}, std::pair{"res/wheel.png", 0.85f}}) {
+        SCOPED_TRACE(path);
+        const GLuint image = TextureManager::instance().load(path, GL_RGBA8, GL_BGRA, GL_LINEAR_MIPMAP_LINEAR,
+                                                             GL_LINEAR, GL_REPEAT, GL_REPEAT);
+        ASSERT_NE(image, 0u);
+        Sprite sprite;
+        sprite.setTransparent(true);
+        sprite.setTransparency(0.5f);
+        sprite.setTexture(int(image), 1);
+        sprite.setShader(hud);
+        sprite.setRotationAxis(glm::vec3(0.0f, 0.0f, 1.0f));
+        sprite.setRotationAngle(0.7f);
+        sprite.setScale(glm::vec3(0.9f, 0.9f, 0.0f));
+        sprite.findVisiblePart(8);
+        // The outline's area by the shoelace formula, as a share of the whole image.
+        const std::vector<glm::vec2>& part = sprite.visiblePart();
+        float area = 0.0f;
+        for (std::size_t i = 0; i < part.size(); ++i)
+            area += part[i].x * part[(i + 1) % part.size()].y - part[(i + 1) % part.size()].x * part[i].y;
+        EXPECT_GT(area / 2.0f, 0.05f);
+        EXPECT_LT(area / 2.0f, largestShare);
 
-    const auto draw = [&](bool partOnly) {
-        glClearColor(0.3f, 0.4f, 0.5f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        arrow.setVisiblePartOnly(partOnly);
-        drawObject(arrow);
-        std::vector<unsigned char> pixels(std::size_t(VIEW_SIZE) * VIEW_SIZE * 4);
-        glReadPixels(0, 0, VIEW_SIZE, VIEW_SIZE, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
-    };
-    const std::vector<unsigned char> whole = draw(false);
-    const std::vector<unsigned char> part = draw(true);
-    const std::vector<unsigned char> wholeAgain = draw(false);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        const auto draw = [&](bool partOnly) {
+            glClearColor(0.3f, 0.4f, 0.5f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            sprite.setVisiblePartOnly(partOnly);
+            drawObject(sprite);
+            std::vector<unsigned char> pixels(std::size_t(VIEW_SIZE) * VIEW_SIZE * 4);
+            glReadPixels(0, 0, VIEW_SIZE, VIEW_SIZE, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+            return pixels;
+        };
+        const std::vector<unsigned char> whole = draw(false);
+        const std::vector<unsigned char> partDrawn = draw(true);
+        const std::vector<unsigned char> wholeAgain = draw(false);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
-    int arrowPixels = 0, differing = 0, largest = 0;
-    for (std::size_t i = 0; i < whole.size(); i += 4) {
-        // The corner stays background: the arrow stands in the middle.
-        if (whole[i] != whole[0] || whole[i + 1] != whole[1] || whole[i + 2] != whole[2])
-            ++arrowPixels;
-        int step = 0;
-        for (std::size_t c = 0; c < 3; ++c)
-            step = std::max(step, std::abs(int(whole[i + c]) - int(part[i + c])));
-        differing += step > 0;
-        largest = std::max(largest, step);
+        int imagePixels = 0, differing = 0, largest = 0;
+        for (std::size_t i = 0; i < whole.size(); i += 4) {
+            // The corner stays background: both images stand in the middle.
+            if (whole[i] != whole[0] || whole[i + 1] != whole[1] || whole[i + 2] != whole[2])
+                ++imagePixels;
+            int step = 0;
+            for (std::size_t c = 0; c < 3; ++c)
+                step = std::max(step, std::abs(int(whole[i + c]) - int(partDrawn[i + c])));
+            differing += step > 0;
+            largest = std::max(largest, step);
+        }
+        EXPECT_GT(imagePixels, 1000) << "the image was not drawn";
+        // Only the triangles' split moves: the odd edge pixel may round the other way.
+        EXPECT_LE(largest, 1);
+        EXPECT_LT(differing, imagePixels / 100);
+        EXPECT_TRUE(whole == wholeAgain) << "switching back must restore the whole quad";
     }
-    EXPECT_GT(arrowPixels, 1000) << "the arrow was not drawn";
-    // Only the triangles' split moves: the odd edge pixel may round the other way.
-    EXPECT_LE(largest, 1);
-    EXPECT_LT(differing, arrowPixels / 100);
-    EXPECT_TRUE(whole == wholeAgain) << "switching back must restore the whole quad";
 }
