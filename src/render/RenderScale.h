@@ -16,7 +16,7 @@
 class RenderScale {
 public:
     static constexpr double MIN_SCALE = 0.6;              // the floor of small windows
-    static constexpr double LOWEST_SCALE = 0.45;          // the floor of the largest windows
+    static constexpr double LOWEST_SCALE = 0.4;           // the floor of the largest windows
     static constexpr double FLOOR_PIXELS = 460.0 * 345.0; // 0.45 of a 1024 x 768 window's sides
     static constexpr double MAX_SCALE = 1.0;
     static constexpr double DEFAULT_BUDGET = 1.0 / 60.0; // seconds per frame: a 60 Hz screen's
