@@ -2,10 +2,11 @@
 // How large the 3D scene is drawn, as a share of the window's width and height, so that a
 // machine too slow to shade every pixel in time still gets a smooth game. It watches the frame
 // times it is told of and moves the scale in small steps: down while frames take longer than
-// the budget, up only when the frames are so short that even if all of their time were
-// shading, the larger picture would still fit the budget with room to spare. A step up can
-// therefore never cause the miss that would send it down again, and under a steady load the
-// scale settles instead of swinging.
+// the budget (at once after a few misses in a row, and as far as if only half of each frame
+// shrank with the pixels, so a costlier scene is met quickly), up only when the frames are so
+// short that even if all of their time were shading, the larger picture would still fit the
+// budget with room to spare. A step up can therefore never cause the miss that would send it
+// down again, and under a steady load the scale settles instead of swinging.
 //
 // How far down it may go depends on the window: a share of a small window's sides leaves too
 // few pixels to read, while a large window keeps plenty at a smaller share. The floor keeps at
