@@ -18,13 +18,13 @@ class RenderScale {
 public:
     static constexpr double MIN_SCALE = 0.6;              // the floor of small windows
     static constexpr double LOWEST_SCALE = 0.4;           // the floor of the largest windows
-    static constexpr double FLOOR_PIXELS = 460.0 * 345.0; // 0.45 of a 1024 x 768 window's sides
+    static constexpr double FLOOR_PIXELS = 435.0 * 326.0; // 0.425 of a 1024 x 768 window's sides
     static constexpr double MAX_SCALE = 1.0;
     static constexpr double DEFAULT_BUDGET = 1.0 / 60.0; // seconds per frame: a 60 Hz screen's
     static constexpr int WINDOW_FRAMES = 8;              // frames judged together
     static constexpr double STEP_DOWN = 0.15;            // largest change in one judgement
     static constexpr double STEP_UP = 0.05;
-    static constexpr double QUANTUM = 0.05; // scales are multiples of this
+    static constexpr double QUANTUM = 0.025; // scales are multiples of this
 
     explicit RenderScale(double budgetSeconds = DEFAULT_BUDGET);
 

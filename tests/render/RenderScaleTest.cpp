@@ -111,8 +111,8 @@ TEST(RenderScale, StallsAreIgnoredAndAFastMachineGetsFullSizeBack)
 
 TEST(RenderScale, TheFloorLeavesEnoughPixelsForTheWindowsSize)
 {
-    EXPECT_DOUBLE_EQ(RenderScale::floorFor(900, 700), 0.55);
-    EXPECT_DOUBLE_EQ(RenderScale::floorFor(1024, 768), 0.45);
+    EXPECT_DOUBLE_EQ(RenderScale::floorFor(900, 700), 0.475);
+    EXPECT_DOUBLE_EQ(RenderScale::floorFor(1024, 768), 0.425);
     EXPECT_DOUBLE_EQ(RenderScale::floorFor(1920, 1080), RenderScale::LOWEST_SCALE);
     EXPECT_DOUBLE_EQ(RenderScale::floorFor(640, 480), RenderScale::MIN_SCALE);
     EXPECT_DOUBLE_EQ(RenderScale::floorFor(16384, 16384), RenderScale::LOWEST_SCALE);
