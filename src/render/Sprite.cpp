@@ -126,7 +126,7 @@ void Sprite::setVisiblePartOnly(bool only)
     if (only == visiblePartOnly_)
         return;
     visiblePartOnly_ = only;
-    setOutline(only ? visiblePart_ : std::vector<glm::vec2>{{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}});
+    setOutline(only ? visiblePart_ : wholeImage());
 }
 
 void Sprite::setOutline(const std::vector<glm::vec2>& outline)
