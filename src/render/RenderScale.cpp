@@ -35,7 +35,7 @@ void RenderScale::addFrame(double seconds)
     // Missed frames show at once, a picture a little softer than it could be does not: a run of
     // misses (a costlier scene has come) goes down without waiting for the whole window.
     const bool missing = int(frames.size()) == MISSES_IN_A_ROW
-                         && std::all_of(frames.begin(), frames.end(), [this](double s) { return s > budget; });
+        && std::all_of(frames.begin(), frames.end(), [this](double s) { return s > budget; });
     if (int(frames.size()) < WINDOW_FRAMES && !missing)
         return;
     judge();
