@@ -25,7 +25,8 @@ void World::noteFrameTime(double seconds)
     if (scale != tracedScale) {
         tracedScale = scale;
         char text[16];
-        std::snprintf(text, sizeof text, "%.2f", scale);
+        // Three figures: the scale moves in steps of 0.025.
+        std::snprintf(text, sizeof text, "%.3g", scale);
         traceEvent("scale", text);
     }
 }
