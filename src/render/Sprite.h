@@ -33,8 +33,8 @@ public:
     const std::vector<glm::vec2>& visiblePart() const { return visiblePart_; }
 
 protected:
-    // The whole image's corners from the top left, counter-clockwise: drawn as a strip, the
-    // same triangles as the quad the sprite starts with.
+    // The whole image's corners from the top left, counter-clockwise: as a strip, top left,
+    // bottom left, top right, bottom right, the quad every sprite starts with.
     static std::vector<glm::vec2> wholeImage() { return {{0.0f, 1.0f}, {0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}}; }
     // Draws the convex outline (texture coordinates, counter-clockwise) of the image.
     void setOutline(const std::vector<glm::vec2>& outline);
