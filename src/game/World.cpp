@@ -313,6 +313,9 @@ void World::update(double gameDt, double realDt)
     gameCamera->update(realDt);
     const int stateBefore = gameLogic->state();
     gameLogic->update(gameDt);
+    // Aiming, the wind-up, the flight and the score each cost their own: AUTO's scale picks up
+    // where the state last left it, every throw.
+    renderScale.enterScene(gameLogic->state());
     showRules();
     for (SceneObject* object : objects3D)
         object->update(gameDt);

@@ -46,6 +46,19 @@ void RenderScale::reset(double startScale)
 {
     scale_ = std::isfinite(startScale) ? std::clamp(startScale, floor_, MAX_SCALE) : MAX_SCALE;
     frames.clear();
+    leftAt.clear();
+}
+
+void RenderScale::enterScene(int scene)
+{
+    if (scene == scene_)
+        return;
+    leftAt[scene_] = scale_;
+    scene_ = scene;
+    const auto kept = leftAt.find(scene);
+    if (kept != leftAt.end())
+        scale_ = std::clamp(kept->second, floor_, MAX_SCALE);
+    frames.clear();
 }
 
 double RenderScale::floorFor(int width, int height)
@@ -61,6 +74,7 @@ void RenderScale::setFloor(double floor)
 {
     floor_ = std::isfinite(floor) ? std::clamp(floor, LOWEST_SCALE, MIN_SCALE) : MIN_SCALE;
     scale_ = std::max(scale_, floor_);
+    leftAt.clear();
 }
 
 void RenderScale::judge()

@@ -11,7 +11,11 @@
 // How far down it may go depends on the window: a share of a small window's sides leaves too
 // few pixels to read, while a large window keeps plenty at a smaller share. The floor keeps at
 // least FLOOR_PIXELS in the scene, between LOWEST_SCALE and MIN_SCALE of the window's sides.
+//
+// The game's scenes (its states) differ in cost, and each comes round again every throw: a
+// scene starts at the scale it was last left at, not at the one the scene before it ended on.
 
+#include <map>
 #include <vector>
 
 class RenderScale {
@@ -33,13 +37,17 @@ public:
     void addFrame(double seconds);
     double scale() const { return scale_; }
     // No frames counted and the scale at startScale (kept in bounds), as after a change of
-    // quality or when the renderer is known to be slow.
+    // quality or when the renderer is known to be slow; no scene's scale is kept.
     void reset(double startScale = MAX_SCALE);
+
+    // From now on the frames are of this scene: the scale becomes the one it was last left at
+    // (none kept: the scale stays), and the frames counted so far are dropped.
+    void enterScene(int scene);
 
     // The floor for a window of this many pixels; MIN_SCALE for sides that are not positive.
     static double floorFor(int width, int height);
     // The floor from now on, kept between LOWEST_SCALE and MIN_SCALE; a scale below it is
-    // raised to it.
+    // raised to it. The window has changed: the scales the scenes were left at are forgotten.
     void setFloor(double floor);
     double floor() const { return floor_; }
 
@@ -50,4 +58,6 @@ private:
     double scale_ = MAX_SCALE;
     double floor_ = MIN_SCALE;
     std::vector<double> frames;
+    int scene_ = -1;
+    std::map<int, double> leftAt; // scene -> scale when it was last left
 };

@@ -82,6 +82,25 @@ TEST(RenderScale, ACostlierSceneIsMetWithinAFewMissedFrames)
     EXPECT_LE(misses, RenderScale::WINDOW_FRAMES / 2);
     EXPECT_LE(cost(controller.scale()), budget);
     EXPECT_GE(controller.scale(), 0.4);
+
+    // Every throw comes back to it: from the second on, aiming starts at the scale it was left
+    // at, with no miss, and the cheap scene at its own again.
+    enum { AIMING, SCORE };
+    controller.enterScene(AIMING);
+    const double aimingScale = controller.scale();
+    controller.enterScene(SCORE);
+    for (int frame = 0; frame < 200; ++frame)
+        controller.addFrame(0.5 * cost(controller.scale()));
+    const double scoreScale = controller.scale();
+    ASSERT_GT(scoreScale, aimingScale);
+    controller.enterScene(AIMING);
+    EXPECT_EQ(controller.scale(), aimingScale);
+    controller.enterScene(SCORE);
+    EXPECT_EQ(controller.scale(), scoreScale);
+    // A new window forgets them: their costs have changed with its size.
+    controller.setFloor(0.45);
+    controller.enterScene(AIMING);
+    EXPECT_EQ(controller.scale(), scoreScale);
 }
 
 TEST(RenderScale, StallsAreIgnoredAndAFastMachineGetsFullSizeBack)
