@@ -30,7 +30,8 @@ const std::vector<std::string>& gameFiles()
         for (const char* name :
              {"ah", "donk", "flight", "goal", "grunt", "haha", "haha2", "inbetween", "intro", "mm", "uff", "uuh"})
             list.push_back(std::string("res/sounds/") + name + ".wav");
-        for (const char* name : {"grov.dae", "grov_anim.dae", "grov_skin.png", "tank.dae", "tank_skin.png"})
+        for (const char* name :
+             {"grov.dae", "grov_anim.dae", "grov_anim_low.dae", "grov_skin.png", "tank.dae", "tank_skin.png"})
             list.push_back(std::string("assets/") + name);
         return list;
     }();

@@ -22,7 +22,7 @@ for file in settings.txt \
     res/menu_{panel,highlight,shade}.png \
     res/1047-5.jpg res/1047-5-normal.jpg res/skybox2/{back,bottom,front,left,right,top}.jpg \
     res/sounds/{ah,donk,flight,goal,grunt,haha,haha2,inbetween,intro,mm,uff,uuh}.wav \
-    assets/{grov,grov_anim,tank}.dae assets/{grov,tank}_skin.png icons/grov-rage-{64,128,256}.png; do
+    assets/{grov,grov_anim,grov_anim_low,tank}.dae assets/{grov,tank}_skin.png icons/grov-rage-{64,128,256}.png; do
     [ -s "$data/$file" ] || missing="$missing $file"
 done
 check "every file the game reads is installed (missing:$missing)" [ -z "$missing" ]

@@ -1,6 +1,8 @@
 // Grov, the thrown hero: a stocky, grumpy cartoon man about 4 units tall, feet at the
-// origin, facing -z. Written twice: skinned with his flailing clip ("assets/grov_anim.dae")
-// and static in the same bind pose ("assets/grov.dae"), which gives the game his box.
+// origin, facing -z. Written three times: skinned with his flailing clip
+// ("assets/grov_anim.dae"), static in the same bind pose ("assets/grov.dae"), which gives the
+// game his box, and skinned again with under half the triangles ("assets/grov_anim_low.dae"),
+// for drawing him small on a renderer that pays for every triangle.
 
 #include "ColladaWriter.h"
 #include "Generator.h"
@@ -24,6 +26,18 @@ constexpr int KEYS_PER_SECOND = 30;       // matrix keys written per joint
 constexpr float ARM_DROP_DEGREES = 50.0f; // bind pose: arms hang this far from vertical
 constexpr int ATLAS_SIZE = 512;           // texels
 constexpr int ATLAS_CELLS = 8;            // cells per side
+
+// How finely the body is built: the share of the steps round each shape that is kept, and of
+// those round the capsules of the neck and limbs.
+struct BodyDetail {
+    float shapes;
+    float limbs;
+};
+constexpr BodyDetail FULL_DETAIL{1.0f, 1.0f};
+// The low-poly twin, drawn about a hundred pixels tall: three quarters of the steps round the
+// shapes, and half round the limbs, which are thin and whose ends are buried in the trunk, the
+// fists and the shoes. Under half of the triangles, and the shirt keeps its stripes.
+constexpr BodyDetail LOW_POLY_DETAIL{0.75f, 0.5f};
 
 enum Bone {
     HIPS,
@@ -134,13 +148,20 @@ float faceZ(float x, float y)
     return z;
 }
 
-MeshBuilder buildBody(const Skeleton& s, const TextureAtlas& atlas)
+MeshBuilder buildBody(const Skeleton& s, const TextureAtlas& atlas, const BodyDetail& detail)
 {
     MeshBuilder m;
+    m.detail = detail.shapes;
     auto part = [&](auto build, auto weights) {
         const size_t first = m.vertices.size();
         build();
         m.skin(first, weights);
+    };
+    // The neck and the limbs, built at their own detail.
+    auto limbPart = [&](auto build, auto weights) {
+        m.detail = detail.limbs;
+        part(build, weights);
+        m.detail = detail.shapes;
     };
     auto bone = [](int b) { return [b](const glm::vec3&) { return only(b); }; };
 
@@ -169,7 +190,7 @@ MeshBuilder buildBody(const Skeleton& s, const TextureAtlas& atlas)
 
     // Neck and head, with the scowl: heavy brows slanting down to the nose, eyelids half
     // shut over the eyes, and a frown.
-    part(
+    limbPart(
         [&] {
             m.capsule({0.0f, 2.7f, 0.0f}, {0.0f, 3.0f, 0.0f}, 0.2f, 0.2f, atlas.cell(SKIN));
         },
@@ -213,10 +234,10 @@ MeshBuilder buildBody(const Skeleton& s, const TextureAtlas& atlas)
         const int upper = side == 0 ? UPPERARM_L : UPPERARM_R;
         const int lower = side == 0 ? LOWERARM_L : LOWERARM_R;
         const glm::vec3 shoulder = s.joint[upper], elbow = s.joint[lower], wrist = s.wrist[side];
-        part([&] { m.capsule(shoulder, elbow, 0.19f, 0.16f, atlas.cell(SHIRT)); },
-             [&](const glm::vec3& p) { return limbWeights(p, shoulder, elbow, upper, SPINE, lower); });
-        part([&] { m.capsule(elbow, wrist, 0.15f, 0.13f, atlas.cell(SKIN)); },
-             [&](const glm::vec3& p) { return limbWeights(p, elbow, wrist, lower, upper, -1); });
+        limbPart([&] { m.capsule(shoulder, elbow, 0.19f, 0.16f, atlas.cell(SHIRT)); },
+                 [&](const glm::vec3& p) { return limbWeights(p, shoulder, elbow, upper, SPINE, lower); });
+        limbPart([&] { m.capsule(elbow, wrist, 0.15f, 0.13f, atlas.cell(SKIN)); },
+                 [&](const glm::vec3& p) { return limbWeights(p, elbow, wrist, lower, upper, -1); });
         const glm::vec3 fist = wrist + glm::normalize(wrist - elbow) * 0.1f;
         part([&] { m.ellipsoid(ellipsoidAt(fist, {0.21f, 0.21f, 0.2f}), atlas.cell(SKIN), 10, 14); }, bone(lower));
     }
@@ -226,10 +247,10 @@ MeshBuilder buildBody(const Skeleton& s, const TextureAtlas& atlas)
         const int upper = side == 0 ? UPPERLEG_L : UPPERLEG_R;
         const int lower = side == 0 ? LOWERLEG_L : LOWERLEG_R;
         const glm::vec3 hip = s.joint[upper], knee = s.joint[lower], ankle = s.ankle[side];
-        part([&] { m.capsule(hip, knee, 0.25f, 0.21f, atlas.cell(TROUSERS)); },
-             [&](const glm::vec3& p) { return limbWeights(p, hip, knee, upper, HIPS, lower); });
-        part([&] { m.capsule(knee, ankle, 0.21f, 0.18f, atlas.cell(TROUSERS)); },
-             [&](const glm::vec3& p) { return limbWeights(p, knee, ankle, lower, upper, -1); });
+        limbPart([&] { m.capsule(hip, knee, 0.25f, 0.21f, atlas.cell(TROUSERS)); },
+                 [&](const glm::vec3& p) { return limbWeights(p, hip, knee, upper, HIPS, lower); });
+        limbPart([&] { m.capsule(knee, ankle, 0.21f, 0.18f, atlas.cell(TROUSERS)); },
+                 [&](const glm::vec3& p) { return limbWeights(p, knee, ankle, lower, upper, -1); });
         part(
             [&] {
                 m.ellipsoid(ellipsoidAt({ankle.x, 0.17f, -0.12f}, {0.22f, 0.16f, 0.36f}), atlas.cell(SHOE), 10, 16);
@@ -334,7 +355,7 @@ bool generateGrov(const std::string& gameDir)
     if (!atlas.save(assets + "/grov_skin.png"))
         return false;
 
-    ColladaGeometry body{"grov_body-mesh", "grov_skin", buildBody(skeleton, atlas)};
+    ColladaGeometry body{"grov_body-mesh", "grov_skin", buildBody(skeleton, atlas, FULL_DETAIL)};
 
     // Static twin: the same figure in the bind pose, no skeleton.
     ColladaDocument still;
@@ -369,7 +390,13 @@ bool generateGrov(const std::string& gameDir)
         }
         animated.tracks.push_back(track);
     }
-    return writeCollada(animated, assets + "/grov_anim.dae");
+    if (!writeCollada(animated, assets + "/grov_anim.dae"))
+        return false;
+
+    // The low-poly twin: the same skeleton, clip and atlas, fewer steps round every shape.
+    ColladaDocument low = animated;
+    low.geometries = {{body.id, body.materialId, buildBody(skeleton, atlas, LOW_POLY_DETAIL)}};
+    return writeCollada(low, assets + "/grov_anim_low.dae");
 }
 
 } // namespace

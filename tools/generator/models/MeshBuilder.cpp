@@ -64,6 +64,11 @@ glm::mat4 placeAlong(const glm::vec3& from, const glm::vec3& to)
     return m;
 }
 
+int MeshBuilder::steps(int full, int least) const
+{
+    return std::max(least, int(std::lround(float(full) * detail)));
+}
+
 void MeshBuilder::grid(int columns, int rows, const std::function<void(int, int, MeshVertex&)>& makeVertex)
 {
     const size_t firstVertex = vertices.size();
@@ -90,6 +95,8 @@ void MeshBuilder::grid(int columns, int rows, const std::function<void(int, int,
 
 void MeshBuilder::ellipsoid(const glm::mat4& transform, const UvRect& uv, int rings, int segments)
 {
+    rings = steps(rings, 4);
+    segments = steps(segments, 6);
     grid(segments, rings, [&](int c, int r, MeshVertex& v) {
         const float u = float(c) / float(segments);
         const float t = float(r) / float(rings);
@@ -105,6 +112,7 @@ void MeshBuilder::ellipsoid(const glm::mat4& transform, const UvRect& uv, int ri
 void MeshBuilder::lathe(const std::vector<ProfilePoint>& profile, const glm::mat4& transform, const UvRect& uv,
                         int segments)
 {
+    segments = steps(segments, 6);
     const int rows = int(profile.size()) - 1;
     if (rows < 1)
         return;
@@ -146,7 +154,7 @@ void MeshBuilder::lathe(const std::vector<ProfilePoint>& profile, const glm::mat
 
 void MeshBuilder::capsule(const glm::vec3& a, const glm::vec3& b, float ra, float rb, const UvRect& uv, int segments)
 {
-    constexpr int capSteps = 6;
+    const int capSteps = steps(6, 2);
     const float length = glm::length(b - a);
     std::vector<ProfilePoint> profile;
     for (int k = 0; k <= capSteps; ++k) {
@@ -265,6 +273,7 @@ void MeshBuilder::tube(const std::vector<glm::vec3>& points, float radius, const
 {
     if (points.size() < 2)
         return;
+    segments = steps(segments, 6);
     const int rows = int(points.size()) - 1;
     grid(segments, rows, [&](int c, int r, MeshVertex& v) {
         const size_t i = size_t(r);

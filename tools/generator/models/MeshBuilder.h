@@ -41,6 +41,9 @@ class MeshBuilder {
 public:
     std::vector<MeshVertex> vertices;
     std::vector<unsigned> indices; // triangles, counter-clockwise seen from outside
+    // The share of each round primitive's rings and segments that is built (1: all of them):
+    // a twin drawn small takes fewer steps round the same surfaces.
+    float detail = 1.0f;
 
     // Unit sphere deformed by the transform (scale, rotation, translation).
     void ellipsoid(const glm::mat4& transform, const UvRect& uv, int rings = 16, int segments = 24);
@@ -65,6 +68,8 @@ public:
     void append(const MeshBuilder& other);
 
 private:
+    // Steps round or along a surface at this detail, and never fewer than least.
+    int steps(int full, int least) const;
     void grid(int columns, int rows, const std::function<void(int, int, MeshVertex&)>& makeVertex);
 };
 
