@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <glm/gtc/matrix_transform.hpp>
+#include <limits>
 
 namespace {
 
@@ -33,4 +34,20 @@ float blurScaleFor(float nominalRate, double realDt)
     if (!(realDt > 0.0))
         realDt = 1.0 / nominalRate;
     return static_cast<float>(blurAtNominalRate / nominalRate / realDt);
+}
+
+double drawnHeightShare(const glm::mat4& clip, const std::vector<glm::vec4>& corners)
+{
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -lowest;
+    for (const glm::vec4& corner : corners) {
+        const glm::vec4 c = clip * corner;
+        if (!(c.w > 0.0f))
+            return std::numeric_limits<double>::infinity();
+        const double y = double(c.y) / double(c.w);
+        lowest = std::min(lowest, y);
+        highest = std::max(highest, y);
+    }
+    // Clip space spans 2 from the bottom of the view to its top.
+    return corners.empty() ? 0.0 : (highest - lowest) / 2.0;
 }

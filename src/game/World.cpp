@@ -43,6 +43,9 @@ constexpr int spareTanks = 6;
 // Texels kept around the visible part of a HUD image: what the filters spread from its edge,
 // down to a 512-texel image drawn 128 pixels across (a window 256 pixels high).
 constexpr int VISIBLE_PART_PADDING = 8;
+// Scene pixels Grov stands tall below which his low-poly twin is drawn: its facets then stray
+// from the round shapes by less than a pixel.
+constexpr double LOW_POLY_GROV_PIXELS = 160.0;
 
 void setGrovMaterial(Material& material)
 {
@@ -163,6 +166,7 @@ void World::build3DObjects()
     objects3D.push_back(terrain);
 
     character = new BoneObject("assets/grov_anim.dae");
+    character->loadLowPolyTwin("assets/grov_anim_low.dae");
     character->setShader(grovProgram);
     setGrovMaterial(character->material());
     character->setPosition(glm::vec3(0.0f));
@@ -362,6 +366,12 @@ void World::render(double realDt)
         const bool blendHere = quality_ == RenderQuality::Auto && softwareRenderer && grovBlendedProgram;
         character->setSkinOnProcessor(blendHere);
         character->setShader(blendHere ? grovBlendedProgram : grovProgram);
+        // Drawn small, most of his triangles are narrower than a pixel, and that renderer sets
+        // up every one: the low-poly twin then, while its facets stay within a pixel of his
+        // round shapes.
+        const glm::mat4 clip = projection * camera->viewMatrix() * character->modelMatrix();
+        const double scenePixels = drawnHeightShare(clip, character->boxCorners()) * windowHeight * renderScaleNow();
+        character->setLowPoly(blendHere && scenePixels < LOW_POLY_GROV_PIXELS);
     }
     Framebuffer* target = sceneTargetFor(blur);
     bindFrame();

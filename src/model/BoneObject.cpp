@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <iostream>
 
 double animationClock = 0.0;
 
@@ -148,8 +149,48 @@ void BoneObject::poseAt(double clockSeconds)
     poseClip(clockSeconds, 0);
 }
 
+void BoneObject::loadLowPolyTwin(const std::string& path)
+{
+    twin.reset();
+    if (!root)
+        return;
+    auto candidate = std::make_unique<BoneObject>(path);
+    if (!candidate->isLoaded())
+        return;
+    std::vector<int> matched(candidate->bones.size(), -1);
+    for (const auto& [name, info] : candidate->bones) {
+        const auto ours = bones.find(name);
+        if (ours == bones.end()) {
+            std::cout << "The low-poly twin '" << path << "' has a bone its model lacks (" << name
+                      << "): the model is drawn in full" << std::endl;
+            return;
+        }
+        matched[std::size_t(info.index)] = ours->second.index;
+    }
+    twin = std::move(candidate);
+    twinBones = std::move(matched);
+}
+
+void BoneObject::takePoseOf(const BoneObject& model, const std::vector<int>& modelBoneOf)
+{
+    setPosition(model.position());
+    setRotationAxis(model.rotationAxis());
+    setRotationAngle(model.rotationAngle());
+    setScale(model.scale());
+    material().copyLighting(model.material());
+    skinOnProcessor = model.skinOnProcessor;
+    for (std::size_t bone = 0; bone < modelBoneOf.size() && bone < boneMatrices_.size(); ++bone)
+        if (std::size_t(modelBoneOf[bone]) < model.boneMatrices_.size())
+            boneMatrices_[bone] = model.boneMatrices_[std::size_t(modelBoneOf[bone])];
+}
+
 void BoneObject::draw(Shader* shader)
 {
+    if (lowPoly && twin) {
+        twin->takePoseOf(*this, twinBones);
+        twin->draw(shader);
+        return;
+    }
     if (!root || !shader || !vertexArray_)
         return;
     glBindVertexArray(vertexArray_);

@@ -50,6 +50,14 @@ public:
     // program pays several times this loop's cost for its bone look-ups.
     void setSkinOnProcessor(bool enabled) { skinOnProcessor = enabled; }
 
+    // A twin of this model with fewer triangles: the same skeleton (bones matched by name), its
+    // own meshes. While low poly is on, drawing draws the twin in this model's place, pose and
+    // light. A twin that cannot be imported, or whose bones this model lacks, is not kept: the
+    // model is then drawn in full, as ever.
+    void loadLowPolyTwin(const std::string& path);
+    bool hasLowPolyTwin() const { return twin != nullptr; }
+    void setLowPoly(bool enabled) { lowPoly = enabled; }
+
     void animate(double dt, int clip);
     // Poses the skeleton for clip 0 as it stood at clockSeconds of the animation clock, like
     // update without moving the clock: the ghost of the best throw is this model drawn a
@@ -77,6 +85,8 @@ private:
     void skinVertices();
     void readBindPose();
     void releaseSkinning();
+    // Takes the model's place, light and pose; modelBoneOf gives its bone for each of ours.
+    void takePoseOf(const BoneObject& model, const std::vector<int>& modelBoneOf);
 
     std::map<std::string, BoneInfo> bones;
     std::vector<std::unique_ptr<Animation>> clips;
@@ -89,4 +99,7 @@ private:
     std::vector<glm::vec3> skinnedPositions, skinnedNormals;
     GLuint skinnedPositionBuffer = 0;
     GLuint skinnedNormalBuffer = 0;
+    std::unique_ptr<BoneObject> twin;
+    std::vector<int> twinBones; // the twin's bone index -> ours
+    bool lowPoly = false;
 };

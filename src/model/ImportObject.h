@@ -29,6 +29,7 @@ public:
     virtual void load(const std::string& path);
 
     Material& material() { return material_; }
+    const Material& material() const { return material_; }
     // The first direct child of the root with exactly this name, or null.
     SceneNode* findChild(const std::string& name) const;
 

@@ -26,3 +26,11 @@ void Material::upload() const
     setUniform1f(UNIFORM_SPECULAR_POWER, specularPower);
     setUniform1f(UNIFORM_SPECULAR_REFLECTION_EXPONENT, specularReflectionExponent);
 }
+
+void Material::copyLighting(const Material& other)
+{
+    diffusePower = other.diffusePower;
+    specularPower = other.specularPower;
+    ambientPower = other.ambientPower;
+    specularReflectionExponent = other.specularReflectionExponent;
+}

@@ -32,4 +32,6 @@ struct Material {
     const MaterialTexture* textureFor(unsigned materialIndex) const;
     // Uploads the four lighting floats to the program in use.
     void upload() const;
+    // Takes the four lighting floats of another material; the textures stay as they are.
+    void copyLighting(const Material& other);
 };

@@ -172,6 +172,16 @@ TEST_F(ModelScene, CloseViewsOfGrovAndTheTank)
     grov->setShader(skinning);
     EXPECT_LT(changedPixels(*grov, face, blendedHere), 20);
 
+    // His low-poly twin takes his place, pose and light: it strays from him only along his
+    // outline and the stripes of his shirt (6 % of his pixels, drawn 200 pixels tall).
+    grov->loadLowPolyTwin("assets/grov_anim_low.dae");
+    ASSERT_TRUE(grov->hasLowPolyTwin());
+    grov->setLowPoly(true);
+    const auto lowPoly = frame(g + glm::vec3(3.0f, 3.5f, -11.0f), g + glm::vec3(0.0f, 2.3f, 0.0f), true);
+    grov->setLowPoly(false);
+    save(lowPoly, "grov_front_low_poly.png");
+    EXPECT_LT(changedPixels(*grov, face, lowPoly), changedPixels(*grov, faceWithout, face) / 10);
+
     // In flight from behind, later in the clip.
     grov->update(0.5);
     save(frame(g + glm::vec3(-4.0f, 6.0f, 10.0f), g + glm::vec3(0.0f, 2.0f, 0.0f), true), "grov_flight.png");
