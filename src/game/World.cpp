@@ -187,11 +187,12 @@ void World::build3DObjects()
     tankB->setPosition(tankBStart);
     terrain->placeOnTop(*tankB);
 
-    auto* sky = new Skybox();
-    sky->setup(&activeCamera, "res/skybox2/front.jpg", "res/skybox2/back.jpg", "res/skybox2/left.jpg",
-               "res/skybox2/right.jpg", "res/skybox2/top.jpg", "res/skybox2/bottom.jpg");
-    sky->setShader(skyProgram);
-    objects3D.push_back(sky);
+    auto* skybox = new Skybox();
+    sky = skybox;
+    skybox->setup(&activeCamera, "res/skybox2/front.jpg", "res/skybox2/back.jpg", "res/skybox2/left.jpg",
+                  "res/skybox2/right.jpg", "res/skybox2/top.jpg", "res/skybox2/bottom.jpg");
+    skybox->setShader(skyProgram);
+    objects3D.push_back(skybox);
 }
 
 Tank* World::createTank(Shader* program)
@@ -379,11 +380,15 @@ void World::render(double realDt)
     // first would only be a pass over the whole window for nothing.
     if (!target || quality_ == RenderQuality::Full)
         clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
-    if (target) {
-        target->bind();
-        clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
+    if (target == &sceneTarget) {
+        drawThroughBackdrop(camera);
+    } else {
+        if (target) {
+            target->bind();
+            clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
+        }
+        drawList(objects3D, projection, camera);
     }
-    drawList(objects3D, projection, camera);
     drawGhost(projection, camera);
     if (target) {
         bindFrame();
@@ -556,6 +561,7 @@ void World::release()
     gameLogic.reset();
     offscreenTarget.release();
     sceneTarget.release();
+    backdrop.release();
     frameTarget.release();
     blurTarget.release();
     texelSampler.release();

@@ -3,6 +3,7 @@
 // the HUD and the light. Built once by init, updated and drawn every frame, released at the end.
 
 #include "game/LightCircuit.h"
+#include "render/Backdrop.h"
 #include "render/Framebuffer.h"
 #include "render/MultisampleTarget.h"
 #include "render/RenderQuality.h"
@@ -128,6 +129,8 @@ public:
     // AUTO's scene target, single-sampled and scaled; in use when sceneOffscreen says so.
     const Framebuffer& sceneTargetNow() const { return sceneTarget; }
     bool sceneOffscreen() const { return lastTarget == &sceneTarget; }
+    // The ground and sky AUTO keeps while the view stands still.
+    const Backdrop& backdropNow() const { return backdrop; }
     bool softwareRendering() const { return softwareRenderer; }
     // Whether the last frame was drawn through the multisampled stand-in for the window.
     bool frameMultisampledOffWindow() const { return throughFrameTarget; }
@@ -179,6 +182,9 @@ private:
     void bindFrame();
     // Draws the motion blur into blurTarget at the scaled scene's size and points the quad at it.
     void blurAtSceneSize(MovableCamera* camera);
+    // AUTO's scene into its scaled target: the ground and the sky through the backdrop, then
+    // everything that moves.
+    void drawThroughBackdrop(MovableCamera* camera);
 
     glm::mat4 projection{1.0f};
     glm::mat4 hudProjectionMatrix{1.0f};
@@ -192,6 +198,9 @@ private:
     Framebuffer sceneTarget;
     Framebuffer* lastTarget = nullptr;
     Framebuffer blurTarget;                           // AUTO's streaked scene, at the scene's scale
+    Backdrop backdrop;                                // AUTO's still ground and sky
+    double backdropLightDegrees = 0.0;                // where the light stood at the last frame
+    SceneObject* sky = nullptr;                       // in objects3D
     Sampler texelSampler = Sampler::texels();         // how the streak reads the scaled scene
     Sampler spriteSampler = Sampler::oneMipmap();     // how AUTO reads the power wheel
     Sampler pictureSampler = Sampler::wholePicture(); // how AUTO's scene is copied to the window

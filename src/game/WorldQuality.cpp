@@ -2,12 +2,23 @@
 #include "game/World.h"
 
 #include "core/Trace.h"
+#include "render/MovableCamera.h"
 #include "render/SceneInMotion.h"
+#include "render/SceneObject.h"
+#include "render/Terrain.h"
 #include "render/Screen.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
+
+namespace {
+
+// Light moved further than this since the last frame shades the whole ground again.
+constexpr double BACKDROP_LIGHT_JUMP_DEGREES = 1.0;
+
+} // namespace
 
 void World::setQuality(RenderQuality quality)
 {
@@ -96,4 +107,33 @@ void World::blurAtSceneSize(MovableCamera* camera)
     setViewport(windowWidth, windowHeight);
     motionBlurQuad->setTexture(static_cast<int>(blurTarget.colorTexture()), 1);
     motionBlurQuad->setShader(copyProgram);
+}
+
+void World::drawThroughBackdrop(MovableCamera* camera)
+{
+    // The sky takes only the pixels the ground left at the far depth, so drawing it before Grov
+    // and the tanks rather than between them changes no pixel.
+    std::vector<SceneObject*> still;
+    std::vector<SceneObject*> moving;
+    for (SceneObject* object : objects3D)
+        (object == terrain || object == sky ? still : moving).push_back(object);
+
+    Backdrop::View view;
+    view.viewProjection = projection * camera->viewMatrix();
+    view.width = sceneTarget.width();
+    view.height = sceneTarget.height();
+    view.settings =
+        int(wireframe) | int(cullingEnabled) << 1 | int(transparencyEnabled) << 2 | samplingMode << 3 | mipmapMode << 5;
+    // The light goes round in 72 s, a twelfth of a degree a frame at 60 Hz; more than a degree at
+    // once is a jump (a stall, a new day) that would show between the bands.
+    double lightMoved = std::fabs(lightCircuit.angle() - backdropLightDegrees);
+    lightMoved = std::fmod(lightMoved, 360.0);
+    const bool lightSteady = std::min(lightMoved, 360.0 - lightMoved) <= BACKDROP_LIGHT_JUMP_DEGREES;
+    backdropLightDegrees = lightCircuit.angle();
+
+    backdrop.draw(view, lightSteady, sceneTarget, [&] {
+        clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
+        drawList(still, projection, camera);
+    });
+    drawList(moving, projection, camera);
 }

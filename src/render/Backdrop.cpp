@@ -1,0 +1,71 @@
+#include "render/Backdrop.h"
+
+#include <GL/glew.h>
+
+bool Backdrop::View::operator==(const View& other) const
+{
+    return viewProjection == other.viewProjection && width == other.width && height == other.height
+        && settings == other.settings;
+}
+
+Backdrop::Drawn Backdrop::draw(const View& view, bool lightSteady, Framebuffer& target,
+                               const std::function<void()>& drawStill)
+{
+    const bool still = lightSteady && hadLastView && view == lastView;
+    lastView = view;
+    hadLastView = true;
+
+    if (still && kept_ && view == keptView) {
+        copy(keptPicture, target, 0, view.height);
+        // Rows from the bottom, the last band taking what the division leaves.
+        const int band = nextBand;
+        nextBand = (nextBand + 1) % BANDS;
+        const int firstRow = band * view.height / BANDS;
+        const int rows = (band + 1) * view.height / BANDS - firstRow;
+        target.bind();
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, firstRow, view.width, rows);
+        drawStill();
+        glDisable(GL_SCISSOR_TEST);
+        copy(target, keptPicture, firstRow, rows);
+        target.bind();
+        return Drawn::OneBand;
+    }
+
+    target.bind();
+    drawStill();
+    kept_ = false;
+    if (still) {
+        keptPicture.resize(view.width, view.height);
+        keptPicture.create();
+        if (keptPicture.width() == view.width && keptPicture.height() == view.height) {
+            copy(target, keptPicture, 0, view.height);
+            keptView = view;
+            kept_ = true;
+        }
+        target.bind();
+    }
+    return Drawn::Whole;
+}
+
+void Backdrop::forget()
+{
+    kept_ = false;
+    hadLastView = false;
+}
+
+void Backdrop::release()
+{
+    forget();
+    keptPicture.release();
+}
+
+void Backdrop::copy(const Framebuffer& from, const Framebuffer& to, int firstRow, int rows)
+{
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(from.framebuffer()));
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(to.framebuffer()));
+    const int width = from.width();
+    glBlitFramebuffer(0, firstRow, width, firstRow + rows, 0, firstRow, width, firstRow + rows,
+                      GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}

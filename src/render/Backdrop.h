@@ -1,0 +1,56 @@
+#pragma once
+// The ground and the sky of a view that stands still (aiming, the menu over the game), kept
+// from frame to frame. Shading the ground is most of a frame on a software renderer, and while
+// the camera does not move only the light does, slowly: a still frame copies the kept picture
+// back and shades the ground again in one band of BANDS only, each band in turn, so the light
+// on the kept ground is never more than BANDS frames old and no frame pays for all of it.
+//
+// A view is kept from its second frame on, so a moving camera pays nothing for it; any change
+// to the view, the target's size or the drawing settings, or a jump of the light, shades the
+// whole ground again.
+
+#include "render/Framebuffer.h"
+
+#include <glm/glm.hpp>
+
+#include <functional>
+
+class Backdrop {
+public:
+    static constexpr int BANDS = 4;
+
+    // What the picture of the ground and the sky depends on, the light aside.
+    struct View {
+        glm::mat4 viewProjection{1.0f};
+        int width = 0;
+        int height = 0;
+        int settings = 0; // the drawing toggles, packed by the caller
+
+        bool operator==(const View& other) const;
+        bool operator!=(const View& other) const { return !(*this == other); }
+    };
+
+    enum class Drawn { Whole, OneBand };
+
+    // Leaves this frame's ground and sky in target, colour and depth. drawStill clears and
+    // draws them into the bound target; with a band's scissor on, it touches that band only.
+    // lightSteady is false when the light has jumped since the last frame.
+    Drawn draw(const View& view, bool lightSteady, Framebuffer& target, const std::function<void()>& drawStill);
+    // Nothing is kept any more: the next frame shades the whole ground.
+    void forget();
+    // Forgets, and frees the kept picture's GL objects.
+    void release();
+    // True while a picture is kept.
+    bool isKept() const { return kept_; }
+
+private:
+    // Copies a band of rows (or the whole picture) between two framebuffers, colour and depth.
+    static void copy(const Framebuffer& from, const Framebuffer& to, int firstRow, int rows);
+
+    Framebuffer keptPicture;
+    View keptView;
+    View lastView;
+    bool kept_ = false;
+    bool hadLastView = false;
+    int nextBand = 0;
+};
