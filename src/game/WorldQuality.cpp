@@ -5,8 +5,8 @@
 #include "render/MovableCamera.h"
 #include "render/SceneInMotion.h"
 #include "render/SceneObject.h"
-#include "render/Terrain.h"
 #include "render/Screen.h"
+#include "render/Terrain.h"
 
 #include <algorithm>
 #include <cmath>

@@ -35,6 +35,9 @@ Backdrop::Drawn Backdrop::draw(const View& view, bool lightSteady, Framebuffer& 
     target.bind();
     drawStill();
     kept_ = false;
+    // A moving view keeps nothing, and holds no memory for it either.
+    if (!still)
+        keptPicture.release();
     if (still) {
         keptPicture.resize(view.width, view.height);
         keptPicture.create();

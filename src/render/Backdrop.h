@@ -5,9 +5,9 @@
 // back and shades the ground again in one band of BANDS only, each band in turn, so the light
 // on the kept ground is never more than BANDS frames old and no frame pays for all of it.
 //
-// A view is kept from its second frame on, so a moving camera pays nothing for it; any change
-// to the view, the target's size or the drawing settings, or a jump of the light, shades the
-// whole ground again.
+// A view is kept from its second frame on, so a moving camera pays nothing for it, and the
+// kept picture's memory is given back while it moves. Any change to the view, the target's
+// size or the drawing settings, or a jump of the light, shades the whole ground again.
 
 #include "render/Framebuffer.h"
 
