@@ -51,15 +51,10 @@ Backdrop::Drawn Backdrop::draw(const View& view, bool lightSteady, Framebuffer& 
     return Drawn::Whole;
 }
 
-void Backdrop::forget()
+void Backdrop::release()
 {
     kept_ = false;
     hadLastView = false;
-}
-
-void Backdrop::release()
-{
-    forget();
     keptPicture.release();
 }
 

@@ -17,7 +17,7 @@
 
 class Backdrop {
 public:
-    static constexpr int BANDS = 4;
+    static constexpr int BANDS = 8;
 
     // What the picture of the ground and the sky depends on, the light aside.
     struct View {
@@ -36,9 +36,7 @@ public:
     // draws them into the bound target; with a band's scissor on, it touches that band only.
     // lightSteady is false when the light has jumped since the last frame.
     Drawn draw(const View& view, bool lightSteady, Framebuffer& target, const std::function<void()>& drawStill);
-    // Nothing is kept any more: the next frame shades the whole ground.
-    void forget();
-    // Forgets, and frees the kept picture's GL objects.
+    // Nothing is kept any more, and the kept picture's GL objects are freed.
     void release();
     // True while a picture is kept.
     bool isKept() const { return kept_; }

@@ -103,15 +103,6 @@ TEST_F(BackdropTest, AnyChangeToTheViewOrAJumpOfTheLightDrawsTheWholePicture)
     EXPECT_EQ(frame(false), Backdrop::Drawn::Whole);
     EXPECT_EQ(frame(), Backdrop::Drawn::Whole) << "kept again only once the light is steady";
     EXPECT_EQ(frame(), Backdrop::Drawn::OneBand);
-
-    // Whatever was kept is of no use after forget, nor at another size.
-    backdrop.forget();
-    EXPECT_EQ(frame(), Backdrop::Drawn::Whole);
-    EXPECT_EQ(frame(), Backdrop::Drawn::Whole);
-    target.resize(WIDTH / 2, HEIGHT / 2);
-    view.width = WIDTH / 2;
-    view.height = HEIGHT / 2;
-    EXPECT_EQ(frame(), Backdrop::Drawn::Whole);
 }
 
 } // namespace
