@@ -60,10 +60,13 @@ void Backdrop::release()
 
 void Backdrop::copy(const Framebuffer& from, const Framebuffer& to, int firstRow, int rows)
 {
+    // Straight into the other target's two textures: a plain copy of the rows, where a blit
+    // would draw them through a program on a software renderer.
     glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(from.framebuffer()));
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(to.framebuffer()));
-    const int width = from.width();
-    glBlitFramebuffer(0, firstRow, width, firstRow + rows, 0, firstRow, width, firstRow + rows,
-                      GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    for (int texture : {to.colorTexture(), to.depthTexture()}) {
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, firstRow, 0, firstRow, from.width(), rows);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }

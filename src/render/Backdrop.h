@@ -42,7 +42,8 @@ public:
     bool isKept() const { return kept_; }
 
 private:
-    // Copies a band of rows (or the whole picture) between two framebuffers, colour and depth.
+    // Copies a band of rows (or the whole picture) from one target's colour and depth into
+    // another's of the same size.
     static void copy(const Framebuffer& from, const Framebuffer& to, int firstRow, int rows);
 
     Framebuffer keptPicture;
