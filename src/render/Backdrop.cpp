@@ -35,19 +35,19 @@ Backdrop::Drawn Backdrop::draw(const View& view, bool lightSteady, Framebuffer& 
     target.bind();
     drawStill();
     kept_ = false;
-    // A moving view keeps nothing, and holds no memory for it either.
-    if (!still)
+    if (!still) {
+        // A moving view keeps nothing, and holds no memory for it either.
         keptPicture.release();
-    if (still) {
-        keptPicture.resize(view.width, view.height);
-        keptPicture.create();
-        if (keptPicture.width() == view.width && keptPicture.height() == view.height) {
-            copy(target, keptPicture, 0, view.height);
-            keptView = view;
-            kept_ = true;
-        }
-        target.bind();
+        return Drawn::Whole;
     }
+    keptPicture.resize(view.width, view.height);
+    keptPicture.create();
+    if (keptPicture.width() == view.width && keptPicture.height() == view.height) {
+        copy(target, keptPicture, 0, view.height);
+        keptView = view;
+        kept_ = true;
+    }
+    target.bind();
     return Drawn::Whole;
 }
 
@@ -62,11 +62,14 @@ void Backdrop::copy(const Framebuffer& from, const Framebuffer& to, int firstRow
 {
     // Straight into the other target's two textures: a plain copy of the rows, where a blit
     // would draw them through a program on a software renderer.
+    // The texture unit in use keeps what it had bound.
+    GLint boundTexture = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(from.framebuffer()));
     for (int texture : {to.colorTexture(), to.depthTexture()}) {
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, firstRow, 0, firstRow, from.width(), rows);
     }
-    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }

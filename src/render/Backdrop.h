@@ -27,7 +27,6 @@ public:
         int settings = 0; // the drawing toggles, packed by the caller
 
         bool operator==(const View& other) const;
-        bool operator!=(const View& other) const { return !(*this == other); }
     };
 
     enum class Drawn { Whole, OneBand };
