@@ -370,9 +370,11 @@ void World::render(double realDt)
         // Drawn small, most of his triangles are narrower than a pixel, and that renderer sets
         // up every one: the low-poly twin then, while its facets stay within a pixel of his
         // round shapes.
-        const glm::mat4 clip = projection * camera->viewMatrix() * character->modelMatrix();
-        const double scenePixels = drawnHeightShare(clip, character->boxCorners()) * windowHeight * renderScaleNow();
-        character->setLowPoly(blendHere && scenePixels < LOW_POLY_GROV_PIXELS);
+        const auto scenePixels = [&] {
+            const glm::mat4 clip = projection * camera->viewMatrix() * character->modelMatrix();
+            return drawnHeightShare(clip, character->boxCorners()) * windowHeight * renderScaleNow();
+        };
+        character->setLowPoly(blendHere && scenePixels() < LOW_POLY_GROV_PIXELS);
     }
     Framebuffer* target = sceneTargetFor(blur);
     bindFrame();

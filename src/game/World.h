@@ -199,7 +199,6 @@ private:
     Framebuffer* lastTarget = nullptr;
     Framebuffer blurTarget;                           // AUTO's streaked scene, at the scene's scale
     Backdrop backdrop;                                // AUTO's still ground and sky
-    double backdropLightDegrees = 0.0;                // where the light stood at the last frame
     SceneObject* sky = nullptr;                       // in objects3D
     Sampler texelSampler = Sampler::texels();         // how the streak reads the scaled scene
     Sampler spriteSampler = Sampler::oneMipmap();     // how AUTO reads the power wheel

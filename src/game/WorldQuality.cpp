@@ -13,13 +13,6 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-
-// Light moved further than this since the last frame shades the whole ground again.
-constexpr double BACKDROP_LIGHT_JUMP_DEGREES = 1.0;
-
-} // namespace
-
 void World::setQuality(RenderQuality quality)
 {
     // The scale AUTO has found is kept: the benchmark switches back and forth every frame.
@@ -124,14 +117,7 @@ void World::drawThroughBackdrop(MovableCamera* camera)
     view.height = sceneTarget.height();
     view.settings =
         int(wireframe) | int(cullingEnabled) << 1 | int(transparencyEnabled) << 2 | samplingMode << 3 | mipmapMode << 5;
-    // The light goes round in 72 s, a twelfth of a degree a frame at 60 Hz; more than a degree at
-    // once is a jump (a stall, a new day) that would show between the bands.
-    double lightMoved = std::fabs(lightCircuit.angle() - backdropLightDegrees);
-    lightMoved = std::fmod(lightMoved, 360.0);
-    const bool lightSteady = std::min(lightMoved, 360.0 - lightMoved) <= BACKDROP_LIGHT_JUMP_DEGREES;
-    backdropLightDegrees = lightCircuit.angle();
-
-    backdrop.draw(view, lightSteady, sceneTarget, [&] {
+    backdrop.draw(view, lightCircuit.angle(), sceneTarget, [&] {
         clearScreen(0.0f, 0.0f, 0.0f, 1.0f);
         drawList(still, projection, camera);
     });

@@ -2,17 +2,23 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+#include <cmath>
+
 bool Backdrop::View::operator==(const View& other) const
 {
     return viewProjection == other.viewProjection && width == other.width && height == other.height
         && settings == other.settings;
 }
 
-Backdrop::Drawn Backdrop::draw(const View& view, bool lightSteady, Framebuffer& target,
+Backdrop::Drawn Backdrop::draw(const View& view, double lightDegrees, Framebuffer& target,
                                const std::function<void()>& drawStill)
 {
+    const double lightMoved = std::fmod(std::fabs(lightDegrees - lastLightDegrees), 360.0);
+    const bool lightSteady = std::min(lightMoved, 360.0 - lightMoved) <= LIGHT_JUMP_DEGREES;
     const bool still = lightSteady && hadLastView && view == lastView;
     lastView = view;
+    lastLightDegrees = lightDegrees;
     hadLastView = true;
 
     if (still && kept_ && view == keptView) {

@@ -18,6 +18,8 @@
 class Backdrop {
 public:
     static constexpr int BANDS = 8;
+    // The light goes round in 72 s, a twelfth of a degree a frame at 60 Hz.
+    static constexpr double LIGHT_JUMP_DEGREES = 1.0;
 
     // What the picture of the ground and the sky depends on, the light aside.
     struct View {
@@ -33,8 +35,9 @@ public:
 
     // Leaves this frame's ground and sky in target, colour and depth. drawStill clears and
     // draws them into the bound target; with a band's scissor on, it touches that band only.
-    // lightSteady is false when the light has jumped since the last frame.
-    Drawn draw(const View& view, bool lightSteady, Framebuffer& target, const std::function<void()>& drawStill);
+    // lightDegrees is where the light stands on its circle: more than LIGHT_JUMP_DEGREES since
+    // the last frame is a jump (a stall, a new day) that would show between the bands.
+    Drawn draw(const View& view, double lightDegrees, Framebuffer& target, const std::function<void()>& drawStill);
     // Nothing is kept any more, and the kept picture's GL objects are freed.
     void release();
     // True while a picture is kept.
@@ -50,5 +53,6 @@ private:
     View lastView;
     bool kept_ = false;
     bool hadLastView = false;
+    double lastLightDegrees = 0.0;
     int nextBand = 0;
 };

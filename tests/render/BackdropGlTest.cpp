@@ -31,11 +31,13 @@ protected:
         target.release();
     }
 
-    // One frame whose still part is a clear to this frame's own shade of red.
+    // One frame whose still part is a clear to this frame's own shade of red; the light moves
+    // on a little, or jumps.
     Backdrop::Drawn frame(bool lightSteady = true)
     {
         ++frames;
-        return backdrop.draw(view, lightSteady, target, [this] {
+        light += lightSteady ? 0.1 : 2.0 * Backdrop::LIGHT_JUMP_DEGREES;
+        return backdrop.draw(view, light, target, [this] {
             glClearColor(float(frames) / 255.0f, 0.0f, 0.0f, 1.0f);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         });
@@ -58,6 +60,7 @@ protected:
     Backdrop backdrop;
     Backdrop::View view;
     int frames = 0;
+    double light = 359.7; // round past 360 on the way
 };
 
 TEST_F(BackdropTest, AStillViewIsKeptFromItsSecondFrameAndRedrawnBandByBand)
